@@ -1,0 +1,18 @@
+/* Corvane: a portable game-programming library.
+ *
+ * Include this header to get the whole public interface. Each family also has its own header
+ * under corvane/. Every function is callable from C; none throws. */
+#ifndef CORVANE_H
+#define CORVANE_H
+
+#include "corvane/base.h"
+#include "corvane/system.h"
+#include "corvane/text.h"
+#include "corvane/config.h"
+#include "corvane/bitmap.h"
+#include "corvane/color.h"
+#include "corvane/gfx.h"
+#include "corvane/font.h"
+#include "corvane/keyboard.h"
+
+#endif /* CORVANE_H */
