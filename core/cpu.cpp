@@ -21,8 +21,8 @@ void detect_cpu(void) noexcept {
   __builtin_cpu_init();
   cpu_type = 7;  // the x86 family
   cpu_subtype = 0;
-  cpu_feature_bits = (__builtin_cpu_supports("sse2") ? 1 : 0) |
-                     (__builtin_cpu_supports("avx2") ? 2 : 0);
+  cpu_feature_bits =
+      (__builtin_cpu_supports("sse2") ? 1 : 0) | (__builtin_cpu_supports("avx2") ? 2 : 0);
 #else
   cpu_type = 0;
   cpu_subtype = 0;

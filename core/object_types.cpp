@@ -10,11 +10,10 @@ constexpr object_type_entry free_entry{-1, nullptr, nullptr};
 extern "C" {
 
 object_type_entry object_type_registry[OBJECT_TYPE_REGISTRY_SIZE] = {
-    free_entry, free_entry, free_entry, free_entry, free_entry, free_entry, free_entry,
-    free_entry, free_entry, free_entry, free_entry, free_entry, free_entry, free_entry,
-    free_entry, free_entry, free_entry, free_entry, free_entry, free_entry, free_entry,
-    free_entry, free_entry, free_entry, free_entry, free_entry, free_entry, free_entry,
-    free_entry, free_entry, free_entry, free_entry};
+    free_entry, free_entry, free_entry, free_entry, free_entry, free_entry, free_entry, free_entry,
+    free_entry, free_entry, free_entry, free_entry, free_entry, free_entry, free_entry, free_entry,
+    free_entry, free_entry, free_entry, free_entry, free_entry, free_entry, free_entry, free_entry,
+    free_entry, free_entry, free_entry, free_entry, free_entry, free_entry, free_entry, free_entry};
 
 void register_object_type(int type, void *(*loader)(struct packfile *file, long size),
                           void (*destructor)(void *object)) noexcept {

@@ -63,8 +63,8 @@ int startup_corvane(int system_id, int *errno_pointer,
   error_text[0] = 0;
 
   for (const driver_list_entry *entry = system_driver_list; entry->driver != nullptr; ++entry) {
-    const bool wanted = (entry->id == system_id) ||
-                        (system_id == SYSTEM_AUTODETECT && entry->autodetect != 0);
+    const bool wanted =
+        (entry->id == system_id) || (system_id == SYSTEM_AUTODETECT && entry->autodetect != 0);
     if (!wanted) continue;
     if (corvane::try_system_driver(*entry)) break;
     if (system_id != SYSTEM_AUTODETECT) break;

@@ -6,13 +6,13 @@
 #define CORVANE_H
 
 #include "corvane/base.h"
-#include "corvane/system.h"
-#include "corvane/text.h"
-#include "corvane/config.h"
 #include "corvane/bitmap.h"
 #include "corvane/color.h"
-#include "corvane/gfx.h"
+#include "corvane/config.h"
 #include "corvane/font.h"
+#include "corvane/gfx.h"
 #include "corvane/keyboard.h"
+#include "corvane/system.h"
+#include "corvane/text.h"
 
 #endif /* CORVANE_H */

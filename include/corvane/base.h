@@ -48,8 +48,8 @@ constexpr int corvane_make_id(char a, char b, char c, char d) noexcept {
 }
 #define CORVANE_ID(a, b, c, d) corvane_make_id((a), (b), (c), (d))
 #else
-#define CORVANE_ID(a, b, c, d)                                                                     \
-  ((int)(((uint32_t)(unsigned char)(a) << 24) | ((uint32_t)(unsigned char)(b) << 16) |            \
+#define CORVANE_ID(a, b, c, d)                                                         \
+  ((int)(((uint32_t)(unsigned char)(a) << 24) | ((uint32_t)(unsigned char)(b) << 16) | \
          ((uint32_t)(unsigned char)(c) << 8) | (uint32_t)(unsigned char)(d)))
 #endif
 
@@ -58,7 +58,7 @@ constexpr int corvane_make_id(char a, char b, char c, char d) noexcept {
 #define CORVANE_VERSION_MINOR 2
 #define CORVANE_VERSION_PATCH 1
 #define CORVANE_MAKE_VERSION(major, minor, patch) (((major) << 16) | ((minor) << 8) | (patch))
-#define CORVANE_VERSION                                                                            \
+#define CORVANE_VERSION \
   CORVANE_MAKE_VERSION(CORVANE_VERSION_MAJOR, CORVANE_VERSION_MINOR, CORVANE_VERSION_PATCH)
 
 /* Flags that mean "true" are stored as -1 throughout the library. */

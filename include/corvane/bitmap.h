@@ -27,35 +27,35 @@ typedef int32_t fixed;
 typedef unsigned char *(*line_accessor)(struct bitmap *bmp, int row);
 
 struct bitmap {
-  int width;             /* width in pixels */
-  int height;            /* height in pixels */
-  int clipping;          /* nonzero: drawing is clipped to the rectangle below */
-  int clip_left;         /* first column inside the clip rectangle */
-  int clip_right;        /* one past the last column inside */
-  int clip_top;          /* first row inside */
-  int clip_bottom;       /* one past the last row inside */
-  draw_vtable *vtable;   /* the drawing operations of the bitmap's depth */
+  int width;           /* width in pixels */
+  int height;          /* height in pixels */
+  int clipping;        /* nonzero: drawing is clipped to the rectangle below */
+  int clip_left;       /* first column inside the clip rectangle */
+  int clip_right;      /* one past the last column inside */
+  int clip_top;        /* first row inside */
+  int clip_bottom;     /* one past the last row inside */
+  draw_vtable *vtable; /* the drawing operations of the bitmap's depth */
   line_accessor write_line;
   line_accessor read_line;
-  void *pixels;          /* pixel memory owned by the bitmap, or null */
-  uint32_t flags;        /* kind bits and sub-bitmap family number (BITMAP_FLAG_...) */
-  void *driver_data;     /* free for a display driver */
-  int x_offset;          /* left edge within the outermost parent */
-  int y_offset;          /* top edge within the outermost parent */
-  int segment;           /* memory segment of the pixels (0 for memory bitmaps) */
+  void *pixels;      /* pixel memory owned by the bitmap, or null */
+  uint32_t flags;    /* kind bits and sub-bitmap family number (BITMAP_FLAG_...) */
+  void *driver_data; /* free for a display driver */
+  int x_offset;      /* left edge within the outermost parent */
+  int y_offset;      /* top edge within the outermost parent */
+  int segment;       /* memory segment of the pixels (0 for memory bitmaps) */
   /* Address of the first byte of each row. The table lives in the same allocation as the record,
    * right behind it, with room for max(height, 2) entries. */
   unsigned char **lines;
 };
 
 /* flags bits */
-#define BITMAP_FLAG_VIDEO 0x80000000u     /* the screen, or a bitmap on the display surface */
-#define BITMAP_FLAG_SYSTEM 0x40000000u    /* system bitmap */
-#define BITMAP_FLAG_SUB 0x20000000u       /* sub-bitmap */
-#define BITMAP_FLAG_PLANAR 0x10000000u    /* planar surface */
+#define BITMAP_FLAG_VIDEO 0x80000000u  /* the screen, or a bitmap on the display surface */
+#define BITMAP_FLAG_SYSTEM 0x40000000u /* system bitmap */
+#define BITMAP_FLAG_SUB 0x20000000u    /* sub-bitmap */
+#define BITMAP_FLAG_PLANAR 0x10000000u /* planar surface */
 #define BITMAP_FLAG_SAME_SURFACE_TEMP 0x08000000u /* same-surface blits go through a temporary */
-#define BITMAP_FLAG_NEW_SUB_CLEAR 0x04000000u /* cleared on every new sub-bitmap */
-#define BITMAP_FAMILY_MASK 0x01FFFFFFu    /* family number shared by a parent and its sub-bitmaps */
+#define BITMAP_FLAG_NEW_SUB_CLEAR 0x04000000u     /* cleared on every new sub-bitmap */
+#define BITMAP_FAMILY_MASK 0x01FFFFFFu /* family number shared by a parent and its sub-bitmaps */
 
 /* The drawing operations of one colour depth, in slot order (the slot number is in front of each
  * entry). Entries 0 and 1 are values; every operation may be null, callers skip it then. */
@@ -77,8 +77,8 @@ struct draw_vtable {
   /* 13 */ void (*draw_line)(struct bitmap *bmp, int x1, int y1, int x2, int y2, int color);
   /* 14 */ void (*draw_fast_line)(struct bitmap *bmp, int x1, int y1, int x2, int y2, int color);
   /* 15 */ void (*fill_rect)(struct bitmap *bmp, int x1, int y1, int x2, int y2, int color);
-  /* 16 */ void (*draw_triangle)(struct bitmap *bmp, int x1, int y1, int x2, int y2, int x3,
-                                 int y3, int color);
+  /* 16 */ void (*draw_triangle)(struct bitmap *bmp, int x1, int y1, int x2, int y2, int x3, int y3,
+                                 int color);
   /* 17 */ void (*draw_sprite)(struct bitmap *bmp, struct bitmap *sprite, int x, int y);
   /* 18 */ void (*draw_sprite_8bit)(struct bitmap *bmp, struct bitmap *sprite, int x, int y);
   /* 19 */ void (*draw_sprite_vflip)(struct bitmap *bmp, struct bitmap *sprite, int x, int y);
@@ -128,8 +128,7 @@ struct draw_vtable {
                                        int c1, int c2, int c3, int c4);
   /* 44 */ void (*end_marker)(void);
   /* 45 */ void (*end_marker_2)(void);
-  /* 46 */ void (*draw_polygon)(struct bitmap *bmp, int vertex_count, const int *points,
-                                int color);
+  /* 46 */ void (*draw_polygon)(struct bitmap *bmp, int vertex_count, const int *points, int color);
   /* 47 */ void (*draw_rect)(struct bitmap *bmp, int x1, int y1, int x2, int y2, int color);
   /* 48 */ void (*draw_circle)(struct bitmap *bmp, int x, int y, int radius, int color);
   /* 49 */ void (*fill_circle)(struct bitmap *bmp, int x, int y, int radius, int color);

@@ -14,10 +14,10 @@ CORVANE_EXTERN_C_BEGIN
  *   const char *name;          translated label, current encoding (set when the driver is chosen)
  *   const char *description;   same as name once chosen
  *   const char *ascii_label;   plain ASCII label, e.g. "Agnostic" */
-#define CORVANE_DRIVER_IDENTITY                                                                    \
-  int id;                                                                                          \
-  const char *name;                                                                                \
-  const char *description;                                                                         \
+#define CORVANE_DRIVER_IDENTITY \
+  int id;                       \
+  const char *name;             \
+  const char *description;      \
   const char *ascii_label
 
 /* The shared empty string that name and description point to before a driver is chosen. */
@@ -147,7 +147,8 @@ CORVANE_API int startup_corvane_versioned(int system_id, int *errno_pointer,
 CORVANE_API void shutdown_corvane(void) CORVANE_NOEXCEPT;
 
 /* The exit-function list. description is plain ASCII and is not copied. */
-CORVANE_API void register_exit_func(void (*function)(void), const char *description) CORVANE_NOEXCEPT;
+CORVANE_API void register_exit_func(void (*function)(void),
+                                    const char *description) CORVANE_NOEXCEPT;
 CORVANE_API void unregister_exit_func(void (*function)(void)) CORVANE_NOEXCEPT;
 
 /* ---- Errors --------------------------------------------------------------------------------- */
@@ -179,9 +180,9 @@ CORVANE_API void report_assert(const char *file, int line) CORVANE_NOEXCEPT;
 /* Exit function that closes the diagnostic files. */
 CORVANE_API void debug_exit(void) CORVANE_NOEXCEPT;
 
-#define CORVANE_ASSERT(condition)                                                                  \
-  do {                                                                                             \
-    if (!(condition)) report_assert(__FILE__, __LINE__);                                           \
+#define CORVANE_ASSERT(condition)                        \
+  do {                                                   \
+    if (!(condition)) report_assert(__FILE__, __LINE__); \
   } while (0)
 
 /* ---- Platform queries ----------------------------------------------------------------------- */
@@ -201,9 +202,9 @@ CORVANE_API void detect_cpu(void) CORVANE_NOEXCEPT;
 #define OBJECT_TYPE_REGISTRY_SIZE 32
 
 typedef struct object_type_entry {
-  int type;                                           /* four-character id; -1 marks a free entry */
-  void *(*loader)(struct packfile *file, long size);  /* may be null */
-  void (*destructor)(void *object);                   /* may be null */
+  int type;                                          /* four-character id; -1 marks a free entry */
+  void *(*loader)(struct packfile *file, long size); /* may be null */
+  void (*destructor)(void *object);                  /* may be null */
 } object_type_entry;
 
 extern CORVANE_API object_type_entry object_type_registry[OBJECT_TYPE_REGISTRY_SIZE];

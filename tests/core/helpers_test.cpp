@@ -76,7 +76,8 @@ TEST(ObjectTypeTest, RegisterFillsAndReplacesEntries) {
   EXPECT_EQ(object_type_registry[0].destructor, +destructor);
   EXPECT_EQ(object_type_registry[2].type, -1);
 
-  for (int i = 2; i < OBJECT_TYPE_REGISTRY_SIZE; ++i) register_object_type(1000 + i, loader, nullptr);
+  for (int i = 2; i < OBJECT_TYPE_REGISTRY_SIZE; ++i)
+    register_object_type(1000 + i, loader, nullptr);
   register_object_type(99999, loader, nullptr);  // full: ignored
   for (const auto &entry : object_type_registry) EXPECT_NE(entry.type, 99999);
 }
@@ -85,7 +86,8 @@ TEST(LayoutTest, SystemDriverHasItsSlotsInOrder) {
   constexpr size_t slot = sizeof(void (*)());
   EXPECT_EQ(offsetof(system_driver, init), offsetof(system_driver, ascii_label) + sizeof(char *));
   EXPECT_EQ(offsetof(system_driver, get_executable_path), offsetof(system_driver, init) + 2 * slot);
-  EXPECT_EQ(offsetof(system_driver, find_vtable_override), offsetof(system_driver, init) + 17 * slot);
+  EXPECT_EQ(offsetof(system_driver, find_vtable_override),
+            offsetof(system_driver, init) + 17 * slot);
   EXPECT_EQ(offsetof(system_driver, yield_cpu), offsetof(system_driver, init) + 23 * slot);
   EXPECT_EQ(offsetof(system_driver, list_timer_drivers), offsetof(system_driver, init) + 34 * slot);
   EXPECT_EQ(sizeof(system_driver), offsetof(system_driver, init) + 35 * slot);

@@ -36,9 +36,9 @@ TEST_F(StartupTest, NoneDriverStartsAndHandsOutOnlyEmptyLists) {
   EXPECT_EQ(install_count, 1);
 
   driver_list_entry *(*lists[])() = {
-      system_none.list_gfx_drivers,      system_none.list_digi_drivers,
-      system_none.list_midi_drivers,     system_none.list_keyboard_drivers,
-      system_none.list_mouse_drivers,    system_none.list_joystick_drivers,
+      system_none.list_gfx_drivers,   system_none.list_digi_drivers,
+      system_none.list_midi_drivers,  system_none.list_keyboard_drivers,
+      system_none.list_mouse_drivers, system_none.list_joystick_drivers,
       system_none.list_timer_drivers,
   };
   for (auto list : lists) {
