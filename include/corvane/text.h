@@ -1,40 +1,137 @@
-/* Corvane: text encodings, conversion, string operations and the formatter. */
+/* Corvane: text encodings, conversion, string operations and the formatter.
+ *
+ * Every string that crosses the library's interface is zero-terminated text in the process-wide
+ * current encoding (UTF-8 at start). Index arguments count characters; sizes count bytes and
+ * include the terminator. */
 #ifndef CORVANE_TEXT_H
 #define CORVANE_TEXT_H
 
 #include <stdarg.h>
+#include <stddef.h>
 
 #include "corvane/base.h"
 
 CORVANE_EXTERN_C_BEGIN
 
+/* ---- Encodings ------------------------------------------------------------------------------ */
+
 #define ENCODING_ASCII8 CORVANE_ID('A', 'S', 'C', '8')
 #define ENCODING_UTF8 CORVANE_ID('U', 'T', 'F', '8')
 #define ENCODING_UNICODE16 CORVANE_ID('U', 'N', 'I', 'C')
 #define ENCODING_CODEPAGE CORVANE_ID('A', 'S', 'C', 'P')
+/* Not an encoding: wherever an id is taken it stands for the current encoding. */
 #define ENCODING_CURRENT CORVANE_ID('c', 'u', 'r', '.')
 
+/* A size that means "no limit". */
 #define TEXT_SIZE_UNLIMITED 0x7FFFFFFF
 
-/* Returns the string in the target encoding: the source itself when no conversion is needed,
- * otherwise buffer (or a static 1024-byte buffer when buffer is null) holding the conversion. */
-CORVANE_API const char *convert_text(const char *s, int from, char *buffer, int to,
-                                     int size) CORVANE_NOEXCEPT;
+/* The operations of one encoding. */
+typedef struct encoding_info {
+  int id; /* 0 marks a free record */
+  int (*get_char)(const char *s);
+  int (*next_char)(const char **s);
+  int (*put_char)(char *s, int c);
+  int (*char_width)(const char *s);
+  int (*code_width)(int c);
+  int (*char_ok)(int c);
+  int max_width;
+} encoding_info;
 
-/* Writes the converted string into buffer (size bytes), always terminated. */
+/* The operations of the current encoding, kept in variables so that string code needs no lookup. */
+extern CORVANE_API int (*current_get_char)(const char *s);
+extern CORVANE_API int (*current_next_char)(const char **s);
+extern CORVANE_API int (*current_next_char_writable)(char **s);
+extern CORVANE_API int (*current_put_char)(char *s, int c);
+extern CORVANE_API int (*current_char_width)(const char *s);
+extern CORVANE_API int (*current_code_width)(int c);
+extern CORVANE_API int (*current_char_ok)(int c);
+
+/* The record of an encoding (ENCODING_CURRENT allowed; 0 finds the first free record), or null. */
+CORVANE_API encoding_info *find_encoding_info(int id) CORVANE_NOEXCEPT;
+
+/* Makes an encoding current; an unknown id changes nothing. */
+CORVANE_API void set_text_encoding(int id) CORVANE_NOEXCEPT;
+CORVANE_API int get_text_encoding(void) CORVANE_NOEXCEPT;
+
+/* Adds (or replaces) an encoding in one of the four free records; a full table ignores it. */
+CORVANE_API void register_text_encoding(int id, int (*get_char)(const char *s),
+                                        int (*next_char)(const char **s),
+                                        int (*put_char)(char *s, int c),
+                                        int (*char_width)(const char *s), int (*code_width)(int c),
+                                        int (*char_ok)(int c), int max_width) CORVANE_NOEXCEPT;
+
+/* Most bytes a character of the encoding takes; 0 for an unknown id. */
+CORVANE_API int encoding_max_width(int id) CORVANE_NOEXCEPT;
+
+/* The encoding in which file names are handed to the platform (ENCODING_ASCII8 at start). */
+CORVANE_API void set_file_name_encoding(int id) CORVANE_NOEXCEPT;
+CORVANE_API int get_file_name_encoding(void) CORVANE_NOEXCEPT;
+
+/* Makes file names UTF-8 when the locale variables (LC_ALL, LC_CTYPE, LANG) name UTF-8. */
+CORVANE_API void detect_utf8_locale(void) CORVANE_NOEXCEPT;
+
+/* ---- Conversion ----------------------------------------------------------------------------- */
+
+/* 0 when the bytes of s are already valid in the target encoding, -1 otherwise. */
+CORVANE_API int conversion_needed(const char *s, int from, int to) CORVANE_NOEXCEPT;
+
+/* Bytes the converted string takes, terminator included; 0 for an unknown id. */
+CORVANE_API int converted_size(const char *s, int from, int to) CORVANE_NOEXCEPT;
+
+/* Writes the converted string into buffer (size bytes): always terminated, cut on a whole
+ * character; characters the target cannot hold become '^'. */
 CORVANE_API void convert_text_into(const char *s, int from, char *buffer, int to,
                                    int size) CORVANE_NOEXCEPT;
 
-/* Copies whole characters of src while they fit into size bytes with the terminator; returns
- * dest. */
+/* The string in the target encoding: s itself when no conversion is needed, otherwise buffer (or
+ * a static 1024-byte buffer when buffer is null) holding the conversion. Treat as read-only. */
+CORVANE_API const char *convert_text(const char *s, int from, char *buffer, int to,
+                                     int size) CORVANE_NOEXCEPT;
+
+/* ---- String operations (current encoding) --------------------------------------------------- */
+
+CORVANE_API int text_length(const char *s) CORVANE_NOEXCEPT;
+CORVANE_API int text_size(const char *s) CORVANE_NOEXCEPT;
+CORVANE_API int text_size_z(const char *s) CORVANE_NOEXCEPT;
+CORVANE_API int text_offset(const char *s, int index) CORVANE_NOEXCEPT;
+CORVANE_API int text_get_at(const char *s, int index) CORVANE_NOEXCEPT;
+CORVANE_API int text_set_at(char *s, int index, int c) CORVANE_NOEXCEPT;
+CORVANE_API int text_insert(char *s, int index, int c) CORVANE_NOEXCEPT;
+CORVANE_API int text_remove(char *s, int index) CORVANE_NOEXCEPT;
 CORVANE_API char *text_copy(char *dest, int size, const char *src) CORVANE_NOEXCEPT;
+CORVANE_API char *text_concat(char *dest, int size, const char *src) CORVANE_NOEXCEPT;
+CORVANE_API char *text_ncopy(char *dest, int size, const char *src, int n) CORVANE_NOEXCEPT;
+CORVANE_API char *text_nconcat(char *dest, int size, const char *src, int n) CORVANE_NOEXCEPT;
+CORVANE_API char *text_duplicate(const char *s, void *(*allocator)(size_t)) CORVANE_NOEXCEPT;
+CORVANE_API int text_compare(const char *s1, const char *s2) CORVANE_NOEXCEPT;
+CORVANE_API int text_ncompare(const char *s1, const char *s2, int n) CORVANE_NOEXCEPT;
+CORVANE_API int text_icompare(const char *s1, const char *s2) CORVANE_NOEXCEPT;
+CORVANE_API int text_nicompare(const char *s1, const char *s2, int n) CORVANE_NOEXCEPT;
+CORVANE_API char *text_lower(char *s) CORVANE_NOEXCEPT;
+CORVANE_API char *text_upper(char *s) CORVANE_NOEXCEPT;
+CORVANE_API char *text_find_char(const char *s, int c) CORVANE_NOEXCEPT;
+CORVANE_API char *text_find_last_char(const char *s, int c) CORVANE_NOEXCEPT;
+CORVANE_API char *text_find(const char *s, const char *needle) CORVANE_NOEXCEPT;
+CORVANE_API char *text_find_any(const char *s, const char *set) CORVANE_NOEXCEPT;
+CORVANE_API char *text_tokenize(char *s, const char *set, char **position) CORVANE_NOEXCEPT;
+CORVANE_API long text_to_long(const char *s, char **end, int base) CORVANE_NOEXCEPT;
+CORVANE_API double text_to_double(const char *s, char **end) CORVANE_NOEXCEPT;
+CORVANE_API double text_to_float(const char *s) CORVANE_NOEXCEPT;
+CORVANE_API const char *text_error_string(int error_number) CORVANE_NOEXCEPT;
 
-/* The simple lower-case mapping of a code point. */
+/* ---- Character classes (code points) -------------------------------------------------------- */
+
+CORVANE_API int char_is_space(int c) CORVANE_NOEXCEPT;
 CORVANE_API int char_to_lower(int c) CORVANE_NOEXCEPT;
+CORVANE_API int char_to_upper(int c) CORVANE_NOEXCEPT;
 
-/* Formats into buffer (size bytes, always terminated); returns the length of the full result. */
+/* ---- The formatter -------------------------------------------------------------------------- */
+
+/* Formats into buffer (at most size bytes, terminator included, always terminated) in the
+ * current encoding; returns the number of characters of the complete result. */
 CORVANE_API int vformat_text(char *buffer, int size, const char *format,
                              va_list args) CORVANE_NOEXCEPT;
+CORVANE_API int format_text(char *buffer, const char *format, ...) CORVANE_NOEXCEPT;
 CORVANE_API int format_text_bounded(char *buffer, int size, const char *format,
                                     ...) CORVANE_NOEXCEPT;
 
