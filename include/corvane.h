@@ -12,6 +12,7 @@
 #include "corvane/font.h"
 #include "corvane/gfx.h"
 #include "corvane/keyboard.h"
+#include "corvane/timer.h"
 #include "corvane/system.h"
 #include "corvane/text.h"
 
