@@ -13,6 +13,7 @@
 #include "corvane/system.h"
 #include "file/file_io.h"
 #include "file/file_test_support.h"
+#include "file/packfile_internal.h"
 #include "support/test_system.h"
 
 namespace {
@@ -193,6 +194,44 @@ TEST_F(ChunkTest, PasswordProtectedFilesWithChunksRoundTrip) {
   EXPECT_EQ(packfile_read(text, 15, chunk), 15);
   EXPECT_STREQ(text, "scrambled chunk");
   close_packfile(chunk);  // closes the enclosing file too
+}
+
+TEST_F(ChunkTest, OlderKeyFormCarriesThePasswordPositionToTheParent) {
+  // An older-form plain file ('kwp.' with the older key) holding two compressed chunks whose flag
+  // bytes are scrambled with the password in one running sequence: "p", "w" for the two groups
+  // of the first chunk, then "x" for the second chunk.
+  set_packfile_password("pwx");
+  const uint32_t header =
+      static_cast<uint32_t>(corvane::packfile_key(PACKFILE_ID_UNPACKED, false)) ^
+      (('p' << 24) | ('w' << 16) | ('x' << 8) | 'p');
+  const std::string first = std::string(1, static_cast<char>(0xFF ^ 'p')) + "abcdefgh" +
+                            std::string(1, static_cast<char>(0x01 ^ 'w')) + "i";
+  const std::string second = std::string(1, static_cast<char>(0x07 ^ 'x')) + "xyz";
+  write_file("old.dat", bytes()
+                            .be32(header)
+                            .be32(static_cast<uint32_t>(first.size()))
+                            .be32(static_cast<uint32_t>(-9))
+                            .raw(first)
+                            .be32(static_cast<uint32_t>(second.size()))
+                            .be32(static_cast<uint32_t>(-3))
+                            .raw(second)
+                            .data);
+  packfile *f = open_packfile("old.dat", "rp");
+  ASSERT_NE(f, nullptr);
+  EXPECT_TRUE(f->flags & PACKFILE_FLAG_OLD_CRYPT);
+  char text[16] = {};
+  packfile *chunk = open_packfile_chunk(f, 0);
+  ASSERT_NE(chunk, nullptr);
+  EXPECT_EQ(packfile_read(text, sizeof text, chunk), 9);
+  EXPECT_STREQ(text, "abcdefghi");
+  EXPECT_EQ(close_packfile_chunk(chunk), f);
+  EXPECT_EQ(f->passpos, f->passdata + 2);
+  chunk = open_packfile_chunk(f, 0);
+  ASSERT_NE(chunk, nullptr);
+  char more[8] = {};
+  EXPECT_EQ(packfile_read(more, sizeof more, chunk), 3);
+  EXPECT_STREQ(more, "xyz");
+  close_packfile(chunk);
 }
 
 // Reads a chunk header from a hand-made file; returns the chunk or null.
