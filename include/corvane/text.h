@@ -37,7 +37,21 @@ typedef struct encoding_info {
   int max_width;
 } encoding_info;
 
-/* The operations of the current encoding, kept in variables so that string code needs no lookup. */
+/* One approximation of ENCODING_CODEPAGE: a code point that codepage_table does not hold and the
+ * byte written for it. */
+typedef struct codepage_extra {
+  uint16_t code_point;
+  uint16_t byte_value;
+} codepage_extra;
+
+/* The fixed tables of ENCODING_CODEPAGE (read-only): the code point of every byte value (bytes
+ * 0-127 are themselves, 128-255 are '^'), and 191 one-byte approximations that fold Latin-1 and
+ * Latin Extended-A letters to plain ASCII, ended by a pair whose code point is 0. */
+extern CORVANE_API const uint16_t codepage_table[256];
+extern CORVANE_API const codepage_extra codepage_extras[];
+
+/* The operations of the current encoding, kept in variables so that string code needs no lookup.
+ * current_next_char_writable behaves as current_next_char on a writable string pointer. */
 extern CORVANE_API int (*current_get_char)(const char *s);
 extern CORVANE_API int (*current_next_char)(const char **s);
 extern CORVANE_API int (*current_next_char_writable)(char **s);
