@@ -48,13 +48,23 @@ int converted_size(const char *s, int from, int to) noexcept {
   long long size = target->code_width(0);
   const char *p = s;
   if (corvane::ascii_passes_through(*source, *target)) {
-    const std::size_t run = corvane::ascii_prefix_length(s, std::strlen(s));
-    size += static_cast<long long>(run);
-    p += run;
-  }
-  while (const int c = source->next_char(&p)) {
-    size += target->code_width(target->char_ok(c) ? c : corvane::unrepresentable_char);
-    if (size > INT_MAX) return INT_MAX;
+    const char *end = s + std::strlen(s);
+    while (p < end) {
+      if (static_cast<unsigned char>(*p) < 0x80) {
+        const std::size_t run = corvane::ascii_prefix_length(p, static_cast<std::size_t>(end - p));
+        p += run;
+        size += static_cast<long long>(run);
+        continue;
+      }
+      const int c = source->next_char(&p);
+      if (c == 0) break;
+      size += target->code_width(target->char_ok(c) ? c : corvane::unrepresentable_char);
+    }
+  } else {
+    while (const int c = source->next_char(&p)) {
+      size += target->code_width(target->char_ok(c) ? c : corvane::unrepresentable_char);
+      if (size > INT_MAX) return INT_MAX;
+    }
   }
   return static_cast<int>(std::min<long long>(size, INT_MAX));
 }
@@ -75,15 +85,22 @@ void convert_text_into(const char *s, int from, char *buffer, int to, int size) 
   int room = size - terminator_width;
   int position = 0;
   const char *p = s;
-  if (corvane::ascii_passes_through(*source, *target)) {
-    const std::size_t readable = strnlen(s, static_cast<std::size_t>(room));
-    const std::size_t run = corvane::ascii_prefix_length(s, readable);
-    std::memmove(buffer, s, run);
-    position = static_cast<int>(run);
-    room -= position;
-    p += run;
-  }
-  while (int c = source->next_char(&p)) {
+  const bool ascii_runs = corvane::ascii_passes_through(*source, *target);
+  for (;;) {
+    const unsigned lead = static_cast<unsigned char>(*p);
+    if (ascii_runs && lead != 0 && lead < 0x80) {
+      // ASCII bytes mean themselves on both sides: copy a run of them at once.
+      const std::size_t readable = strnlen(p, static_cast<std::size_t>(room));
+      const std::size_t run = corvane::copy_ascii_prefix(buffer + position, p, readable);
+      if (run > 0) {
+        p += run;
+        position += static_cast<int>(run);
+        room -= static_cast<int>(run);
+        continue;
+      }
+    }
+    int c = source->next_char(&p);
+    if (c == 0) break;
     if (!target->char_ok(c)) c = corvane::unrepresentable_char;
     const int width = target->code_width(c);
     if (width > room) break;

@@ -48,6 +48,10 @@ int codepage_char_ok(int c) noexcept;
 // Number of leading bytes of s[0, length) that are below 0x80.
 std::size_t ascii_prefix_length(const char *s, std::size_t length) noexcept;
 
+// Copies the leading bytes of s[0, length) that are below 0x80 to dest and returns how many.
+// Destinations below an overlapping source are copied correctly.
+std::size_t copy_ascii_prefix(char *dest, const char *s, std::size_t length) noexcept;
+
 // True when the reader is a built-in one under which every byte below 0x80 is one character with
 // that code point (UTF-8, ASCII8 and the codepage).
 bool reads_ascii_as_bytes(int (*next_char)(const char **)) noexcept;

@@ -16,29 +16,35 @@ namespace {
 // Copies characters from src while they fit into room bytes and fewer than limit have been
 // copied. Returns the bytes written; copied receives the number of characters.
 int copy_characters(const char *src, char *dest, int room, int limit, int &copied) noexcept {
+  const bool byte_runs = reads_ascii_as_bytes(current_next_char) && current_writes_ascii_as_bytes();
+  // In ASCII8 every byte but 0 copies as itself; elsewhere only the bytes below 0x80 do.
+  const unsigned run_limit = current_is_ascii8() ? 0x100u : 0x80u;
   int position = 0;
   copied = 0;
   const char *p = src;
-  if (reads_ascii_as_bytes(current_next_char) && current_writes_ascii_as_bytes()) {
-    const auto reach = static_cast<std::size_t>(std::min(room, limit));
-    const std::size_t readable = strnlen(src, reach);
-    // In ASCII8 every byte copies as itself; elsewhere only the bytes below 0x80 do.
-    const std::size_t run = current_is_ascii8() ? readable : ascii_prefix_length(src, readable);
-    std::memmove(dest, src, run);
-    position = static_cast<int>(run);
-    copied = position;
-    room -= position;
-    p += run;
-  }
   while (copied < limit) {
-    const char *start = p;
+    const unsigned lead = static_cast<unsigned char>(*p);
+    if (byte_runs && lead != 0 && lead < run_limit) {
+      const auto reach = static_cast<std::size_t>(std::min(room, limit - copied));
+      const std::size_t readable = strnlen(p, reach);
+      std::size_t run = readable;
+      if (run_limit == 0x80u) {
+        run = copy_ascii_prefix(dest + position, p, readable);
+      } else {
+        std::memmove(dest + position, p, readable);
+      }
+      if (run > 0) {
+        p += run;
+        position += static_cast<int>(run);
+        room -= static_cast<int>(run);
+        copied += static_cast<int>(run);
+        continue;
+      }
+    }
     const int c = current_next_char(&p);
     if (c == 0) break;
     const int width = current_code_width(c);
-    if (width > room) {
-      p = start;
-      break;
-    }
+    if (width > room) break;
     room -= width;
     position += current_put_char(dest + position, c);
     ++copied;

@@ -26,13 +26,22 @@ int text_length(const char *s) noexcept {
   const char *p = s;
   long long count = 0;
   if (corvane::reads_ascii_as_bytes(current_next_char)) {
-    const std::size_t length = std::strlen(s);
-    const std::size_t run = corvane::ascii_prefix_length(s, length);
-    if (run == length) return corvane::clamp_to_int(length);
-    p += run;
-    count = static_cast<long long>(run);
+    // Runs of bytes below 0x80 are counted a block at a time; the reader takes the rest.
+    const char *end = s + std::strlen(s);
+    while (p < end) {
+      if (static_cast<unsigned char>(*p) < 0x80) {
+        const std::size_t run = corvane::ascii_prefix_length(p, static_cast<std::size_t>(end - p));
+        p += run;
+        count += static_cast<long long>(run);
+      } else if (current_next_char(&p) != 0) {
+        ++count;
+      } else {
+        break;  // an overlong form of 0 ends the text
+      }
+    }
+  } else {
+    while (current_next_char(&p) != 0) ++count;
   }
-  while (current_next_char(&p) != 0) ++count;
   return count > INT_MAX ? INT_MAX : static_cast<int>(count);
 }
 

@@ -20,9 +20,17 @@ int text_size_of(const char *s, int (*next_char)(const char **)) noexcept {
   if (reads_bytes_as_characters(next_char)) return static_cast<int>(std::strlen(s));
   const char *p = s;
   if (reads_ascii_as_bytes(next_char)) {
-    // Bytes below 0x80 are whole characters; the reader takes over at the first other byte.
-    p += ascii_prefix_length(s, std::strlen(s));
-    if (*p == 0) return static_cast<int>(p - s);
+    // Bytes below 0x80 are whole characters; the reader takes each other one.
+    const char *end = s + std::strlen(s);
+    while (p < end) {
+      if (static_cast<unsigned char>(*p) < 0x80) {
+        p += ascii_prefix_length(p, static_cast<std::size_t>(end - p));
+        continue;
+      }
+      const char *start = p;
+      if (next_char(&p) == 0) return static_cast<int>(start - s);
+    }
+    return static_cast<int>(p - s);
   }
   for (;;) {
     const char *start = p;
