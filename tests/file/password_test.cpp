@@ -8,6 +8,7 @@
 
 #include "corvane/packfile.h"
 #include "corvane/system.h"
+#include "corvane/text.h"
 #include "file/file_test_support.h"
 #include "file/packfile_internal.h"
 #include "support/test_system.h"
@@ -61,7 +62,10 @@ TEST_F(PasswordTest, KeyFormsFollowTheArithmetic) {
 }
 
 TEST_F(PasswordTest, ShortPasswordsWrapAndHighBytesAreSigned) {
-  set_packfile_password("\xFF");
+  // The character U+00FF is stored as the byte 0xFF, which counts as -1.
+  char text[8];
+  current_put_char(text + current_put_char(text, 0xFF), 0);
+  set_packfile_password(text);
   // -1 shifted by 0 is all ones; the four wrapped copies are -1 << 24, << 16, << 8 and -1.
   const uint32_t k = 0xFFFFFFFFu ^ 0xFF000000u ^ 0xFFFF0000u ^ 0xFFFFFF00u ^ 0xFFFFFFFFu;
   EXPECT_EQ(static_cast<uint32_t>(corvane::packfile_key(0, false)), k);
