@@ -100,9 +100,11 @@ int install_keyboard(void) noexcept {
 
   set_keyboard_polled(chosen->poll != nullptr);
   set_key_leds(-1);
+  // The timer comes up before the keyboard registers its removal, so that at shutdown (newest
+  // first) the keyboard stops sending keys before the timer it repeats them with goes away.
+  if (chosen->emulate_repeat != 0) (void)install_timer_system();
   register_exit_func(remove_keyboard, "remove_keyboard");
   std::atomic_ref<int>(keyboard_installed).store(-1, std::memory_order_relaxed);
-  if (chosen->emulate_repeat != 0) (void)install_timer_system();
   return 0;
 }
 

@@ -203,10 +203,16 @@ TEST_F(KeyboardTest, RemoveWithoutRateChangeLeavesTheDriverRateAlone) {
   EXPECT_TRUE(the_test_keyboard().rates.empty());
 }
 
-TEST_F(KeyboardTest, ShutdownRemovesTheKeyboard) {
+TEST_F(KeyboardTest, ShutdownRemovesTheKeyboardBeforeTheTimerItBroughtUp) {
   ASSERT_EQ(install_keyboard(), 0);
+  const corvane::exit_func_node *head = corvane::exit_func_head();
+  ASSERT_NE(head, nullptr);
+  EXPECT_EQ(head->function, remove_keyboard);
+  ASSERT_NE(head->next, nullptr);
+  EXPECT_EQ(head->next->function, remove_timer);
   shutdown_corvane();
   EXPECT_EQ(the_test_keyboard().exit_calls, 1);
+  EXPECT_EQ(the_manual_timer().exit_calls, 1);
   EXPECT_EQ(keyboard_driver, nullptr);
 }
 
