@@ -4,6 +4,7 @@
 
 #include "corvane/keyboard.h"
 #include "corvane/system.h"
+#include "corvane/text.h"
 #include "input/keyboard_internal.h"
 #include "support/test_keyboard.h"
 
@@ -94,6 +95,15 @@ TEST_F(KeyBufferTest, ReadKeyReplacesCharactersThatAreNotOneByte) {
   EXPECT_EQ(read_key(), (KEY_F1 << 8) | 0x5E);
   EXPECT_EQ(read_key(), (KEY_A << 8) | 'A');
   EXPECT_EQ(read_key(), (KEY_DEL << 8) | 0x7F);
+}
+
+TEST_F(KeyBufferTest, ReadKeyKeepsLatinOneCharactersInAnEightBitEncoding) {
+  set_text_encoding(ENCODING_ASCII8);
+  handle_key_press(0xE9, KEY_E);
+  handle_key_press(0x263A, KEY_F1);
+  EXPECT_EQ(read_key(), (KEY_E << 8) | 0xE9);
+  EXPECT_EQ(read_key(), (KEY_F1 << 8) | 0x5E);
+  set_text_encoding(ENCODING_UTF8);
 }
 
 TEST_F(KeyBufferTest, NegativeCharacterTypesNothingAndBadIndexChangesNoState) {

@@ -6,6 +6,7 @@
 
 #include "corvane/keyboard.h"
 #include "corvane/system.h"
+#include "corvane/text.h"
 #include "support/test_keyboard.h"
 
 namespace {
@@ -60,6 +61,15 @@ TEST(KeyNames, DriverNamesComeFirstAndFallBackToTheTable) {
   EXPECT_STREQ(key_index_name(KEY_A), "Ay");
   EXPECT_STREQ(key_index_name(KEY_B), "B");
   shutdown_corvane();
+}
+
+TEST(KeyNames, NamesComeInTheCurrentEncoding) {
+  set_text_encoding(ENCODING_UNICODE16);
+  const char *name = key_index_name(KEY_ENTER);
+  const unsigned char expected[] = {'E', 0, 'N', 0, 'T', 0, 'E', 0, 'R', 0, 0, 0};
+  EXPECT_EQ(std::memcmp(name, expected, sizeof expected), 0);
+  set_text_encoding(ENCODING_UTF8);
+  EXPECT_STREQ(key_index_name(KEY_ENTER), "ENTER");
 }
 
 }  // namespace
