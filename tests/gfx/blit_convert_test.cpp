@@ -24,19 +24,24 @@ using corvane::testing::reference_image;
 
 uint32_t mask_color_of(int depth) {
   switch (depth) {
-    case 15: return 0x7C1F;
-    case 16: return 0xF81F;
+    case 15:
+      return 0x7C1F;
+    case 16:
+      return 0xF81F;
     case 24:
-    case 32: return 0xFF00FF;
-    default: return 0;
+    case 32:
+      return 0xFF00FF;
+    default:
+      return 0;
   }
 }
 
 void random_palette(std::mt19937 &rng) {
   palette pal;
   for (auto &entry : pal) {
-    entry = rgb_entry{static_cast<unsigned char>(rng() % 64), static_cast<unsigned char>(rng() % 64),
-                      static_cast<unsigned char>(rng() % 64), 0};
+    entry =
+        rgb_entry{static_cast<unsigned char>(rng() % 64), static_cast<unsigned char>(rng() % 64),
+                  static_cast<unsigned char>(rng() % 64), 0};
   }
   apply_palette(pal);
 }
@@ -57,7 +62,8 @@ uint32_t convert_pixel(uint32_t c, int from, int to, uint32_t flags, int x, int 
   const bool keep = (flags & CONV_KEEP_TRANS) != 0;
   if (keep && c == mask_color_of(from)) return mask_color_of(to);
   const int ci = static_cast<int>(c);
-  const int r = get_red_depth(from, ci), g = get_green_depth(from, ci), b = get_blue_depth(from, ci);
+  const int r = get_red_depth(from, ci), g = get_green_depth(from, ci),
+            b = get_blue_depth(from, ci);
   uint32_t value;
   if ((flags & CONV_DITHER_15_16) != 0 && (to == 15 || to == 16)) {
     value = static_cast<uint32_t>(to == 15 ? dither_pack15(r, g, b, x, y)

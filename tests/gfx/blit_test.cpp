@@ -21,11 +21,15 @@ using corvane::testing::reference_image;
 
 uint32_t mask_color_of(int depth) {
   switch (depth) {
-    case 15: return 0x7C1F;
-    case 16: return 0xF81F;
+    case 15:
+      return 0x7C1F;
+    case 16:
+      return 0xF81F;
     case 24:
-    case 32: return 0xFF00FF;
-    default: return 0;
+    case 32:
+      return 0xFF00FF;
+    default:
+      return 0;
   }
 }
 
@@ -112,10 +116,17 @@ TEST_P(BlitDepthTest, PublicBlitClipsBothRectangles) {
   paint(source.get(), from);
   // (sx, sy, dx, dy, w, h): negative source corner, destination left of and above the clip
   // rectangle, running past every edge, entirely outside, and zero or negative sizes.
-  const int cases[][6] = {{-5, -3, 4, 2, 20, 12}, {2, 1, -3, -4, 28, 30}, {10, 5, 20, 15, 40, 40},
-                          {0, 0, 0, 0, 30, 20},   {29, 19, 2, 2, 5, 5},   {30, 0, 0, 0, 5, 5},
-                          {0, 0, 40, 0, 5, 5},    {0, 0, 3, 3, 0, 5},     {0, 0, 3, 3, -4, 5},
-                          {-40, 0, 0, 0, 20, 5},  {4, 4, 3, 3, 2147483647, 2147483647}};
+  const int cases[][6] = {{-5, -3, 4, 2, 20, 12},
+                          {2, 1, -3, -4, 28, 30},
+                          {10, 5, 20, 15, 40, 40},
+                          {0, 0, 0, 0, 30, 20},
+                          {29, 19, 2, 2, 5, 5},
+                          {30, 0, 0, 0, 5, 5},
+                          {0, 0, 40, 0, 5, 5},
+                          {0, 0, 3, 3, 0, 5},
+                          {0, 0, 3, 3, -4, 5},
+                          {-40, 0, 0, 0, 20, 5},
+                          {4, 4, 3, 3, 2147483647, 2147483647}};
   for (const auto &c : cases) {
     for (bool masked : {false, true}) {
       paint(dest.get(), base);
@@ -124,8 +135,8 @@ TEST_P(BlitDepthTest, PublicBlitClipsBothRectangles) {
       reference_blit(from, expected, 2, 3, 22, 15, c[0], c[1], c[2], c[3], c[4], c[5], masked);
       (masked ? masked_blit : blit)(source.get(), dest.get(), c[0], c[1], c[2], c[3], c[4], c[5]);
       EXPECT_TRUE(bitmap_matches(dest.get(), expected))
-          << (masked ? "masked " : "") << "case " << c[0] << "," << c[1] << " -> " << c[2]
-          << "," << c[3] << " size " << c[4] << "x" << c[5];
+          << (masked ? "masked " : "") << "case " << c[0] << "," << c[1] << " -> " << c[2] << ","
+          << c[3] << " size " << c[4] << "x" << c[5];
     }
   }
 }
@@ -218,9 +229,9 @@ TEST(BlitSlotTest, DifferentSurfacesChooseBySourceAndDestinationKinds) {
     int slot;
     bool source_table;
   } const cases[] = {
-      {video, video, 35, false},    {system, video, 33, false},  {memory, video, 31, false},
-      {video, memory, 32, true},    {system, memory, 32, true},  {memory, memory, 35, false},
-      {video, system, 34, true},    {system, system, 35, false}, {memory, system, 31, false},
+      {video, video, 35, false}, {system, video, 33, false},  {memory, video, 31, false},
+      {video, memory, 32, true}, {system, memory, 32, true},  {memory, memory, 35, false},
+      {video, system, 34, true}, {system, system, 35, false}, {memory, system, 31, false},
   };
   for (const auto &c : cases) {
     recording_bitmap source(c.source);

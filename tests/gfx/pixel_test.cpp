@@ -28,11 +28,15 @@ using corvane::testing::reference_image;
 
 uint32_t mask_color_of(int depth) {
   switch (depth) {
-    case 15: return 0x7C1F;
-    case 16: return 0xF81F;
+    case 15:
+      return 0x7C1F;
+    case 16:
+      return 0xF81F;
     case 24:
-    case 32: return 0xFF00FF;
-    default: return 0;
+    case 32:
+      return 0xFF00FF;
+    default:
+      return 0;
   }
 }
 
@@ -65,15 +69,21 @@ struct mode_model {
     const uint32_t limit = depth_value_mask(depth);
     const uint32_t mask = mask_color_of(depth);
     switch (mode) {
-      case MODE_SOLID: return color & limit;
-      case MODE_XOR: return (old ^ color) & limit;
-      case MODE_PATTERN_COPY: return pattern_pixel(x, y);
-      case MODE_PATTERN_SOLID: return pattern_pixel(x, y) == mask ? mask : color & limit;
-      case MODE_PATTERN_MASKED: return pattern_pixel(x, y) == mask ? old : color & limit;
+      case MODE_SOLID:
+        return color & limit;
+      case MODE_XOR:
+        return (old ^ color) & limit;
+      case MODE_PATTERN_COPY:
+        return pattern_pixel(x, y);
+      case MODE_PATTERN_SOLID:
+        return pattern_pixel(x, y) == mask ? mask : color & limit;
+      case MODE_PATTERN_MASKED:
+        return pattern_pixel(x, y) == mask ? old : color & limit;
       case MODE_TRANSLUCENT:
         if (depth == 8) return shade[((color & 255) << 8) | old];
         return scrambling_blender(color, old, static_cast<uint32_t>(weight)) & limit;
-      default: return old;
+      default:
+        return old;
     }
   }
 };

@@ -19,11 +19,15 @@ int pixel_bytes(int depth) {
 
 uint32_t mask_of(int depth) {
   switch (depth) {
-    case 15: return 0x7C1F;
-    case 16: return 0xF81F;
+    case 15:
+      return 0x7C1F;
+    case 16:
+      return 0xF81F;
     case 24:
-    case 32: return 0xFF00FF;
-    default: return 0;
+    case 32:
+      return 0xFF00FF;
+    default:
+      return 0;
   }
 }
 
@@ -31,10 +35,14 @@ uint32_t mask_of(int depth) {
 
 uint32_t depth_value_mask(int depth) {
   switch (pixel_bytes(depth)) {
-    case 1: return 0xFF;
-    case 2: return 0xFFFF;
-    case 3: return 0xFFFFFF;
-    default: return 0xFFFFFFFF;
+    case 1:
+      return 0xFF;
+    case 2:
+      return 0xFFFF;
+    case 3:
+      return 0xFFFFFF;
+    default:
+      return 0xFFFFFFFF;
   }
 }
 
@@ -42,13 +50,15 @@ uint32_t raw_pixel(const bitmap *bmp, int x, int y) {
   const int depth = bmp->vtable->color_depth;
   const unsigned char *p = bmp->lines[y] + static_cast<size_t>(x) * pixel_bytes(depth);
   switch (pixel_bytes(depth)) {
-    case 1: return p[0];
+    case 1:
+      return p[0];
     case 2: {
       uint16_t v;
       std::memcpy(&v, p, 2);
       return v;
     }
-    case 3: return (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
+    case 3:
+      return (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
     default: {
       uint32_t v;
       std::memcpy(&v, p, 4);
@@ -61,7 +71,9 @@ void set_raw_pixel(bitmap *bmp, int x, int y, uint32_t value) {
   const int depth = bmp->vtable->color_depth;
   unsigned char *p = bmp->lines[y] + static_cast<size_t>(x) * pixel_bytes(depth);
   switch (pixel_bytes(depth)) {
-    case 1: p[0] = static_cast<unsigned char>(value); break;
+    case 1:
+      p[0] = static_cast<unsigned char>(value);
+      break;
     case 2: {
       const auto v = static_cast<uint16_t>(value);
       std::memcpy(p, &v, 2);
@@ -72,7 +84,9 @@ void set_raw_pixel(bitmap *bmp, int x, int y, uint32_t value) {
       p[1] = static_cast<unsigned char>(value >> 8);
       p[2] = static_cast<unsigned char>(value);
       break;
-    default: std::memcpy(p, &value, 4); break;
+    default:
+      std::memcpy(p, &value, 4);
+      break;
   }
 }
 
@@ -104,9 +118,9 @@ reference_image random_image(int width, int height, int depth, std::mt19937 &rng
 ::testing::AssertionResult bitmap_matches(const bitmap *bmp, const reference_image &expected) {
   if (bmp == nullptr) return ::testing::AssertionFailure() << "the bitmap is null";
   if (bmp->width != expected.width || bmp->height != expected.height) {
-    return ::testing::AssertionFailure() << "size " << bmp->width << "x" << bmp->height
-                                         << ", expected " << expected.width << "x"
-                                         << expected.height;
+    return ::testing::AssertionFailure()
+           << "size " << bmp->width << "x" << bmp->height << ", expected " << expected.width << "x"
+           << expected.height;
   }
   for (int y = 0; y < expected.height; ++y) {
     for (int x = 0; x < expected.width; ++x) {
@@ -125,8 +139,8 @@ reference_image random_image(int width, int height, int depth, std::mt19937 &rng
 ::testing::AssertionResult bitmaps_equal(const bitmap *a, const bitmap *b) {
   if (a == nullptr || b == nullptr) return ::testing::AssertionFailure() << "a bitmap is null";
   if (a->vtable->color_depth != b->vtable->color_depth) {
-    return ::testing::AssertionFailure() << "depths differ: " << a->vtable->color_depth << " and "
-                                         << b->vtable->color_depth;
+    return ::testing::AssertionFailure()
+           << "depths differ: " << a->vtable->color_depth << " and " << b->vtable->color_depth;
   }
   return bitmap_matches(a, capture(b));
 }
