@@ -148,7 +148,7 @@ void put_pixel(bitmap *bmp, int x, int y, int color) noexcept {
 template <class Pixel>
 void fill_span(unsigned char *dest, uint32_t color, size_t count) noexcept {
   if constexpr (Pixel::bytes == 1) {
-    fill_span8(dest, color, count);
+    std::memset(dest, static_cast<unsigned char>(color), count);
   } else if constexpr (Pixel::bytes == 2) {
     fill_span16(dest, color, count);
   } else if constexpr (Pixel::bytes == 3) {
@@ -255,6 +255,17 @@ void clear_to_color(bitmap *bmp, int color) noexcept {
   const int bottom = std::min(bmp->clip_bottom, bmp->height);
   if (right <= left || bottom <= top) return;
   const auto c = static_cast<uint32_t>(color);
+  // A memory bitmap that owns its pixels keeps its rows back to back: a clip rectangle as wide as
+  // the bitmap is one run.
+  if (bmp->pixels != nullptr && bmp->write_line == default_line_accessor && left == 0 &&
+      right == bmp->width) {
+    const size_t row_bytes = static_cast<size_t>(bmp->width) * Pixel::bytes;
+    if (bmp->lines[bottom - 1] == bmp->lines[top] + row_bytes * static_cast<size_t>(bottom - 1 - top)) {
+      fill_span<Pixel>(bmp->lines[top], c, static_cast<size_t>(bmp->width) * (bottom - top));
+      release_rows(bmp);
+      return;
+    }
+  }
   const size_t count = static_cast<size_t>(right - left);
   const size_t at = static_cast<size_t>(left) * Pixel::bytes;
   for (int y = top; y < bottom; ++y) {

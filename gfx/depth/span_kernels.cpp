@@ -7,9 +7,18 @@
 
 namespace corvane::depth {
 
-void fill_span8(unsigned char *dest, uint32_t color, size_t count) noexcept {
-  std::memset(dest, static_cast<unsigned char>(color), count);
+namespace {
+
+// Stores a block of whole pixels over and over, then as much of it as is left. A block of
+// several vector widths gives several stores per loop turn.
+template <size_t Block>
+inline void fill_repeating(unsigned char *dest, size_t bytes, const unsigned char (&block)[Block]) {
+  size_t i = 0;
+  for (; i + Block <= bytes; i += Block) std::memcpy(dest + i, block, Block);
+  std::memcpy(dest + i, block, bytes - i);
 }
+
+}  // namespace
 
 [[gnu::target_clones("avx2", "default")]] void fill_span16(unsigned char *dest, uint32_t color,
                                                            size_t count) noexcept {
@@ -18,10 +27,13 @@ void fill_span8(unsigned char *dest, uint32_t color, size_t count) noexcept {
     std::memset(dest, word & 0xFF, count * 2);
     return;
   }
-  for (size_t i = 0; i < count; ++i) std::memcpy(dest + 2 * i, &word, 2);
+  alignas(32) unsigned char block[128];
+  for (size_t i = 0; i < sizeof block; i += 2) std::memcpy(block + i, &word, 2);
+  fill_repeating(dest, count * 2, block);
 }
 
-void fill_span24(unsigned char *dest, uint32_t color, size_t count) noexcept {
+[[gnu::target_clones("avx2", "default")]] void fill_span24(unsigned char *dest, uint32_t color,
+                                                           size_t count) noexcept {
   const auto b0 = static_cast<unsigned char>(color >> 16);
   const auto b1 = static_cast<unsigned char>(color >> 8);
   const auto b2 = static_cast<unsigned char>(color);
@@ -29,16 +41,14 @@ void fill_span24(unsigned char *dest, uint32_t color, size_t count) noexcept {
     std::memset(dest, b0, count * 3);
     return;
   }
-  // Sixteen pixels make 48 bytes, three whole 16-byte blocks.
-  unsigned char block[48];
-  for (int i = 0; i < 16; ++i) {
-    block[3 * i] = b0;
-    block[3 * i + 1] = b1;
-    block[3 * i + 2] = b2;
+  // 32 pixels make 96 bytes, three whole 32-byte blocks.
+  alignas(32) unsigned char block[96];
+  for (size_t i = 0; i < sizeof block; i += 3) {
+    block[i] = b0;
+    block[i + 1] = b1;
+    block[i + 2] = b2;
   }
-  size_t i = 0;
-  for (; i + 16 <= count; i += 16) std::memcpy(dest + 3 * i, block, sizeof block);
-  std::memcpy(dest + 3 * i, block, 3 * (count - i));
+  fill_repeating(dest, count * 3, block);
 }
 
 [[gnu::target_clones("avx2", "default")]] void fill_span32(unsigned char *dest, uint32_t color,
@@ -48,7 +58,9 @@ void fill_span24(unsigned char *dest, uint32_t color, size_t count) noexcept {
     std::memset(dest, b, count * 4);
     return;
   }
-  for (size_t i = 0; i < count; ++i) std::memcpy(dest + 4 * i, &color, 4);
+  alignas(32) unsigned char block[128];
+  for (size_t i = 0; i < sizeof block; i += 4) std::memcpy(block + i, &color, 4);
+  fill_repeating(dest, count * 4, block);
 }
 
 [[gnu::target_clones("avx2", "default")]] void masked_span8(unsigned char *dest,

@@ -9,8 +9,7 @@
 
 namespace corvane::depth {
 
-// Stores count pixels of one value.
-void fill_span8(unsigned char *dest, uint32_t color, size_t count) noexcept;
+// Stores count pixels of one value (8 bits: memset).
 void fill_span16(unsigned char *dest, uint32_t color, size_t count) noexcept;
 void fill_span24(unsigned char *dest, uint32_t color, size_t count) noexcept;
 void fill_span32(unsigned char *dest, uint32_t color, size_t count) noexcept;
