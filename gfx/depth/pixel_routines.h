@@ -195,10 +195,13 @@ void draw_hline(bitmap *bmp, int x1, int y, int x2, int color) noexcept {
   const auto c = static_cast<uint32_t>(color);
   const size_t count = static_cast<size_t>(int64_t{x2} - x1 + 1);
   const size_t at = static_cast<size_t>(x1) * Pixel::bytes;
-  switch (draw_mode) {
-    case MODE_SOLID:
-      fill_span<Pixel>(write_row(bmp, y) + at, c, count);
-      break;
+  const int mode = draw_mode;
+  if (mode == MODE_SOLID) {
+    fill_span<Pixel>(write_row(bmp, y) + at, c, count);
+    release_rows(bmp);
+    return;
+  }
+  switch (mode) {
     case MODE_XOR: {
       const unsigned char *source = read_row(bmp, y) + at;
       unsigned char *dest = write_row(bmp, y) + at;
@@ -223,7 +226,6 @@ void draw_hline(bitmap *bmp, int x1, int y, int x2, int color) noexcept {
     case MODE_PATTERN_MASKED: {
       const unsigned char *pattern = pattern_row<Pixel>(y);
       if (pattern == nullptr) break;
-      const int mode = draw_mode;
       const uint32_t wrap = pattern_x_mask;
       uint32_t column = pattern_column(x1);
       unsigned char *dest = write_row(bmp, y) + at;

@@ -1,6 +1,7 @@
 // The vectorisable inner loops of fills, masked copies and palette expansion.
 #include "gfx/depth/span_kernels.h"
 
+#include <bit>
 #include <cstring>
 
 #include "gfx/depth/pixel_traits.h"
@@ -9,8 +10,31 @@ namespace corvane::depth {
 
 namespace {
 
-// Stores a block of whole pixels over and over, then as much of it as is left. A block of
-// several vector widths gives several stores per loop turn.
+// 32 bytes of one repeated pixel value: one store with AVX2, two with SSE2.
+using fill_vector = uint32_t __attribute__((vector_size(32)));
+
+// Stores a 32-byte pattern whose period divides 4 over bytes bytes (a multiple of the period):
+// four vector stores per loop turn, and the last partial block as one store that overlaps the
+// one before it.
+inline void fill_words(unsigned char *dest, size_t bytes, fill_vector pattern) noexcept {
+  if (bytes < sizeof pattern) {
+    unsigned char block[sizeof pattern];
+    std::memcpy(block, &pattern, sizeof pattern);
+    for (size_t i = 0; i < bytes; ++i) dest[i] = block[i];
+    return;
+  }
+  size_t i = 0;
+  for (; i + 4 * sizeof pattern <= bytes; i += 4 * sizeof pattern) {
+    std::memcpy(dest + i, &pattern, sizeof pattern);
+    std::memcpy(dest + i + 32, &pattern, sizeof pattern);
+    std::memcpy(dest + i + 64, &pattern, sizeof pattern);
+    std::memcpy(dest + i + 96, &pattern, sizeof pattern);
+  }
+  for (; i + sizeof pattern <= bytes; i += sizeof pattern) std::memcpy(dest + i, &pattern, 32);
+  if (i < bytes) std::memcpy(dest + bytes - sizeof pattern, &pattern, sizeof pattern);
+}
+
+// Stores a block of whole pixels over and over, then as much of it as is left.
 template <size_t Block>
 inline void fill_repeating(unsigned char *dest, size_t bytes, const unsigned char (&block)[Block]) {
   size_t i = 0;
@@ -22,14 +46,9 @@ inline void fill_repeating(unsigned char *dest, size_t bytes, const unsigned cha
 
 [[gnu::target_clones("avx2", "default")]] void fill_span16(unsigned char *dest, uint32_t color,
                                                            size_t count) noexcept {
-  const auto word = static_cast<uint16_t>(color);
-  if ((word & 0xFF) == (word >> 8)) {
-    std::memset(dest, word & 0xFF, count * 2);
-    return;
-  }
-  alignas(32) unsigned char block[128];
-  for (size_t i = 0; i < sizeof block; i += 2) std::memcpy(block + i, &word, 2);
-  fill_repeating(dest, count * 2, block);
+  const uint32_t word = color & 0xFFFFu;
+  const uint32_t pair = word | (word << 16);
+  fill_words(dest, count * 2, fill_vector{pair, pair, pair, pair, pair, pair, pair, pair});
 }
 
 [[gnu::target_clones("avx2", "default")]] void fill_span24(unsigned char *dest, uint32_t color,
@@ -53,14 +72,7 @@ inline void fill_repeating(unsigned char *dest, size_t bytes, const unsigned cha
 
 [[gnu::target_clones("avx2", "default")]] void fill_span32(unsigned char *dest, uint32_t color,
                                                            size_t count) noexcept {
-  const auto b = static_cast<unsigned char>(color);
-  if (color == b * 0x01010101u) {
-    std::memset(dest, b, count * 4);
-    return;
-  }
-  alignas(32) unsigned char block[128];
-  for (size_t i = 0; i < sizeof block; i += 4) std::memcpy(block + i, &color, 4);
-  fill_repeating(dest, count * 4, block);
+  fill_words(dest, count * 4, fill_vector{color, color, color, color, color, color, color, color});
 }
 
 [[gnu::target_clones("avx2", "default")]] void masked_span8(unsigned char *dest,
@@ -118,7 +130,20 @@ void expand_span24(unsigned char *dest, const unsigned char *source, size_t coun
 
 void expand_span32(unsigned char *dest, const unsigned char *source, size_t count,
                    const uint32_t *table) noexcept {
-  for (size_t i = 0; i < count; ++i) pixel32::store(dest + 4 * i, table[source[i]]);
+  // Eight indices per 64-bit load, two looked-up pixels per 64-bit store.
+  size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    uint64_t indices;
+    std::memcpy(&indices, source + i, 8);
+    for (int k = 0; k < 4; ++k) {
+      const uint64_t first = table[(indices >> (16 * k)) & 255];
+      const uint64_t second = table[(indices >> (16 * k + 8)) & 255];
+      const uint64_t pair = (std::endian::native == std::endian::little)
+                                ? first | (second << 32)
+                                : (first << 32) | second;
+      std::memcpy(dest + 4 * i + 8 * static_cast<size_t>(k), &pair, 8);
+    }
+  }
+  for (; i < count; ++i) pixel32::store(dest + 4 * i, table[source[i]]);
 }
-
 }  // namespace corvane::depth

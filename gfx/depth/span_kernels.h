@@ -9,7 +9,7 @@
 
 namespace corvane::depth {
 
-// Stores count pixels of one value (8 bits: memset).
+// Stores count pixels of one value (8 bits use memset).
 void fill_span16(unsigned char *dest, uint32_t color, size_t count) noexcept;
 void fill_span24(unsigned char *dest, uint32_t color, size_t count) noexcept;
 void fill_span32(unsigned char *dest, uint32_t color, size_t count) noexcept;
