@@ -54,7 +54,8 @@ void BM_memcpy_rows(benchmark::State &state) {
   const size_t row = static_cast<size_t>(width) * bytes_per_pixel_of_depth(depth);
   std::vector<unsigned char> source(row * height, 7), dest(row * height);
   for (auto _ : state) {
-    for (int y = 0; y < height; ++y) std::memcpy(dest.data() + row * y, source.data() + row * y, row);
+    for (int y = 0; y < height; ++y)
+      std::memcpy(dest.data() + row * y, source.data() + row * y, row);
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(row) *
@@ -109,8 +110,8 @@ BENCHMARK(BM_convert_8_to_32)->Arg(320)->Arg(640);
 
 #ifdef CORVANE_BENCH_HAVE_SDL2
 void BM_sdl_colorkey_blit_64x64_32bpp(benchmark::State &state) {
-  SDL_Surface *sprite = SDL_CreateRGBSurfaceWithFormat(0, SPRITE, SPRITE, 32,
-                                                       SDL_PIXELFORMAT_XRGB8888);
+  SDL_Surface *sprite =
+      SDL_CreateRGBSurfaceWithFormat(0, SPRITE, SPRITE, 32, SDL_PIXELFORMAT_XRGB8888);
   SDL_Surface *screen = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_XRGB8888);
   std::mt19937 rng(2);
   auto *pixels = static_cast<uint32_t *>(sprite->pixels);
@@ -135,7 +136,8 @@ void BM_sdl_convert_8_to_32(benchmark::State &state) {
   const int width = static_cast<int>(state.range(0));
   const int height = 240;
   SDL_Surface *source = SDL_CreateRGBSurfaceWithFormat(0, width, height, 8, SDL_PIXELFORMAT_INDEX8);
-  SDL_Surface *dest = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_XRGB8888);
+  SDL_Surface *dest =
+      SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_XRGB8888);
   SDL_Color colors[256];
   for (int i = 0; i < 256; ++i) {
     colors[i] = SDL_Color{static_cast<Uint8>(i), static_cast<Uint8>(255 - i),

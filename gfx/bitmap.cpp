@@ -1,10 +1,10 @@
 // Memory and system bitmaps: the one-piece record with its line table, the depth table lookup,
 // creation, destruction, the clip rectangle and clearing.
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 
 #include "corvane/bitmap.h"
 #include "corvane/color.h"
@@ -18,7 +18,9 @@ namespace corvane {
 bitmap *allocate_bitmap_record(int height) noexcept {
   if (height < 0) return nullptr;
   const size_t rows = static_cast<size_t>(std::max(height, 2));
-  if (rows > (std::numeric_limits<size_t>::max() - sizeof(bitmap)) / sizeof(unsigned char *)) {
+  // Records larger than a signed 32-bit size are refused, as are pixel blocks (see below): row
+  // offsets of that size are worked out in int by callers.
+  if (rows > (static_cast<size_t>(INT_MAX) - sizeof(bitmap)) / sizeof(unsigned char *)) {
     return nullptr;
   }
   // The record's size is a multiple of a pointer's alignment, so the table right behind it is
@@ -71,7 +73,7 @@ bitmap *create_bitmap_at_depth(int depth, int width, int height) noexcept {
   const size_t w = static_cast<size_t>(width);
   const size_t h = static_cast<size_t>(height);
   const size_t row_bytes = pixel_size * w;
-  if (h != 0 && row_bytes > (std::numeric_limits<size_t>::max() - 1) / h) return nullptr;
+  if (h != 0 && row_bytes > (static_cast<size_t>(INT_MAX) - 1) / h) return nullptr;
   // At 24 bits one byte more, so that a 32-bit read of the last pixel stays inside the block.
   const size_t block_size = row_bytes * h + (depth == 24 ? 1 : 0);
 

@@ -262,7 +262,8 @@ void clear_to_color(bitmap *bmp, int color) noexcept {
   if (bmp->pixels != nullptr && bmp->write_line == default_line_accessor && left == 0 &&
       right == bmp->width) {
     const size_t row_bytes = static_cast<size_t>(bmp->width) * Pixel::bytes;
-    if (bmp->lines[bottom - 1] == bmp->lines[top] + row_bytes * static_cast<size_t>(bottom - 1 - top)) {
+    if (bmp->lines[bottom - 1] ==
+        bmp->lines[top] + row_bytes * static_cast<size_t>(bottom - 1 - top)) {
       fill_span<Pixel>(bmp->lines[top], c, static_cast<size_t>(bmp->width) * (bottom - top));
       release_rows(bmp);
       return;

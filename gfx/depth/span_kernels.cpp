@@ -138,9 +138,8 @@ void expand_span32(unsigned char *dest, const unsigned char *source, size_t coun
     for (int k = 0; k < 4; ++k) {
       const uint64_t first = table[(indices >> (16 * k)) & 255];
       const uint64_t second = table[(indices >> (16 * k + 8)) & 255];
-      const uint64_t pair = (std::endian::native == std::endian::little)
-                                ? first | (second << 32)
-                                : (first << 32) | second;
+      const uint64_t pair = (std::endian::native == std::endian::little) ? first | (second << 32)
+                                                                         : (first << 32) | second;
       std::memcpy(dest + 4 * i + 8 * static_cast<size_t>(k), &pair, 8);
     }
   }

@@ -182,7 +182,7 @@ CORVANE_API unsigned char *default_line_accessor(bitmap *bmp, int row) CORVANE_N
 /* ---- Creation and destruction ---------------------------------------------------------------- */
 
 /* A memory bitmap of a depth (8, 15, 16, 24 or 32). Null for an unknown depth, a negative size,
- * a size too large to address, or when memory is short. Its pixels are not cleared. */
+ * more than 2 GiB of pixels or line table, or when memory is short. Its pixels are not cleared. */
 CORVANE_API bitmap *create_bitmap_at_depth(int depth, int width, int height) CORVANE_NOEXCEPT;
 
 /* A memory bitmap at the current colour depth (set_color_depth). */

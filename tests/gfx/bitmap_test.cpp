@@ -68,6 +68,8 @@ TEST_P(MemoryBitmapTest, BadSizesGiveNull) {
   EXPECT_EQ(create_bitmap_at_depth(depth, -1, 4), nullptr);
   EXPECT_EQ(create_bitmap_at_depth(depth, 4, -1), nullptr);
   EXPECT_EQ(create_bitmap_at_depth(depth, INT_MAX, INT_MAX), nullptr);
+  EXPECT_EQ(create_bitmap_at_depth(depth, 0, INT_MAX), nullptr);  // the line table alone
+  EXPECT_EQ(create_bitmap_at_depth(depth, 70000, 70000), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllDepths, MemoryBitmapTest, ::testing::Values(8, 15, 16, 24, 32));
