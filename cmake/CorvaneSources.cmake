@@ -2,6 +2,12 @@
 # to a folder is enough to build it. Platform folders are chosen here and nowhere else.
 
 set(CORVANE_SOURCE_DIRS core config file text gfx gfx/depth input timer sound platform/null)
+# The Linux host: its system driver and terminal input need only POSIX; the files named sdl_*
+# (display, keyboard and sound through SDL2) are built when SDL2 is found.
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  list(APPEND CORVANE_SOURCE_DIRS platform/linux)
+  set(CORVANE_HAVE_LINUX_HOST ON)
+endif()
 
 if(CORVANE_WITH_SDL2)
   find_package(SDL2 QUIET)
@@ -13,7 +19,6 @@ endif()
 set(CORVANE_HAVE_SDL2 OFF)
 if(SDL2_FOUND)
   set(CORVANE_HAVE_SDL2 ON)
-  list(APPEND CORVANE_SOURCE_DIRS platform/linux)
   message(STATUS "Corvane: SDL2 found, building the Linux display, input and sound drivers")
 else()
   message(STATUS "Corvane: SDL2 not found, building without the Linux SDL2 drivers")
@@ -25,6 +30,9 @@ foreach(dir IN LISTS CORVANE_SOURCE_DIRS)
        "${PROJECT_SOURCE_DIR}/${dir}/*.cpp" "${PROJECT_SOURCE_DIR}/${dir}/*.c")
   list(APPEND CORVANE_SOURCES ${_dir_sources})
 endforeach()
+if(NOT CORVANE_HAVE_SDL2)
+  list(FILTER CORVANE_SOURCES EXCLUDE REGEX "/platform/[^/]+/sdl_[^/]*$")
+endif()
 file(GLOB_RECURSE CORVANE_PUBLIC_HEADERS CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/include/*.h")
 
 # Hot paths (per-depth pixel and blit routines, sprites, blenders, the mixer) are built with -O3 so
@@ -46,6 +54,9 @@ target_include_directories(corvane_objects
   PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>
   PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_definitions(corvane_objects PRIVATE CORVANE_BUILDING_LIBRARY=1)
+if(CORVANE_HAVE_LINUX_HOST)
+  target_compile_definitions(corvane_objects PRIVATE CORVANE_HAVE_LINUX_HOST=1)
+endif()
 if(CORVANE_HAVE_SDL2)
   target_link_libraries(corvane_objects PRIVATE SDL2::SDL2)
   target_compile_definitions(corvane_objects PRIVATE CORVANE_HAVE_SDL2=1)

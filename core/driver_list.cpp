@@ -3,7 +3,8 @@
 
 extern "C" {
 
-const char empty_string[] = "";
+// Zero bytes enough for the terminator of any encoding, so that it reads as empty under each.
+const char empty_string[8] = {};
 
 driver_list_entry empty_driver_list[] = {{0, nullptr, 0}};
 

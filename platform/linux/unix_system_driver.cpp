@@ -1,0 +1,126 @@
+// The Linux host system driver 'UNIX': recursive pthread mutexes, the program's path from
+// /proc/self/exe, the home and system directories for resources, messages on standard error, and
+// fatal signals that shut the library down first.
+#include <sched.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <utility>
+
+#include "config/path_text.h"
+#include "corvane/text.h"
+#include "platform/linux/unix_host.h"
+
+namespace corvane::unix_host {
+namespace {
+
+std::mutex host_state_mutex;
+std::string title;
+void (*close_button_callback)() = nullptr;
+
+// The program's name as the default window title.
+std::string program_name() {
+  char path[1024];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return "Corvane";
+  path[length] = 0;
+  const char *slash = std::strrchr(path, '/');
+  return slash != nullptr ? slash + 1 : path;
+}
+
+int unix_init() {
+  detect_utf8_locale();
+  install_fatal_signal_handlers();
+  {
+    std::lock_guard<std::mutex> lock(host_state_mutex);
+    title = program_name();
+    close_button_callback = nullptr;
+  }
+  return 0;
+}
+
+void unix_exit() {
+  remove_fatal_signal_handlers();
+  std::lock_guard<std::mutex> lock(host_state_mutex);
+  close_button_callback = nullptr;
+}
+
+void unix_get_executable_path(char *buffer, int size) {
+  if (buffer == nullptr || size <= 0) return;
+  char path[1024];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) {
+    convert_text_into("./", ENCODING_ASCII8, buffer, ENCODING_CURRENT, size);
+    return;
+  }
+  path[length] = 0;
+  convert_text_into(path, get_file_name_encoding(), buffer, ENCODING_CURRENT, size);
+}
+
+void unix_set_window_title(const char *text) {
+  if (text == nullptr) return;
+  char utf8[1024];
+  convert_text_into(text, ENCODING_CURRENT, utf8, ENCODING_UTF8, sizeof utf8);
+  std::string converted(utf8, std::strlen(utf8));
+  std::lock_guard<std::mutex> lock(host_state_mutex);
+  title = std::move(converted);
+}
+
+int unix_set_close_callback(void (*callback)()) {
+  std::lock_guard<std::mutex> lock(host_state_mutex);
+  close_button_callback = callback;
+  return 0;
+}
+
+// Messages go to standard error, in UTF-8 when the locale is UTF-8 and folded to ASCII otherwise.
+void unix_show_message(const char *text) {
+  if (text == nullptr) return;
+  char local[4096];
+  const int target = get_file_name_encoding() == ENCODING_UTF8 ? ENCODING_UTF8 : ENCODING_CODEPAGE;
+  convert_text_into(text, ENCODING_CURRENT, local, target, sizeof local);
+  std::fputs(local, stderr);
+  std::fflush(stderr);
+}
+
+// Display switching is not something a Linux desktop takes away from a program: only the
+// policy of running on in the background is offered.
+int unix_set_switch_mode(int mode) { return mode == 3 ? 0 : -1; }
+
+void unix_yield_cpu() { sched_yield(); }
+
+}  // namespace
+
+std::string window_title() {
+  std::lock_guard<std::mutex> lock(host_state_mutex);
+  return title;
+}
+
+void (*close_callback())() {
+  std::lock_guard<std::mutex> lock(host_state_mutex);
+  return close_button_callback;
+}
+
+system_driver driver = {
+    .id = CORVANE_ID('U', 'N', 'I', 'X'),
+    .name = empty_string,
+    .description = empty_string,
+    .ascii_label = "Unix",
+    .init = unix_init,
+    .exit = unix_exit,
+    .get_executable_path = unix_get_executable_path,
+    .locate_resource_hook = corvane::locate_resource_in_standard_places,
+    .set_window_title = unix_set_window_title,
+    .set_close_callback = unix_set_close_callback,
+    .show_message_op = unix_show_message,
+    .set_switch_mode = unix_set_switch_mode,
+    .yield_cpu = unix_yield_cpu,
+    .mutex_create = mutex_create,
+    .mutex_destroy = mutex_destroy,
+    .mutex_lock = mutex_lock,
+    .mutex_unlock = mutex_unlock,
+};
+
+}  // namespace corvane::unix_host

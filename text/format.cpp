@@ -1,0 +1,464 @@
+// The library's printf-style formatter. It reads the format with the current encoding and writes
+// every character through it, so 8-bit, UTF-8 and 16-bit text format alike. Integers are
+// converted here; floating-point values go through the C library's snprintf. The output is
+// bounded, cut only between whole characters, always terminated, and the result counts the
+// characters of the complete, uncut output.
+#include <cinttypes>
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <memory>
+#include <new>
+
+#include "text/encoding_internal.h"
+
+namespace corvane {
+namespace {
+
+constexpr int flag_left = 1;
+constexpr int flag_plus = 2;
+constexpr int flag_space = 4;
+constexpr int flag_alternate = 8;
+constexpr int flag_zero = 16;
+constexpr int flag_short = 32;
+constexpr int flag_long = 64;
+constexpr int flag_long_double = 128;
+constexpr int flag_64bit = 256;
+
+struct conversion_spec {
+  int flags = 0;
+  int width = 0;       // 0 when absent
+  int precision = -1;  // -1 when absent
+};
+
+// Characters go into the caller's buffer while they fit; after the first one that does not, the
+// output is cut there and only counted.
+class bounded_output {
+ public:
+  bounded_output(char *buffer, int size) noexcept : buffer_(buffer) {
+    const int terminator_width = current_code_width(0);
+    if (buffer != nullptr && size >= terminator_width) {
+      room_ = size - terminator_width;
+      terminated_ = true;
+    } else {
+      cut_ = true;
+    }
+  }
+
+  void put(int c) noexcept {
+    ++count_;
+    if (cut_) return;
+    const int width = current_code_width(c);
+    if (width > room_) {
+      cut_ = true;
+      return;
+    }
+    room_ -= width;
+    position_ += current_put_char(buffer_ + position_, c);
+  }
+
+  // Puts c n times; once the output is cut the rest is only counted.
+  void put_repeated(int c, long long n) noexcept {
+    for (; n > 0 && !cut_; --n) put(c);
+    if (n > 0) count_ += n;
+  }
+
+  void put_ascii(const char *text, long long length) noexcept {
+    for (long long i = 0; i < length; ++i) put(static_cast<unsigned char>(text[i]));
+  }
+
+  // Counts characters that cannot be produced (their memory could not be had) and cuts the
+  // output before them.
+  void skip(long long n) noexcept {
+    cut_ = true;
+    count_ += n;
+  }
+
+  void finish() noexcept {
+    if (terminated_) current_put_char(buffer_ + position_, 0);
+  }
+
+  long long count() const noexcept { return count_; }
+
+ private:
+  char *buffer_;
+  int room_ = 0;
+  int position_ = 0;
+  bool cut_ = false;
+  bool terminated_ = false;
+  long long count_ = 0;
+};
+
+// Adds a decimal digit to a width or precision, saturating instead of overflowing.
+int append_digit(int value, int digit) noexcept {
+  if (value > (INT_MAX - digit) / 10) return INT_MAX;
+  return value * 10 + digit;
+}
+
+bool is_digit(int c) noexcept { return c >= '0' && c <= '9'; }
+
+class formatter {
+ public:
+  formatter(bounded_output &out, std::va_list *args) noexcept : out_(out), args_(args) {}
+
+  void run(const char *format) noexcept {
+    p_ = format;
+    while (const int c = current_next_char(&p_)) {
+      if (c == '%') {
+        conversion();
+      } else {
+        out_.put(c);
+      }
+    }
+  }
+
+ private:
+  int peek() const noexcept { return current_get_char(p_); }
+  void advance() noexcept { current_next_char(&p_); }
+
+  void conversion() noexcept {
+    if (peek() == '%') {
+      advance();
+      out_.put('%');
+      return;
+    }
+    conversion_spec spec;
+    parse_flags(spec);
+    parse_width(spec);
+    parse_precision(spec);
+    parse_length(spec);
+
+    const int c = peek();
+    // A character that names no conversion drops what was parsed and is written as a literal
+    // (the terminator simply ends the format).
+    if (c == 0) return;
+    advance();
+    if (!convert(c, spec)) out_.put(c);
+  }
+
+  void parse_flags(conversion_spec &spec) noexcept {
+    for (;;) {
+      switch (peek()) {
+        case '-':
+          spec.flags |= flag_left;
+          break;
+        case '+':
+          spec.flags |= flag_plus;
+          break;
+        case ' ':
+          spec.flags |= flag_space;
+          break;
+        case '#':
+          spec.flags |= flag_alternate;
+          break;
+        case '0':
+          spec.flags |= flag_zero;
+          break;
+        default:
+          return;
+      }
+      advance();
+    }
+  }
+
+  void parse_width(conversion_spec &spec) noexcept {
+    if (peek() == '*') {
+      advance();
+      const int width = va_arg(*args_, int);
+      if (width < 0) {
+        spec.flags |= flag_left;
+        spec.width = width == INT_MIN ? INT_MAX : -width;
+      } else {
+        spec.width = width;
+      }
+      return;
+    }
+    while (is_digit(peek())) {
+      spec.width = append_digit(spec.width, peek() - '0');
+      advance();
+    }
+  }
+
+  void parse_precision(conversion_spec &spec) noexcept {
+    if (peek() != '.') return;
+    advance();
+    if (peek() == '*') {
+      advance();
+      const int precision = va_arg(*args_, int);
+      spec.precision = precision < 0 ? 0 : precision;
+      return;
+    }
+    if (!is_digit(peek())) return;  // a bare '.' leaves the precision absent
+    spec.precision = 0;
+    while (is_digit(peek())) {
+      spec.precision = append_digit(spec.precision, peek() - '0');
+      advance();
+    }
+  }
+
+  void parse_length(conversion_spec &spec) noexcept {
+    for (;;) {
+      switch (peek()) {
+        case 'h':
+          spec.flags |= flag_short;
+          break;
+        case 'l':
+          spec.flags |= (spec.flags & flag_long) ? flag_64bit : flag_long;
+          break;
+        case 'L':
+          spec.flags |= flag_long_double | flag_64bit;
+          break;
+        default:
+          return;
+      }
+      advance();
+    }
+  }
+
+  static void add_long(conversion_spec &spec) noexcept {
+    spec.flags |= (spec.flags & flag_long) ? flag_64bit : flag_long;
+  }
+
+  // Returns false for a character that names no conversion.
+  bool convert(int c, conversion_spec spec) noexcept {
+    switch (c) {
+      case 'D':
+        add_long(spec);
+        [[fallthrough]];
+      case 'd':
+      case 'i':
+        signed_number(spec, read_signed(spec.flags));
+        return true;
+      case 'U':
+        add_long(spec);
+        [[fallthrough]];
+      case 'u':
+        unsigned_number(spec, read_unsigned(spec.flags), 10, false);
+        return true;
+      case 'o':
+        unsigned_number(spec, read_unsigned(spec.flags), 8, false);
+        return true;
+      case 'x':
+      case 'X':
+        unsigned_number(spec, read_unsigned(spec.flags), 16, c == 'X');
+        return true;
+      case 'p':
+        unsigned_number(spec, reinterpret_cast<std::uintptr_t>(va_arg(*args_, void *)), 16, false);
+        return true;
+      case 'c':
+        character(spec, va_arg(*args_, int));
+        return true;
+      case 's':
+        string(spec, va_arg(*args_, const char *));
+        return true;
+      case 'n':
+        store_count(va_arg(*args_, int *));
+        return true;
+      case 'e':
+      case 'E':
+      case 'f':
+      case 'g':
+      case 'G':
+        floating(spec, static_cast<char>(c));
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  // 'h' reads an int (what a short argument is promoted to); 'l' a long, 'll' and 'L' a long long.
+  long long read_signed(int flags) noexcept {
+    if (flags & flag_short) return va_arg(*args_, int);
+    if (flags & flag_64bit) return va_arg(*args_, long long);
+    if (flags & flag_long) return va_arg(*args_, long);
+    return va_arg(*args_, int);
+  }
+
+  unsigned long long read_unsigned(int flags) noexcept {
+    if (flags & flag_short) return va_arg(*args_, unsigned);
+    if (flags & flag_64bit) return va_arg(*args_, unsigned long long);
+    if (flags & flag_long) return va_arg(*args_, unsigned long);
+    return va_arg(*args_, unsigned);
+  }
+
+  static char sign_prefix(int flags) noexcept {
+    if (flags & flag_plus) return '+';
+    if (flags & flag_space) return ' ';
+    return 0;
+  }
+
+  void signed_number(const conversion_spec &spec, long long value) noexcept {
+    char prefix[4] = {};
+    int prefix_count = 0;
+    unsigned long long magnitude = static_cast<unsigned long long>(value);
+    if (value < 0) {
+      prefix[prefix_count++] = '-';
+      magnitude = 0ull - magnitude;
+    } else if (const char sign = sign_prefix(spec.flags)) {
+      prefix[prefix_count++] = sign;
+    }
+    number(spec, prefix, prefix_count, magnitude, 10, false);
+  }
+
+  void unsigned_number(const conversion_spec &spec, unsigned long long value, int base,
+                       bool upper) noexcept {
+    char prefix[4] = {};
+    int prefix_count = 0;
+    if (const char sign = sign_prefix(spec.flags)) prefix[prefix_count++] = sign;
+    if (spec.flags & flag_alternate) {
+      if (base == 8) prefix[prefix_count++] = '0';
+      if (base == 16) {
+        prefix[prefix_count++] = '0';
+        prefix[prefix_count++] = 'x';
+      }
+    }
+    number(spec, prefix, prefix_count, value, base, upper);
+  }
+
+  void number(const conversion_spec &spec, const char *prefix, int prefix_count,
+              unsigned long long magnitude, int base, bool upper) noexcept {
+    const char *digit_set = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+    char digits[64];
+    int digit_count = 0;
+    do {  // 0 still gives one digit, whatever the precision
+      digits[digit_count++] = digit_set[magnitude % static_cast<unsigned>(base)];
+      magnitude /= static_cast<unsigned>(base);
+    } while (magnitude != 0);
+
+    const long long leading_zeros = spec.precision > digit_count ? spec.precision - digit_count : 0;
+    const long long length = prefix_count + leading_zeros + digit_count;
+    const long long padding = spec.width > length ? spec.width - length : 0;
+
+    if (padding > 0 && !(spec.flags & (flag_left | flag_zero))) out_.put_repeated(' ', padding);
+    out_.put_ascii(prefix, prefix_count);
+    if (padding > 0 && !(spec.flags & flag_left) && (spec.flags & flag_zero)) {
+      out_.put_repeated('0', padding);
+    }
+    out_.put_repeated('0', leading_zeros);
+    while (digit_count > 0) out_.put(static_cast<unsigned char>(digits[--digit_count]));
+    if (padding > 0 && (spec.flags & flag_left)) out_.put_repeated(' ', padding);
+  }
+
+  // Padding in front of a text without prefix: zeros or spaces.
+  void pad_front(const conversion_spec &spec, long long length) noexcept {
+    if (spec.width <= length || (spec.flags & flag_left)) return;
+    out_.put_repeated((spec.flags & flag_zero) ? '0' : ' ', spec.width - length);
+  }
+
+  void pad_back(const conversion_spec &spec, long long length) noexcept {
+    if (spec.width <= length || !(spec.flags & flag_left)) return;
+    out_.put_repeated(' ', spec.width - length);
+  }
+
+  void character(const conversion_spec &spec, int c) noexcept {
+    pad_front(spec, 1);
+    out_.put(c);
+    pad_back(spec, 1);
+  }
+
+  void string(const conversion_spec &spec, const char *s) noexcept {
+    char null_text[16];
+    if (s == nullptr) s = literal("(null)", null_text, static_cast<int>(sizeof null_text));
+    const long long limit = spec.precision >= 0 ? spec.precision : LLONG_MAX;
+
+    long long length = 0;
+    for (const char *p = s; length < limit && current_next_char(&p) != 0;) ++length;
+
+    pad_front(spec, length);
+    const char *p = s;
+    for (long long i = 0; i < length; ++i) out_.put(current_next_char(&p));
+    pad_back(spec, length);
+  }
+
+  void store_count(int *where) noexcept {
+    if (where == nullptr) return;
+    const long long count = out_.count();
+    *where = count > INT_MAX ? INT_MAX : static_cast<int>(count);
+  }
+
+  static const char *literal(const char *ascii, char *buffer, int size) noexcept {
+    return convert_text(ascii, ENCODING_ASCII8, buffer, ENCODING_CURRENT, size);
+  }
+
+  // The C library formats the value; its text is written as ASCII characters. The width is
+  // applied by the C library, so no padding follows.
+  void floating(const conversion_spec &spec, char conversion_char) noexcept {
+    const double value = (spec.flags & flag_long_double)
+                             ? static_cast<double>(va_arg(*args_, long double))
+                             : va_arg(*args_, double);
+    char c_format[48];
+    int n = 0;
+    c_format[n++] = '%';
+    if (spec.flags & flag_left) c_format[n++] = '-';
+    if (spec.flags & flag_plus) c_format[n++] = '+';
+    if (spec.flags & flag_space) c_format[n++] = ' ';
+    if (spec.flags & flag_alternate) c_format[n++] = '#';
+    if (spec.flags & flag_zero) c_format[n++] = '0';
+    if (spec.width > 0) n += std::snprintf(c_format + n, sizeof c_format - n, "%d", spec.width);
+    if (spec.precision >= 0) {
+      n += std::snprintf(c_format + n, sizeof c_format - n, ".%d", spec.precision);
+    }
+    c_format[n++] = conversion_char;
+    c_format[n] = 0;
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    char local[128];
+    const int length = std::snprintf(local, sizeof local, c_format, value);
+    if (length < 0) return;
+    if (static_cast<std::size_t>(length) < sizeof local) {
+      out_.put_ascii(local, length);
+      return;
+    }
+    // A wide width or precision: the text gets a buffer of its own size.
+    const std::unique_ptr<char[]> text(
+        new (std::nothrow) char[static_cast<std::size_t>(length) + 1]);
+    if (!text) {
+      out_.skip(length);
+      return;
+    }
+    std::snprintf(text.get(), static_cast<std::size_t>(length) + 1, c_format, value);
+#pragma GCC diagnostic pop
+    out_.put_ascii(text.get(), length);
+  }
+
+  bounded_output &out_;
+  std::va_list *args_;
+  const char *p_ = nullptr;
+};
+
+}  // namespace
+}  // namespace corvane
+
+extern "C" {
+
+int vformat_text(char *buffer, int size, const char *format, va_list args) noexcept {
+  corvane::bounded_output out(buffer, size);
+  if (format != nullptr) {
+    va_list copy;
+    va_copy(copy, args);
+    corvane::formatter(out, &copy).run(format);
+    va_end(copy);
+  }
+  out.finish();
+  const long long count = out.count();
+  return count > INT_MAX ? INT_MAX : static_cast<int>(count);
+}
+
+int format_text(char *buffer, const char *format, ...) noexcept {
+  va_list args;
+  va_start(args, format);
+  const int result = vformat_text(buffer, TEXT_SIZE_UNLIMITED, format, args);
+  va_end(args);
+  return result;
+}
+
+int format_text_bounded(char *buffer, int size, const char *format, ...) noexcept {
+  va_list args;
+  va_start(args, format);
+  const int result = vformat_text(buffer, size, format, args);
+  va_end(args);
+  return result;
+}
+
+}  // extern "C"
