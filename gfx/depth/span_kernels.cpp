@@ -13,10 +13,11 @@ namespace {
 // 32 bytes of one repeated pixel value: one store with AVX2, two with SSE2.
 using fill_vector = uint32_t __attribute__((vector_size(32)));
 
-// Stores a 32-byte pattern whose period divides 4 over bytes bytes (a multiple of the period):
-// four vector stores per loop turn, and the last partial block as one store that overlaps the
-// one before it.
-inline void fill_words(unsigned char *dest, size_t bytes, fill_vector pattern) noexcept {
+// Stores a 32-byte pattern of a 4-byte word (whose period divides 4) over bytes bytes (a multiple
+// of the period): four vector stores per loop turn, and the last partial block as one store that
+// overlaps the one before it.
+inline void fill_words(unsigned char *dest, size_t bytes, uint32_t word) noexcept {
+  const fill_vector pattern = {word, word, word, word, word, word, word, word};
   if (bytes < sizeof pattern) {
     unsigned char block[sizeof pattern];
     std::memcpy(block, &pattern, sizeof pattern);
@@ -48,7 +49,7 @@ inline void fill_repeating(unsigned char *dest, size_t bytes, const unsigned cha
                                                            size_t count) noexcept {
   const uint32_t word = color & 0xFFFFu;
   const uint32_t pair = word | (word << 16);
-  fill_words(dest, count * 2, fill_vector{pair, pair, pair, pair, pair, pair, pair, pair});
+  fill_words(dest, count * 2, pair);
 }
 
 [[gnu::target_clones("avx2", "default")]] void fill_span24(unsigned char *dest, uint32_t color,
@@ -72,7 +73,7 @@ inline void fill_repeating(unsigned char *dest, size_t bytes, const unsigned cha
 
 [[gnu::target_clones("avx2", "default")]] void fill_span32(unsigned char *dest, uint32_t color,
                                                            size_t count) noexcept {
-  fill_words(dest, count * 4, fill_vector{color, color, color, color, color, color, color, color});
+  fill_words(dest, count * 4, color);
 }
 
 [[gnu::target_clones("avx2", "default")]] void masked_span8(unsigned char *dest,
