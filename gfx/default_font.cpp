@@ -98,7 +98,8 @@ template <size_t... I>
 std::array<mono_glyph *, GLYPH_COUNT> glyph_pointers(std::index_sequence<I...>) noexcept {
   return {reinterpret_cast<mono_glyph *>(const_cast<packed_glyph *>(&packed_glyphs[I]))...};
 }
-std::array<mono_glyph *, GLYPH_COUNT> glyphs = glyph_pointers(std::make_index_sequence<GLYPH_COUNT>{});
+std::array<mono_glyph *, GLYPH_COUNT> glyphs =
+    glyph_pointers(std::make_index_sequence<GLYPH_COUNT>{});
 
 mono_range euro_range = {0x20AC, 0x20AD, &glyphs[96 + 95 + 128], nullptr};
 mono_range latin_extended_a_range = {0x100, 0x180, &glyphs[96 + 95], &euro_range};

@@ -72,8 +72,8 @@ void draw_color_glyph(bitmap *bmp, bitmap *g, int x, int y, int color, int backg
   masked_blit(g, bmp, 0, 0, x, y, g->width, g->height);
 }
 
-int color_render_char(const font *f, int code_point, int color, int background, bitmap *bmp,
-                      int x, int y) noexcept {
+int color_render_char(const font *f, int code_point, int color, int background, bitmap *bmp, int x,
+                      int y) noexcept {
   if (f == nullptr) return 0;
   acquired_bitmap hold(bmp);
   if (color < 0 && background >= 0)

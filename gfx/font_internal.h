@@ -224,14 +224,15 @@ font *extract_range(const font *f, int first, int last) noexcept {
   }
   if (first == -1 || first < font_first) first = font_first;
   if (last == -1 || last > font_last) last = font_last;
+  if (first > last) return result;
 
   typename Kind::range *ranges = nullptr;
   typename Kind::range **tail = &ranges;
   for (auto *r = head; r != nullptr; r = r->next) {
     const int r_last = r->last_plus_one - 1;
     if (r->last_plus_one <= r->first || r->first > last || r_last < first) continue;
-    auto *copy = copy_range<Kind>(r, r->first > first ? r->first : first,
-                                  r_last < last ? r_last : last);
+    auto *copy =
+        copy_range<Kind>(r, r->first > first ? r->first : first, r_last < last ? r_last : last);
     if (copy == nullptr) {
       result->ranges = ranges;
       destroy<Kind>(result);

@@ -55,7 +55,8 @@ bool driver_fits_class(const gfx_driver *driver, int driver_class) noexcept {
 }
 
 bitmap *start_gfx_driver(gfx_driver *driver, const gfx_mode_request &request) noexcept {
-  const char *label = driver->ascii_label != nullptr ? translate_text(driver->ascii_label) : nullptr;
+  const char *label =
+      driver->ascii_label != nullptr ? translate_text(driver->ascii_label) : nullptr;
   driver->name = driver->description = label != nullptr ? label : empty_string;
   current_gfx_driver = driver;
   bitmap *screen = nullptr;
@@ -67,8 +68,8 @@ bitmap *start_gfx_driver(gfx_driver *driver, const gfx_mode_request &request) no
   return screen;
 }
 
-bool start_configured_driver(const driver_list_entry *list, const char *base_name,
-                             int driver_class, const gfx_mode_request &request) noexcept {
+bool start_configured_driver(const driver_list_entry *list, const char *base_name, int driver_class,
+                             const gfx_mode_request &request) noexcept {
   char section_buffer[LITERAL_SIZE];
   char base_buffer[LITERAL_SIZE];
   char format_buffer[LITERAL_SIZE];
@@ -78,14 +79,13 @@ bool start_configured_driver(const driver_list_entry *list, const char *base_nam
   bool found = false;
 
   const auto attempt = [&](const char *name) {
-    const configured_result result =
-        try_configured_key(list, section, name, driver_class, request);
+    const configured_result result = try_configured_key(list, section, name, driver_class, request);
     if (result == configured_result::failed) found = true;
     return result;
   };
 
-  format_text_bounded(key, KEY_NAME_SIZE, literal("%s_%dx%dx%d", format_buffer, LITERAL_SIZE),
-                      base, request.width, request.height, current_color_depth);
+  format_text_bounded(key, KEY_NAME_SIZE, literal("%s_%dx%dx%d", format_buffer, LITERAL_SIZE), base,
+                      request.width, request.height, current_color_depth);
   if (attempt(key) == configured_result::started) return true;
   format_text_bounded(key, KEY_NAME_SIZE, literal("%s_%dbpp", format_buffer, LITERAL_SIZE), base,
                       current_color_depth);

@@ -35,8 +35,8 @@ bitmap *start_gfx_driver(gfx_driver *driver, const gfx_mode_request &request) no
 // Tries the drivers configured under a base name ("gfx_card", "gfx_cardw") in section
 // "graphics". Returns true when any key named a driver of the list that fits the class, whether
 // or not it started; screen_bitmap tells whether one did.
-bool start_configured_driver(const driver_list_entry *list, const char *base_name,
-                             int driver_class, const gfx_mode_request &request) noexcept;
+bool start_configured_driver(const driver_list_entry *list, const char *base_name, int driver_class,
+                             const gfx_mode_request &request) noexcept;
 
 // Walks the list and starts the autodetectable drivers that fit the class until one gives a
 // screen bitmap.

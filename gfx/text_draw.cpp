@@ -92,8 +92,7 @@ void draw_text(bitmap *bmp, const font *f, const char *text, int x, int y, int c
 
 void draw_text_right(bitmap *bmp, const font *f, const char *text, int x, int y, int color,
                      int background) noexcept {
-  corvane::render(bmp, f, text, corvane::moved_left(x, text_width(f, text)), y, color,
-                  background);
+  corvane::render(bmp, f, text, corvane::moved_left(x, text_width(f, text)), y, color, background);
 }
 
 void draw_text_centred(bitmap *bmp, const font *f, const char *text, int x, int y, int color,
@@ -177,8 +176,8 @@ void draw_textf_centred_legacy(bitmap *bmp, const font *f, int x, int y, int col
   draw_text_centred(bmp, f, text, x, y, color, legacy_text_background);
 }
 
-void draw_textf_justified_legacy(bitmap *bmp, const font *f, int x1, int x2, int y,
-                                 int largest_gap, int color, const char *format, ...) noexcept {
+void draw_textf_justified_legacy(bitmap *bmp, const font *f, int x1, int x2, int y, int largest_gap,
+                                 int color, const char *format, ...) noexcept {
   char text[corvane::FORMAT_BUFFER_SIZE];
   va_list args;
   va_start(args, format);

@@ -12,12 +12,12 @@ namespace {
 
 // The part of a width x height image placed at (x, y) that may be drawn on bmp.
 struct glyph_area {
-  int left;         // first target column
-  int top;          // first target row
-  int columns;      // columns to draw
-  int rows;         // rows to draw
-  int first_column; // first source column
-  int first_row;    // first source row
+  int left;          // first target column
+  int top;           // first target row
+  int columns;       // columns to draw
+  int rows;          // rows to draw
+  int first_column;  // first source column
+  int first_row;     // first source row
 };
 
 bool clip_glyph(const bitmap *bmp, int x, int y, int width, int height, glyph_area &out) noexcept {

@@ -19,18 +19,13 @@ void draw_glyph(bitmap *bmp, const mono_glyph *glyph, int x, int y, int color,
 // Writes color where the 8-bit source has a nonzero pixel and background (unless negative) where
 // it has 0. A source of another depth draws nothing.
 template <class Pixel>
-void draw_glyph_mono(bitmap *bmp, bitmap *source, int x, int y, int color,
-                     int background) noexcept;
+void draw_glyph_mono(bitmap *bmp, bitmap *source, int x, int y, int color, int background) noexcept;
 
 extern template void draw_glyph<pixel8>(bitmap *, const mono_glyph *, int, int, int, int) noexcept;
-extern template void draw_glyph<pixel15>(bitmap *, const mono_glyph *, int, int, int,
-                                         int) noexcept;
-extern template void draw_glyph<pixel16>(bitmap *, const mono_glyph *, int, int, int,
-                                         int) noexcept;
-extern template void draw_glyph<pixel24>(bitmap *, const mono_glyph *, int, int, int,
-                                         int) noexcept;
-extern template void draw_glyph<pixel32>(bitmap *, const mono_glyph *, int, int, int,
-                                         int) noexcept;
+extern template void draw_glyph<pixel15>(bitmap *, const mono_glyph *, int, int, int, int) noexcept;
+extern template void draw_glyph<pixel16>(bitmap *, const mono_glyph *, int, int, int, int) noexcept;
+extern template void draw_glyph<pixel24>(bitmap *, const mono_glyph *, int, int, int, int) noexcept;
+extern template void draw_glyph<pixel32>(bitmap *, const mono_glyph *, int, int, int, int) noexcept;
 extern template void draw_glyph_mono<pixel8>(bitmap *, bitmap *, int, int, int, int) noexcept;
 extern template void draw_glyph_mono<pixel15>(bitmap *, bitmap *, int, int, int, int) noexcept;
 extern template void draw_glyph_mono<pixel16>(bitmap *, bitmap *, int, int, int, int) noexcept;

@@ -152,13 +152,13 @@ CORVANE_API void draw_textf_justified(struct bitmap *bmp, const font *f, int x1,
 /* The formatted calls without a background argument: they draw on legacy_text_background. */
 CORVANE_API void draw_textf_legacy(struct bitmap *bmp, const font *f, int x, int y, int color,
                                    const char *format, ...) CORVANE_NOEXCEPT;
-CORVANE_API void draw_textf_right_legacy(struct bitmap *bmp, const font *f, int x, int y,
-                                         int color, const char *format, ...) CORVANE_NOEXCEPT;
+CORVANE_API void draw_textf_right_legacy(struct bitmap *bmp, const font *f, int x, int y, int color,
+                                         const char *format, ...) CORVANE_NOEXCEPT;
 CORVANE_API void draw_textf_centred_legacy(struct bitmap *bmp, const font *f, int x, int y,
                                            int color, const char *format, ...) CORVANE_NOEXCEPT;
 CORVANE_API void draw_textf_justified_legacy(struct bitmap *bmp, const font *f, int x1, int x2,
-                                             int y, int largest_gap, int color,
-                                             const char *format, ...) CORVANE_NOEXCEPT;
+                                             int y, int largest_gap, int color, const char *format,
+                                             ...) CORVANE_NOEXCEPT;
 
 /* ---- Ranges and lifetime ----------------------------------------------------------------------
  */

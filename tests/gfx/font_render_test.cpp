@@ -103,8 +103,8 @@ TEST_P(GlyphRoutineTest, TheClipRectangleLimitsTheGlyph) {
   target->vtable->draw_glyph(target.get(), glyph, 2, 1, static_cast<int>(colors.ink),
                              static_cast<int>(colors.background));
   reference_image expected(14, 7, depth(), colors.fill);
-  expect_picture(expected, wide_glyph, 2, 1, colors.ink, static_cast<int>(colors.background), 4,
-                 2, 9, 4);
+  expect_picture(expected, wide_glyph, 2, 1, colors.ink, static_cast<int>(colors.background), 4, 2,
+                 9, 4);
   EXPECT_TRUE(bitmap_matches(target.get(), expected));
   std::free(glyph);
 }
@@ -122,8 +122,8 @@ TEST_P(GlyphRoutineTest, WithClippingOffTheBitmapStillBoundsTheGlyph) {
   sub->vtable->draw_glyph(sub, glyph, -3, -1, static_cast<int>(colors.ink),
                           static_cast<int>(colors.background));
   reference_image expected(30, 20, depth(), colors.fill);
-  expect_picture(expected, wide_glyph, 7, 7, colors.ink, static_cast<int>(colors.background), 10,
-                 8, 16, 10);
+  expect_picture(expected, wide_glyph, 7, 7, colors.ink, static_cast<int>(colors.background), 10, 8,
+                 16, 10);
   EXPECT_TRUE(bitmap_matches(parent.get(), expected));
   destroy_bitmap(sub);
   std::free(glyph);
@@ -230,8 +230,7 @@ TEST(TextRenderTest, AWholeTextIsDrawnInsideOneOuterAcquire) {
 
 TEST(TextRenderTest, MissingGlyphsUseTheCaretOrNothing) {
   // One font with a caret, one without.
-  font_test::font_ptr with_caret(make_mono_font(
-      4, {{'^', {{"#.", "##"}}}, {'a', {{"##", "##"}}}}));
+  font_test::font_ptr with_caret(make_mono_font(4, {{'^', {{"#.", "##"}}}, {'a', {{"##", "##"}}}}));
   font_test::font_ptr without_caret(make_mono_font(4, {{'a', {{"##", "##"}}}}));
   EXPECT_EQ(text_width(with_caret.get(), "aza"), 6);
   EXPECT_EQ(text_width(without_caret.get(), "aza"), 4);
@@ -244,9 +243,8 @@ TEST(TextRenderTest, MissingGlyphsUseTheCaretOrNothing) {
   expect_picture(expected, {"##", "##"}, 2, 1, 7, -1, 0, 0, 8, 4);
   EXPECT_TRUE(bitmap_matches(target.get(), expected)) << "z draws nothing and does not advance";
 
-  EXPECT_EQ(without_caret->font_ops->render_char(without_caret.get(), 'z', 7, 1, target.get(), 0,
-                                                 0),
-            0);
+  EXPECT_EQ(
+      without_caret->font_ops->render_char(without_caret.get(), 'z', 7, 1, target.get(), 0, 0), 0);
 }
 
 TEST(TextRenderTest, AnEmptySlotInARangeFallsBackToTheCaret) {
@@ -258,15 +256,14 @@ TEST(TextRenderTest, AnEmptySlotInARangeFallsBackToTheCaret) {
 TEST(TextRenderTest, ShortGlyphsAreCentredInTheLine) {
   // Line height 7: a glyph of height 2 starts (7 - 2) / 2 = 2 rows down; one of height 9 starts
   // (7 - 9) / 2 = -1 (truncated toward zero), one row up.
-  font_test::font_ptr f(make_mono_font(7, {{'a', {{"##", "##"}, {"#", "#", "#", "#", "#", "#",
-                                                                 "#", "#", "#"}}}}));
+  font_test::font_ptr f(
+      make_mono_font(7, {{'a', {{"##", "##"}, {"#", "#", "#", "#", "#", "#", "#", "#", "#"}}}}));
   bitmap_ptr target = make_bitmap(8, 4, 12);
   std::memset(target->lines[0], 0, 48);
   draw_text(target.get(), f.get(), "ab", 0, 2, 1, -1);
   reference_image expected(4, 12, 8, 0);
   expect_picture(expected, {"##", "##"}, 0, 4, 1, -1, 0, 0, 4, 12);
-  expect_picture(expected, {"#", "#", "#", "#", "#", "#", "#", "#", "#"}, 2, 1, 1, -1, 0, 0, 4,
-                 12);
+  expect_picture(expected, {"#", "#", "#", "#", "#", "#", "#", "#", "#"}, 2, 1, 1, -1, 0, 0, 4, 12);
   EXPECT_TRUE(bitmap_matches(target.get(), expected));
 }
 
@@ -348,8 +345,8 @@ TEST(JustifiedTextTest, AGapLargerThanAllowedDrawsTheTextAsItIs) {
 }
 
 TEST(JustifiedTextTest, OneWordOrNoRoomDrawsTheTextAsItIs) {
-  for (const auto &[text, x2] : std::vector<std::pair<std::string, int>>{{"abcd", 60},
-                                                                           {"ab cd", 42}}) {
+  for (const auto &[text, x2] :
+       std::vector<std::pair<std::string, int>>{{"abcd", 60}, {"ab cd", 42}}) {
     bitmap_ptr target = make_bitmap(8, 64, 8);
     std::memset(target->lines[0], 0, 64 * 8);
     draw_text_justified(target.get(), default_font, text.c_str(), 10, x2, 0, 100, 1, -1);
@@ -466,11 +463,13 @@ TEST(TextSceneTest, MatchesItsGoldenImage) {
   bitmap_ptr scene = make_bitmap(32, 160, 64);
   scene->vtable->clear_to_color(scene.get(), 0x202020);
   draw_text(scene.get(), default_font, "Corvane 4.2.1", 2, 2, 0xFFFFFF, -1);
-  draw_text(scene.get(), default_font, "\xC3\x87" "a va? 10\xE2\x82\xAC", 2, 12, 0x00FFFF, 0x800000);
+  draw_text(scene.get(), default_font,
+            "\xC3\x87"
+            "a va? 10\xE2\x82\xAC",
+            2, 12, 0x00FFFF, 0x800000);
   draw_text_right(scene.get(), default_font, "right", 158, 22, 0xFFFF00, -1);
   draw_text_centred(scene.get(), default_font, "centre", 80, 32, 0x00FF00, 0x000040);
-  draw_text_justified(scene.get(), default_font, "spread out words", 2, 158, 42, 100, 0xFF8000,
-                      -1);
+  draw_text_justified(scene.get(), default_font, "spread out words", 2, 158, 42, 100, 0xFF8000, -1);
   set_clip_area(scene.get(), 0, 52, 100, 60);
   draw_text(scene.get(), default_font, "clipped text here", -4, 54, 0xFF00FF, 0x004000);
   EXPECT_TRUE(matches_golden(scene.get(), "text_scene"));

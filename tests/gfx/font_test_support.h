@@ -81,8 +81,8 @@ inline font *make_mono_font(int height, const std::vector<range_spec> &ranges) {
     auto *r = static_cast<mono_range *>(std::calloc(1, sizeof(mono_range)));
     r->first = spec.first;
     r->last_plus_one = spec.first + static_cast<int>(spec.glyphs.size());
-    r->glyphs = static_cast<mono_glyph **>(
-        std::calloc(spec.glyphs.size() + 1, sizeof(mono_glyph *)));
+    r->glyphs =
+        static_cast<mono_glyph **>(std::calloc(spec.glyphs.size() + 1, sizeof(mono_glyph *)));
     for (size_t i = 0; i < spec.glyphs.size(); ++i) {
       if (!spec.glyphs[i].empty()) r->glyphs[i] = make_glyph(spec.glyphs[i]);
     }

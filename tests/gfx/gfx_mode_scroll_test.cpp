@@ -52,8 +52,7 @@ TEST_F(ScrollTest, PositionsOutsideAreClampedAndReported) {
   EXPECT_EQ(scroll_screen(-1, 10), -1);
   EXPECT_EQ(scroll_screen(10, 201), -1);
   EXPECT_EQ(scroll_screen(10, -5), -1);
-  EXPECT_EQ(fake().calls.scrolls,
-            (std::vector<position>{{320, 10}, {0, 10}, {10, 200}, {10, 0}}))
+  EXPECT_EQ(fake().calls.scrolls, (std::vector<position>{{320, 10}, {0, 10}, {10, 200}, {10, 0}}))
       << "the clamped position is still shown";
 }
 

@@ -301,8 +301,7 @@ TEST_F(GfxModeTest, TheListenerHearsEveryOpenAndClose) {
   ASSERT_EQ(select_gfx_mode(GFX_AUTODETECT, 64, 32, 0, 0), 0);
   ASSERT_EQ(select_gfx_mode(TEXT_MODE, 0, 0, 0, 0), 0);
   mode_change_listener = nullptr;
-  EXPECT_EQ(listener_events,
-            (std::vector<std::string>{"opened", "closing", "opened", "closing"}));
+  EXPECT_EQ(listener_events, (std::vector<std::string>{"opened", "closing", "opened", "closing"}));
   EXPECT_EQ(closing_argument, nullptr);
 }
 

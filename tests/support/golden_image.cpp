@@ -55,7 +55,8 @@ bool read_ppm(const std::string &path, rgb_image &image, std::string *error) {
   image.width = width;
   image.height = height;
   image.rgb.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 3, 0);
-  in.read(reinterpret_cast<char *>(image.rgb.data()), static_cast<std::streamsize>(image.rgb.size()));
+  in.read(reinterpret_cast<char *>(image.rgb.data()),
+          static_cast<std::streamsize>(image.rgb.size()));
   if (in.gcount() != static_cast<std::streamsize>(image.rgb.size()))
     return fail(error, path + " is cut short");
   return true;

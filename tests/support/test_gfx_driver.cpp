@@ -45,9 +45,7 @@ struct trampolines {
   }
   static int request_video_bitmap(bitmap *) { return 0; }
   static void write_palette(const rgb_entry *, int, int, int) { ++self().calls.write_palette; }
-  static void drawing_mode_changed(int, bitmap *, int, int) {
-    ++self().calls.drawing_mode_changed;
-  }
+  static void drawing_mode_changed(int, bitmap *, int, int) { ++self().calls.drawing_mode_changed; }
   static gfx_mode_list *list_modes() {
     test_gfx_driver &fake = self();
     ++fake.calls.list_modes;
@@ -93,9 +91,17 @@ struct operation_set {
 template <int I>
 constexpr operation_set operations_of() {
   using t = trampolines<I>;
-  return {t::init,          t::exit,       t::scroll,   t::request_scroll,
-          t::enable_triple_buffer, t::request_video_bitmap, t::write_palette,
-          t::drawing_mode_changed, t::list_modes, t::acquire, t::release};
+  return {t::init,
+          t::exit,
+          t::scroll,
+          t::request_scroll,
+          t::enable_triple_buffer,
+          t::request_video_bitmap,
+          t::write_palette,
+          t::drawing_mode_changed,
+          t::list_modes,
+          t::acquire,
+          t::release};
 }
 
 constexpr std::array<operation_set, TEST_GFX_DRIVER_COUNT> operation_sets = {

@@ -49,14 +49,14 @@ struct test_gfx_driver {
 
   // ---- Behaviour ----
   bool fail_init = false;
-  std::string failure_text;      // put into error_text when init fails (nothing when empty)
-  int surface_depth = 0;         // 0: the depth init is asked for
-  int row_padding = 0;           // bytes added to every surface row
-  int scroll_result = 0;         // returned by scroll and request_scroll
+  std::string failure_text;  // put into error_text when init fails (nothing when empty)
+  int surface_depth = 0;     // 0: the depth init is asked for
+  int row_padding = 0;       // bytes added to every surface row
+  int scroll_result = 0;     // returned by scroll and request_scroll
   bool triple_buffer_gives_request_scroll = false;  // enable_triple_buffer installs request_scroll
-  bool counted_screen_locks = false;  // the screen's acquire and release count calls
-  bool list_modes_fails = false;          // list_modes returns null
-  std::vector<gfx_mode_entry> modes;      // what list_modes hands out, in this order
+  bool counted_screen_locks = false;                // the screen's acquire and release count calls
+  bool list_modes_fails = false;                    // list_modes returns null
+  std::vector<gfx_mode_entry> modes;                // what list_modes hands out, in this order
 
   // ---- Record ----
   test_gfx_calls calls;
@@ -88,8 +88,7 @@ void reset_test_gfx_drivers();
 
 // Hands the fakes out as the test system's graphics driver list, in the order given, with the
 // autodetect flag set (or not). Call after reset_test_system() or start_with_test_system().
-void use_test_gfx_drivers(std::initializer_list<test_gfx_driver *> drivers,
-                          bool autodetect = true);
+void use_test_gfx_drivers(std::initializer_list<test_gfx_driver *> drivers, bool autodetect = true);
 
 // The same with an autodetect flag per driver.
 void use_test_gfx_driver_list(std::initializer_list<std::pair<test_gfx_driver *, bool>> entries);
