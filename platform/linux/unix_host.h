@@ -29,9 +29,6 @@ void mutex_destroy(void *mutex) noexcept;
 void mutex_lock(void *mutex) noexcept;
 void mutex_unlock(void *mutex) noexcept;
 
-// The home-directory and system-directory search for a resource name (current encoding).
-int locate_resource(char *dest, const char *resource, int size) noexcept;
-
 }  // namespace corvane::unix_host
 
 #endif  // CORVANE_PLATFORM_LINUX_UNIX_HOST_H

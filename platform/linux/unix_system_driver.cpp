@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "config/path_text.h"
 #include "corvane/text.h"
 #include "platform/linux/unix_host.h"
 
@@ -110,7 +111,7 @@ system_driver driver = {
     .init = unix_init,
     .exit = unix_exit,
     .get_executable_path = unix_get_executable_path,
-    .locate_resource_hook = locate_resource,
+    .locate_resource_hook = corvane::locate_resource_in_standard_places,
     .set_window_title = unix_set_window_title,
     .set_close_callback = unix_set_close_callback,
     .show_message_op = unix_show_message,

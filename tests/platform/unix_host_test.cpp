@@ -72,22 +72,23 @@ TEST_F(UnixHostTest, ResourceSearchFindsHomeFilesAndHiddenRcFiles) {
   setenv("HOME", dir.path().c_str(), 1);
   char found[256];
 
-  EXPECT_EQ(corvane::unix_host::locate_resource(found, "corvane.cfg", sizeof found), -1);
+  EXPECT_EQ(corvane::unix_host::driver.locate_resource_hook(found, "corvane.cfg", sizeof found),
+            -1);
   write_file(dir.file(".corvanerc"), "[system]\n");
-  ASSERT_EQ(corvane::unix_host::locate_resource(found, "corvane.cfg", sizeof found), 0);
+  ASSERT_EQ(corvane::unix_host::driver.locate_resource_hook(found, "corvane.cfg", sizeof found), 0);
   EXPECT_EQ(std::string(found), dir.file(".corvanerc"));
 
   // The plain name in HOME comes before the hidden rc form.
   write_file(dir.file("corvane.cfg"), "[system]\n");
-  ASSERT_EQ(corvane::unix_host::locate_resource(found, "corvane.cfg", sizeof found), 0);
+  ASSERT_EQ(corvane::unix_host::driver.locate_resource_hook(found, "corvane.cfg", sizeof found), 0);
   EXPECT_EQ(std::string(found), dir.file("corvane.cfg"));
 
   // Only configuration files have an rc form; a directory is not a resource.
   write_file(dir.file(".keysrc"), "");
-  EXPECT_EQ(corvane::unix_host::locate_resource(found, "keys.dat", sizeof found), -1);
+  EXPECT_EQ(corvane::unix_host::driver.locate_resource_hook(found, "keys.dat", sizeof found), -1);
   ASSERT_EQ(mkdir(dir.file("level.dat").c_str(), 0755), 0);
-  EXPECT_EQ(corvane::unix_host::locate_resource(found, "level.dat", sizeof found), -1);
-  EXPECT_EQ(corvane::unix_host::locate_resource(found, "", sizeof found), -1);
+  EXPECT_EQ(corvane::unix_host::driver.locate_resource_hook(found, "level.dat", sizeof found), -1);
+  EXPECT_EQ(corvane::unix_host::driver.locate_resource_hook(found, "", sizeof found), -1);
   setenv("HOME", old_home.c_str(), 1);
 }
 

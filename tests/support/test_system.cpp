@@ -1,6 +1,8 @@
 // Shared fixtures of the test suite.
 #include "support/test_system.h"
 
+#include <pthread.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,9 +32,43 @@ driver_list_entry *list_joystick() { return the_system.joystick_drivers; }
 driver_list_entry *list_digi() { return the_system.digi_drivers; }
 driver_list_entry *list_midi() { return the_system.midi_drivers; }
 
+void *test_mutex_create() {
+  if (the_system.refuse_mutexes) return nullptr;
+  auto *mutex = new pthread_mutex_t;
+  pthread_mutexattr_t attributes;
+  pthread_mutexattr_init(&attributes);
+  pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_RECURSIVE);
+  pthread_mutex_init(mutex, &attributes);
+  pthread_mutexattr_destroy(&attributes);
+  ++the_system.mutexes_alive;
+  return mutex;
+}
+void test_mutex_destroy(void *mutex) {
+  if (mutex == nullptr) return;
+  pthread_mutex_destroy(static_cast<pthread_mutex_t *>(mutex));
+  delete static_cast<pthread_mutex_t *>(mutex);
+  --the_system.mutexes_alive;
+}
+void test_mutex_lock(void *mutex) { pthread_mutex_lock(static_cast<pthread_mutex_t *>(mutex)); }
+void test_mutex_unlock(void *mutex) { pthread_mutex_unlock(static_cast<pthread_mutex_t *>(mutex)); }
+void test_yield() {
+  ++the_system.yield_calls;
+  sched_yield();
+}
+
 }  // namespace
 
 test_system &the_test_system() { return the_system; }
+
+void give_test_system_mutexes() {
+  if (the_system.driver.init == nullptr) reset_test_system();
+  system_driver &d = the_system.driver;
+  d.mutex_create = test_mutex_create;
+  d.mutex_destroy = test_mutex_destroy;
+  d.mutex_lock = test_mutex_lock;
+  d.mutex_unlock = test_mutex_unlock;
+  d.yield_cpu = test_yield;
+}
 
 void reset_test_system() {
   the_system = test_system{};

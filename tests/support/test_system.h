@@ -21,11 +21,20 @@ struct test_system {
   driver_list_entry *joystick_drivers = empty_driver_list;
   driver_list_entry *digi_drivers = empty_driver_list;
   driver_list_entry *midi_drivers = empty_driver_list;
+  // Kept by the optional operations of give_test_system_mutexes().
+  int mutexes_alive = 0;
+  int yield_calls = 0;
+  bool refuse_mutexes = false;  // mutex_create returns null while set
 };
 
 // The one test system of the process; reset() gives it fresh counters and empty lists.
 test_system &the_test_system();
 void reset_test_system();
+
+// Fills the test system's four mutex slots with recursive POSIX mutexes (counting in
+// mutexes_alive how many exist) and its yield_cpu slot with a counting sched_yield. Call after
+// reset_test_system() or start_with_test_system(), before installing timers or sound.
+void give_test_system_mutexes();
 
 // Starts the library with the 'NONE' driver, then makes the test system current in its place
 // (its init is called). Returns start-up's result.
