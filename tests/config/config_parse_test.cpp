@@ -2,6 +2,7 @@
 // input that is not a configuration at all.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,32 @@ TEST(ConfigParse, SixteenBitText) {
       corvane::cfg::parse_config_data(reinterpret_cast<const char *>(text.data()), 7, nullptr));
   set_text_encoding(ENCODING_UTF8);
   EXPECT_NE(odd, nullptr);
+}
+
+TEST(ConfigParse, RandomBytesUnderEveryEncoding) {
+  // Short random texts rich in the characters the grammar cares about, cut at every length.
+  const char alphabet[] = "ab=#[] \t\r\n\0\xC3\xA9\xE2\x80\xFF";
+  uint32_t seed = 12345;
+  for (const int encoding : {ENCODING_UTF8, ENCODING_ASCII8, ENCODING_UNICODE16}) {
+    set_text_encoding(encoding);
+    for (int round = 0; round < 300; ++round) {
+      std::vector<char> text(static_cast<size_t>(round % 61));
+      for (char &c : text) {
+        seed = seed * 1103515245u + 12345u;
+        c = alphabet[(seed >> 16) % (sizeof alphabet - 1)];
+      }
+      const config_test::config_ptr cfg(
+          corvane::cfg::parse_config_data(text.data(), text.size(), nullptr));
+      ASSERT_NE(cfg, nullptr);
+      for (auto *e = cfg->head; e != nullptr; e = e->next) {
+        EXPECT_TRUE(e->name != nullptr || e->data != nullptr);
+        if (e->name != nullptr) {
+          EXPECT_NE(text_size(e->name), 0);
+        }
+      }
+    }
+  }
+  set_text_encoding(ENCODING_UTF8);
 }
 
 TEST(ConfigParse, InvalidUtf8IsKeptByteForByte) {
