@@ -1,7 +1,6 @@
 // Placeholder graphics: no graphics driver exists yet, so every mode request fails the way it
 // fails with an empty driver list, and the drawing entry points draw nothing.
 #include "core/internal.h"
-#include "corvane/color.h"
 #include "corvane/config.h"
 #include "corvane/font.h"
 #include "corvane/gfx.h"
@@ -25,10 +24,6 @@ int select_gfx_mode(int driver_id, int /*width*/, int /*height*/, int /*virtual_
   }
   return -1;
 }
-
-void apply_palette(const rgb_entry * /*pal*/) noexcept {}
-
-int make_color(int /*r*/, int /*g*/, int /*b*/) noexcept { return 0; }
 
 void draw_text_centred(bitmap * /*bmp*/, const font * /*f*/, const char * /*text*/, int /*x*/,
                        int /*y*/, int /*color*/, int /*background*/) noexcept {}

@@ -7,8 +7,10 @@
 
 #include "corvane/base.h"
 #include "corvane/bitmap.h"
+#include "corvane/blend.h"
 #include "corvane/color.h"
 #include "corvane/config.h"
+#include "corvane/draw.h"
 #include "corvane/file.h"
 #include "corvane/font.h"
 #include "corvane/gfx.h"

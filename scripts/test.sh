@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs the whole test suite twice: the plain build,
-# then under AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz smoke runs.
+# then under AddressSanitizer and UndefinedBehaviorSanitizer, then the threaded modules under
+# ThreadSanitizer, then the fuzz smoke runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,6 +17,11 @@ echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 cmake --preset asan
 cmake --build --preset asan
 ctest --preset asan -j "$jobs"
+
+echo "== ThreadSanitizer build of the threaded modules"
+cmake --preset tsan
+cmake --build --preset tsan --target timer_tests input_tests
+ctest --preset tsan -j "$jobs" -L 'timer|input'
 
 if [ -x fuzz/run ]; then
   echo "== fuzz smoke runs"

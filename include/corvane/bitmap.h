@@ -17,6 +17,7 @@ typedef struct draw_vtable draw_vtable;
 /* Records of other families that drawing slots take. */
 struct mono_glyph;
 struct run_sprite;
+struct gfx_driver;
 struct v3d;
 struct v3d_f;
 
@@ -152,6 +153,120 @@ struct draw_vtable {
                                   struct v3d_f *v1, struct v3d_f *v2, struct v3d_f *v3,
                                   struct v3d_f *v4);
 };
+
+/* ---- Depth tables ---------------------------------------------------------------------------- */
+
+/* One entry of vtable_by_depth: a colour depth and its drawing table. */
+typedef struct vtable_by_depth_entry {
+  int depth;
+  draw_vtable *vtable;
+} vtable_by_depth_entry;
+
+/* The built-in drawing tables: 8, 15, 16, 24 and 32 bits, in that order, then an entry with a null
+ * table. */
+extern CORVANE_API const vtable_by_depth_entry vtable_by_depth[];
+
+/* The drawing table of a depth: the system driver's find_vtable_override is asked first, then
+ * vtable_by_depth. Null for a depth without a table. */
+CORVANE_API draw_vtable *find_vtable(int depth) CORVANE_NOEXCEPT;
+
+/* Bytes per pixel of a depth: 1 up to 8 bits, 2 up to 16, 3 up to 24, 4 above. */
+CORVANE_API int bytes_per_pixel_of_depth(int depth) CORVANE_NOEXCEPT;
+
+/* The colour depth of a bitmap (its table's color_depth), or 0 for null. */
+CORVANE_API int bitmap_color_depth(const bitmap *bmp) CORVANE_NOEXCEPT;
+
+/* The line accessor of memory bitmaps: returns lines[row]. */
+CORVANE_API unsigned char *default_line_accessor(bitmap *bmp, int row) CORVANE_NOEXCEPT;
+
+/* ---- Creation and destruction ---------------------------------------------------------------- */
+
+/* A memory bitmap of a depth (8, 15, 16, 24 or 32). Null for an unknown depth, a negative size,
+ * more than 2 GiB of pixels or line table, or when memory is short. Its pixels are not cleared. */
+CORVANE_API bitmap *create_bitmap_at_depth(int depth, int width, int height) CORVANE_NOEXCEPT;
+
+/* A memory bitmap at the current colour depth (set_color_depth). */
+CORVANE_API bitmap *create_bitmap(int width, int height) CORVANE_NOEXCEPT;
+
+/* A system bitmap: the graphics driver's, or a memory bitmap marked BITMAP_FLAG_SYSTEM. Null
+ * without a graphics mode. */
+CORVANE_API bitmap *create_system_bitmap(int width, int height) CORVANE_NOEXCEPT;
+
+/* A bitmap sharing the pixels of parent, for the rectangle at (x, y) of the given size. The
+ * rectangle is cut to the parent: a part left of or above the parent, or right of or below it,
+ * is dropped, so that drawing on the sub-bitmap never reaches outside its parent. Null for a null
+ * parent, a negative size, or when memory is short. Destroy it before its parent. */
+CORVANE_API bitmap *create_subbitmap(bitmap *parent, int x, int y, int width,
+                                     int height) CORVANE_NOEXCEPT;
+
+/* A bitmap in display memory: made by the graphics driver, or carved out of the screen bitmap
+ * where it does not overlap any other video bitmap. Null without a graphics mode, while the
+ * display is switched away, or when there is no room. */
+CORVANE_API bitmap *create_video_bitmap(int width, int height) CORVANE_NOEXCEPT;
+
+/* Frees a bitmap of any kind; null is ignored. */
+CORVANE_API void destroy_bitmap(bitmap *bmp) CORVANE_NOEXCEPT;
+
+/* Wraps a display surface: used by graphics drivers. base is the address of the first row,
+ * row_stride the distance between rows in bytes. A banked surface (driver->linear zero) has its
+ * rows laid out in the driver's bank window and the bank of each row recorded in
+ * line_bank_table. Null for an unknown depth, a negative size, a banked driver without a positive
+ * bank granularity, or when memory is short. */
+CORVANE_API bitmap *make_screen_bitmap(int width, int height, void *base, struct gfx_driver *driver,
+                                       int depth, int row_stride) CORVANE_NOEXCEPT;
+
+/* The bank of each row of a banked screen bitmap (one int per row), or null. */
+extern CORVANE_API int *line_bank_table;
+
+/* Bank numbers last selected for reading and writing by a banked display driver; -1 when none. */
+extern CORVANE_API int last_read_bank;
+extern CORVANE_API int last_write_bank;
+
+/* Frees line_bank_table (when the graphics mode returns to text mode). */
+CORVANE_API void free_line_bank_table(void) CORVANE_NOEXCEPT;
+
+/* A node of video_bitmap_list: the rectangle a video bitmap occupies on the screen surface (x and
+ * y are -1 and the size 0 for bitmaps the graphics driver made itself). */
+typedef struct video_bitmap_node {
+  int x;
+  int y;
+  int width;
+  int height;
+  bitmap *bmp;
+  struct video_bitmap_node *search_link; /* used while searching for room */
+  struct video_bitmap_node *next;
+} video_bitmap_node;
+
+/* The video bitmaps of the current mode, sorted by row (driver-made ones first). */
+extern CORVANE_API video_bitmap_node *video_bitmap_list;
+
+/* ---- Clipping ---------------------------------------------------------------------------------
+ */
+
+/* Sets the clip rectangle from two inclusive corners, clamped to the bitmap; the clipping flag is
+ * left alone. Null is ignored. */
+CORVANE_API void set_clip_bounds(bitmap *bmp, int x1, int y1, int x2, int y2) CORVANE_NOEXCEPT;
+
+/* Sets the clip rectangle (corners in either order) and turns clipping on; four zeros turn
+ * clipping off and reset the rectangle to the whole bitmap. Null is ignored. */
+CORVANE_API void set_clip_area(bitmap *bmp, int x1, int y1, int x2, int y2) CORVANE_NOEXCEPT;
+
+/* ---- Whole-bitmap operations and blits --------------------------------------------------------
+ */
+
+/* Fills the clip rectangle with colour 0. Null is ignored. */
+CORVANE_API void clear_bitmap(bitmap *bmp) CORVANE_NOEXCEPT;
+
+/* Copies a rectangle of source to dest, clipped to the source and to dest's clip rectangle;
+ * converts between depths; overlapping areas of one surface are copied as if through a
+ * temporary. Null bitmaps are ignored. */
+CORVANE_API void blit(bitmap *source, bitmap *dest, int source_x, int source_y, int dest_x,
+                      int dest_y, int width, int height) CORVANE_NOEXCEPT;
+
+/* Like blit, but pixels equal to the depth's mask colour are skipped. Both bitmaps must have the
+ * same depth; otherwise nothing is drawn. */
+CORVANE_API void masked_blit(bitmap *source, bitmap *dest, int source_x, int source_y, int dest_x,
+                             int dest_y, int width, int height) CORVANE_NOEXCEPT;
 
 CORVANE_EXTERN_C_END
 

@@ -1,4 +1,6 @@
-/* Corvane: colours and palettes -- packing colours for a depth, palettes and their state. */
+/* Corvane: colours and palettes -- packing red, green and blue for each colour depth and back,
+ * the palette state of 8-bit modes, the nearest-colour search, the per-depth palette tables, the
+ * ordered-dither packers and the RGB/HSV conversions. */
 #ifndef CORVANE_COLOR_H
 #define CORVANE_COLOR_H
 
@@ -17,15 +19,145 @@ typedef struct rgb_entry {
 #define PALETTE_SIZE 256
 typedef rgb_entry palette[PALETTE_SIZE];
 
+/* The transparent (mask) colour of each depth. */
+#define MASK_COLOR_8 0
+#define MASK_COLOR_15 0x7C1F
+#define MASK_COLOR_16 0xF81F
+#define MASK_COLOR_24 0xFF00FF
+#define MASK_COLOR_32 0xFF00FF
+
+/* ---- Palettes and colour state --------------------------------------------------------------- */
+
 /* The desktop palette and the all-black palette. */
 extern CORVANE_API palette desktop_palette;
 extern CORVANE_API palette black_palette;
 
-/* Makes a palette current (and the display's, when a mode is open). */
-CORVANE_API void apply_palette(const rgb_entry *pal) CORVANE_NOEXCEPT;
+/* The palette last applied or selected (used by 8-bit packing and unpacking), and the one that
+ * select_palette replaced. */
+extern CORVANE_API palette current_palette;
+extern CORVANE_API palette saved_palette;
+
+/* Depth used by make_color, get_red and friends, and by create_bitmap. Starts at 8. */
+extern CORVANE_API int current_color_depth;
+
+/* Palette index to pixel value, one table per depth 8, 15, 16, 24 and 32 (in that order), and
+ * the table of the current depth. */
+extern CORVANE_API uint32_t palette_color_tables[5][PALETTE_SIZE];
+extern CORVANE_API uint32_t *palette_color;
+
+/* Bit (depth - 1) set: the table of that depth must be rebuilt before use. */
+extern CORVANE_API uint32_t palette_tables_stale;
+
+/* Optional 32768-byte table of 5-bit colours to palette indices (index r5 * 1024 + g5 * 32 + b5),
+ * used by make_color8 instead of the nearest-colour search. Null when there is none. */
+extern CORVANE_API unsigned char *rgb_index_table;
+
+/* Flags of depth-converting blits. The low 24 bits (all set by default) name the depth pairs a
+ * loader may convert. */
+#define CONV_DITHER_8 0x01000000u     /* error diffusion into 8 bits */
+#define CONV_DITHER_15_16 0x02000000u /* ordered dither into 15 and 16 bits */
+#define CONV_KEEP_TRANS 0x04000000u   /* mask pixels stay transparent */
+extern CORVANE_API uint32_t conversion_flags;
+
+/* Bit position of each component per depth. Display drivers may change them when a mode is set;
+ * by default red is lowest: 15 bits 0/5/10, 16 bits 0/5/11, 24 and 32 bits 0/8/16 (alpha 24). */
+extern CORVANE_API int red_shift_15, green_shift_15, blue_shift_15;
+extern CORVANE_API int red_shift_16, green_shift_16, blue_shift_16;
+extern CORVANE_API int red_shift_24, green_shift_24, blue_shift_24;
+extern CORVANE_API int red_shift_32, green_shift_32, blue_shift_32, alpha_shift_32;
+
+/* Scaling of 5- and 6-bit components to 8 bits: entry i is floor(i * 255 / 31) or / 63. */
+extern CORVANE_API const int SCALE_5_TO_8[32];
+extern CORVANE_API const int SCALE_6_TO_8[64];
+
+/* ---- Packing and unpacking --------------------------------------------------------------------
+ */
 
 /* Packs 8-bit components for the current colour depth. */
 CORVANE_API int make_color(int r, int g, int b) CORVANE_NOEXCEPT;
+
+/* Packs 8-bit components for a depth (8, 15, 16, 24 or 32); 0 for any other depth. Components
+ * outside 0-255 are not checked: their excess bits spill into the neighbouring fields. */
+CORVANE_API int make_color_depth(int depth, int r, int g, int b) CORVANE_NOEXCEPT;
+
+/* The palette index for 8-bit components: the rgb_index_table entry when there is a table, else
+ * the nearest entry of current_palette. */
+CORVANE_API int make_color8(int r, int g, int b) CORVANE_NOEXCEPT;
+
+/* The index (1-255, or 0 only for exactly (63, 0, 63)) of the palette entry nearest to a 6-bit
+ * colour; ties go to the lower index. */
+CORVANE_API int nearest_palette_index(const rgb_entry *pal, int r, int g, int b) CORVANE_NOEXCEPT;
+
+/* The 8-bit components of a pixel value of a depth; 0 for an unknown depth. At 8 bits the value
+ * is an index into current_palette. */
+CORVANE_API int get_red_depth(int depth, int c) CORVANE_NOEXCEPT;
+CORVANE_API int get_green_depth(int depth, int c) CORVANE_NOEXCEPT;
+CORVANE_API int get_blue_depth(int depth, int c) CORVANE_NOEXCEPT;
+
+/* The same at the current colour depth. */
+CORVANE_API int get_red(int c) CORVANE_NOEXCEPT;
+CORVANE_API int get_green(int c) CORVANE_NOEXCEPT;
+CORVANE_API int get_blue(int c) CORVANE_NOEXCEPT;
+
+/* Ordered-dither packing of 8-bit components into 15 or 16 bits at dither position (x, y). */
+CORVANE_API int dither_pack15(int r, int g, int b, int x, int y) CORVANE_NOEXCEPT;
+CORVANE_API int dither_pack16(int r, int g, int b, int x, int y) CORVANE_NOEXCEPT;
+
+/* Sets current_color_depth and points palette_color at that depth's table (the pointer is left
+ * alone for a depth other than 8, 15, 16, 24 or 32). */
+CORVANE_API void set_color_depth(int depth) CORVANE_NOEXCEPT;
+CORVANE_API int get_color_depth(void) CORVANE_NOEXCEPT;
+
+/* Stores and returns conversion_flags. */
+CORVANE_API void set_color_conversion(uint32_t flags) CORVANE_NOEXCEPT;
+CORVANE_API uint32_t get_color_conversion(void) CORVANE_NOEXCEPT;
+
+/* The 256-entry table of palette index to pixel value of depth 15, 16, 24 or 32 for
+ * current_palette, rebuilt first when it is stale; null for any other depth. */
+CORVANE_API const uint32_t *palette_table_for_depth(int depth) CORVANE_NOEXCEPT;
+
+/* Where depth-converting blits from 8 bits take their table of pixel values; by default
+ * palette_table_for_depth. A display driver may install its own. */
+extern CORVANE_API const uint32_t *(*palette_expansion_hook)(int depth);
+
+/* ---- Palette operations -----------------------------------------------------------------------
+ */
+
+/* Copies entries from..to (inclusive, within 0-255) of pal into current_palette, updates the
+ * current depth's table, marks the other depths' tables stale and hands the range to the display
+ * (the graphics driver at 8 bits, or the system driver when no mode is open). vsync nonzero asks
+ * the display to wait for the retrace. Null is ignored. */
+CORVANE_API void apply_palette_range(const rgb_entry *pal, int from, int to,
+                                     int vsync) CORVANE_NOEXCEPT;
+
+/* apply_palette_range over the whole palette, waiting for the retrace. */
+CORVANE_API void apply_palette(const rgb_entry *pal) CORVANE_NOEXCEPT;
+
+/* Copies entries from..to of current_palette into pal (after letting the system driver read the
+ * hardware colours back). read_palette reads all 256. Null is ignored. */
+CORVANE_API void read_palette_range(rgb_entry *pal, int from, int to) CORVANE_NOEXCEPT;
+CORVANE_API void read_palette(rgb_entry *pal) CORVANE_NOEXCEPT;
+
+/* Makes pal current for colour packing without telling the display; the replaced palette goes
+ * to saved_palette. unselect_palette brings it back. Null is ignored. */
+CORVANE_API void select_palette(const rgb_entry *pal) CORVANE_NOEXCEPT;
+CORVANE_API void unselect_palette(void) CORVANE_NOEXCEPT;
+
+/* Fills a caller-supplied 32768-byte table of 5-bit colours to indices of pal, by growing regions
+ * outward from the palette's own colours. callback, when given, is called exactly 256 times with
+ * 0..255 as the work proceeds. Store the table's address in rgb_index_table to make it current.
+ * Does nothing when table or pal is null. */
+CORVANE_API void build_rgb_index_table(unsigned char *table, const rgb_entry *pal,
+                                       void (*callback)(int step)) CORVANE_NOEXCEPT;
+
+/* ---- HSV ----------------------------------------------------------------------------------------
+ */
+
+/* h in degrees, s and v 0-1, to components 0-255. */
+CORVANE_API void hsv_to_rgb(float h, float s, float v, int *r, int *g, int *b) CORVANE_NOEXCEPT;
+
+/* Components 0-255 to h in degrees (0-360), s and v 0-1. */
+CORVANE_API void rgb_to_hsv(int r, int g, int b, float *h, float *s, float *v) CORVANE_NOEXCEPT;
 
 CORVANE_EXTERN_C_END
 

@@ -1,0 +1,162 @@
+// Packing 8-bit red, green and blue into the pixel value of each depth and back, the component
+// shift variables, the colour depth and the conversion flags.
+#include "corvane/color.h"
+#include "gfx/color_internal.h"
+
+namespace {
+
+constexpr uint32_t u(int value) noexcept { return static_cast<uint32_t>(value); }
+
+// (c >> shift) & mask on the unsigned pixel value; shifts outside 0-31 read nothing.
+constexpr int field(int c, int shift, uint32_t mask) noexcept {
+  if (shift < 0 || shift > 31) return 0;
+  return static_cast<int>((u(c) >> shift) & mask);
+}
+
+constexpr uint32_t place(uint32_t value, int shift) noexcept {
+  return (shift < 0 || shift > 31) ? 0 : value << shift;
+}
+
+}  // namespace
+
+extern "C" {
+
+int current_color_depth = 8;
+uint32_t conversion_flags = 0x00FFFFFFu;
+
+int red_shift_15 = 0, green_shift_15 = 5, blue_shift_15 = 10;
+int red_shift_16 = 0, green_shift_16 = 5, blue_shift_16 = 11;
+int red_shift_24 = 0, green_shift_24 = 8, blue_shift_24 = 16;
+int red_shift_32 = 0, green_shift_32 = 8, blue_shift_32 = 16, alpha_shift_32 = 24;
+
+const int SCALE_5_TO_8[32] = {0,   8,   16,  24,  32,  41,  49,  57,  65,  74,  82,
+                              90,  98,  106, 115, 123, 131, 139, 148, 156, 164, 172,
+                              180, 189, 197, 205, 213, 222, 230, 238, 246, 255};
+
+const int SCALE_6_TO_8[64] = {0,   4,   8,   12,  16,  20,  24,  28,  32,  36,  40,  44,  48,
+                              52,  56,  60,  64,  68,  72,  76,  80,  85,  89,  93,  97,  101,
+                              105, 109, 113, 117, 121, 125, 129, 133, 137, 141, 145, 149, 153,
+                              157, 161, 165, 170, 174, 178, 182, 186, 190, 194, 198, 202, 206,
+                              210, 214, 218, 222, 226, 230, 234, 238, 242, 246, 250, 255};
+
+int make_color8(int r, int g, int b) noexcept {
+  if (rgb_index_table != nullptr) {
+    // Out-of-range components wrap within the table rather than read outside it.
+    const uint32_t index = (u(r >> 3) << 10) + (u(g >> 3) << 5) + u(b >> 3);
+    return rgb_index_table[index & 0x7FFFu];
+  }
+  return nearest_palette_index(current_palette, r >> 2, g >> 2, b >> 2);
+}
+
+int make_color_depth(int depth, int r, int g, int b) noexcept {
+  switch (depth) {
+    case 8:
+      return make_color8(r, g, b);
+    case 15:
+      return static_cast<int>(place(u(r >> 3), red_shift_15) | place(u(g >> 3), green_shift_15) |
+                              place(u(b >> 3), blue_shift_15));
+    case 16:
+      return static_cast<int>(place(u(r >> 3), red_shift_16) | place(u(g >> 2), green_shift_16) |
+                              place(u(b >> 3), blue_shift_16));
+    case 24:
+      return static_cast<int>(place(u(r), red_shift_24) | place(u(g), green_shift_24) |
+                              place(u(b), blue_shift_24));
+    case 32:
+      return static_cast<int>(place(u(r), red_shift_32) | place(u(g), green_shift_32) |
+                              place(u(b), blue_shift_32));
+    default:
+      return 0;
+  }
+}
+
+int make_color(int r, int g, int b) noexcept {
+  return make_color_depth(current_color_depth, r, g, b);
+}
+
+int get_red_depth(int depth, int c) noexcept {
+  switch (depth) {
+    case 8:
+      return SCALE_6_TO_8[current_palette[c & 255].r & 63];
+    case 15:
+      return SCALE_5_TO_8[field(c, red_shift_15, 31)];
+    case 16:
+      return SCALE_5_TO_8[field(c, red_shift_16, 31)];
+    case 24:
+      return field(c, red_shift_24, 255);
+    case 32:
+      return field(c, red_shift_32, 255);
+    default:
+      return 0;
+  }
+}
+
+int get_green_depth(int depth, int c) noexcept {
+  switch (depth) {
+    case 8:
+      return SCALE_6_TO_8[current_palette[c & 255].g & 63];
+    case 15:
+      return SCALE_5_TO_8[field(c, green_shift_15, 31)];
+    case 16:
+      return SCALE_6_TO_8[field(c, green_shift_16, 63)];
+    case 24:
+      return field(c, green_shift_24, 255);
+    case 32:
+      return field(c, green_shift_32, 255);
+    default:
+      return 0;
+  }
+}
+
+int get_blue_depth(int depth, int c) noexcept {
+  switch (depth) {
+    case 8:
+      return SCALE_6_TO_8[current_palette[c & 255].b & 63];
+    case 15:
+      return SCALE_5_TO_8[field(c, blue_shift_15, 31)];
+    case 16:
+      return SCALE_5_TO_8[field(c, blue_shift_16, 31)];
+    case 24:
+      return field(c, blue_shift_24, 255);
+    case 32:
+      return field(c, blue_shift_32, 255);
+    default:
+      return 0;
+  }
+}
+
+int get_red(int c) noexcept { return get_red_depth(current_color_depth, c); }
+int get_green(int c) noexcept { return get_green_depth(current_color_depth, c); }
+int get_blue(int c) noexcept { return get_blue_depth(current_color_depth, c); }
+
+void set_color_depth(int depth) noexcept {
+  current_color_depth = depth;
+  const int slot = corvane::palette_table_slot(depth);
+  if (slot >= 0) palette_color = palette_color_tables[slot];
+}
+
+int get_color_depth(void) noexcept { return current_color_depth; }
+
+void set_color_conversion(uint32_t flags) noexcept { conversion_flags = flags; }
+
+uint32_t get_color_conversion(void) noexcept { return conversion_flags; }
+
+}  // extern "C"
+
+namespace corvane {
+
+uint32_t blit_replacement_color(int depth) noexcept {
+  if (depth == 8) {
+    if (rgb_index_table != nullptr) return rgb_index_table[31807];
+    return static_cast<uint32_t>(nearest_palette_index(current_palette, 63, 1, 63));
+  }
+  const uint32_t mask = mask_color_of_depth(depth);
+  // Green steps of one may vanish in the packing (5 or 6 bits); the loop ends at the first value
+  // that does not, and gives up at g = 255 for an unknown depth.
+  for (int g = 1; g < 256; ++g) {
+    const uint32_t value = static_cast<uint32_t>(make_color_depth(depth, 255, g, 255));
+    if (value != mask) return value;
+  }
+  return mask;
+}
+
+}  // namespace corvane

@@ -1,0 +1,342 @@
+// The per-depth pixel, line, clear and blit routines, written once over a pixel-traits type and
+// instantiated by each depth's table. They honour the drawing mode, read and write rows through
+// the bitmap's line accessors and call release_line once per call.
+#ifndef CORVANE_GFX_DEPTH_PIXEL_ROUTINES_H
+#define CORVANE_GFX_DEPTH_PIXEL_ROUTINES_H
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+
+#include "corvane/bitmap.h"
+#include "corvane/blend.h"
+#include "corvane/draw.h"
+#include "gfx/depth/pixel_traits.h"
+#include "gfx/depth/span_kernels.h"
+
+namespace corvane::depth {
+
+// The release_line of every built-in table: memory needs no release.
+void release_line_noop(bitmap *bmp) noexcept;
+
+// The two end-marker slots.
+void end_marker_noop() noexcept;
+
+// Row access. The default accessor of memory bitmaps is inlined here; any other accessor is
+// called as the bitmap says.
+inline unsigned char *write_row(bitmap *bmp, int row) noexcept {
+  return bmp->write_line == default_line_accessor ? bmp->lines[row] : bmp->write_line(bmp, row);
+}
+inline unsigned char *read_row(bitmap *bmp, int row) noexcept {
+  return bmp->read_line == default_line_accessor ? bmp->lines[row] : bmp->read_line(bmp, row);
+}
+inline void release_rows(bitmap *bmp) noexcept {
+  void (*release)(bitmap *) = bmp->vtable->release_line;
+  if (release != nullptr && release != release_line_noop) release(bmp);
+}
+
+// The rectangle a drawing routine may write: the clip rectangle when clipping is on, else the
+// whole bitmap (never more, so that a bitmap with clipping off cannot be drawn outside of).
+struct drawable_area {
+  int left;
+  int top;
+  int right;   // one past the last column
+  int bottom;  // one past the last row
+};
+
+inline drawable_area drawable_bounds(const bitmap *bmp) noexcept {
+  if (bmp->clipping != 0) {
+    return {std::max(bmp->clip_left, 0), std::max(bmp->clip_top, 0),
+            std::min(bmp->clip_right, bmp->width), std::min(bmp->clip_bottom, bmp->height)};
+  }
+  return {0, 0, bmp->width, bmp->height};
+}
+
+// The pattern row for target row y, or null when the pattern modes cannot draw: no pattern, a
+// pattern whose pixels have another size than the target's, or masks that do not fit it.
+template <class Pixel>
+const unsigned char *pattern_row(int y) noexcept {
+  const bitmap *pattern = draw_pattern;
+  if (pattern == nullptr || pattern->vtable == nullptr ||
+      bytes_per_pixel_of_depth(pattern->vtable->color_depth) != Pixel::bytes ||
+      pattern_x_mask >= static_cast<uint32_t>(pattern->width) ||
+      pattern_y_mask >= static_cast<uint32_t>(pattern->height)) {
+    return nullptr;
+  }
+  const uint32_t row =
+      (static_cast<uint32_t>(y) - static_cast<uint32_t>(pattern_y_anchor)) & pattern_y_mask;
+  return pattern->lines[row];
+}
+
+inline uint32_t pattern_column(int x) noexcept {
+  return (static_cast<uint32_t>(x) - static_cast<uint32_t>(pattern_x_anchor)) & pattern_x_mask;
+}
+
+// MODE_TRANSLUCENT for one pixel: shade_table at 8 bits, the depth's blender elsewhere. The
+// callers make sure the table or hook exists.
+template <class Pixel>
+uint32_t translucent(uint32_t color, uint32_t old, blender_func hook) noexcept {
+  if constexpr (Pixel::depth == 8) {
+    return shade_table[((color & 255u) << 8) | (old & 255u)];
+  } else {
+    return hook(color, old, static_cast<uint32_t>(blend_weight));
+  }
+}
+
+template <class Pixel>
+bool translucent_ready(blender_func hook) noexcept {
+  if constexpr (Pixel::depth == 8) {
+    return shade_table != nullptr;
+  } else {
+    return hook != nullptr;
+  }
+}
+
+template <class Pixel>
+int get_pixel(bitmap *bmp, int x, int y) noexcept {
+  if (x < 0 || x >= bmp->width || y < 0 || y >= bmp->height) return -1;
+  const uint32_t value = Pixel::load(read_row(bmp, y) + static_cast<size_t>(x) * Pixel::bytes);
+  release_rows(bmp);
+  return static_cast<int>(value);
+}
+
+template <class Pixel>
+void put_pixel(bitmap *bmp, int x, int y, int color) noexcept {
+  const drawable_area area = drawable_bounds(bmp);
+  if (x < area.left || x >= area.right || y < area.top || y >= area.bottom) return;
+  const int mode = draw_mode;
+  const auto c = static_cast<uint32_t>(color);
+  const size_t at = static_cast<size_t>(x) * Pixel::bytes;
+  switch (mode) {
+    case MODE_SOLID:
+      Pixel::store(write_row(bmp, y) + at, c);
+      break;
+    case MODE_XOR: {
+      const uint32_t old = Pixel::load(read_row(bmp, y) + at);
+      Pixel::store(write_row(bmp, y) + at, old ^ c);
+      break;
+    }
+    case MODE_TRANSLUCENT: {
+      const blender_func hook = translucent_hook<Pixel>();
+      if (!translucent_ready<Pixel>(hook)) break;
+      const uint32_t old = Pixel::load(read_row(bmp, y) + at);
+      Pixel::store(write_row(bmp, y) + at, translucent<Pixel>(c, old, hook));
+      break;
+    }
+    case MODE_PATTERN_COPY:
+    case MODE_PATTERN_SOLID:
+    case MODE_PATTERN_MASKED: {
+      const unsigned char *pattern = pattern_row<Pixel>(y);
+      if (pattern == nullptr) break;
+      const uint32_t s = Pixel::load(pattern + pattern_column(x) * Pixel::bytes);
+      if (mode == MODE_PATTERN_COPY) {
+        Pixel::store(write_row(bmp, y) + at, s);
+      } else if (mode == MODE_PATTERN_SOLID) {
+        Pixel::store(write_row(bmp, y) + at, s == Pixel::mask ? Pixel::mask : c);
+      } else if (s != Pixel::mask) {
+        Pixel::store(write_row(bmp, y) + at, c);
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  release_rows(bmp);
+}
+
+template <class Pixel>
+void fill_span(unsigned char *dest, uint32_t color, size_t count) noexcept {
+  if constexpr (Pixel::bytes == 1) {
+    std::memset(dest, static_cast<unsigned char>(color), count);
+  } else if constexpr (Pixel::bytes == 2) {
+    fill_span16(dest, color, count);
+  } else if constexpr (Pixel::bytes == 3) {
+    fill_span24(dest, color, count);
+  } else {
+    fill_span32(dest, color, count);
+  }
+}
+
+template <class Pixel>
+void draw_vline(bitmap *bmp, int x, int y1, int y2, int color) noexcept {
+  if (y2 < y1) std::swap(y1, y2);
+  const drawable_area area = drawable_bounds(bmp);
+  y1 = std::max(y1, area.top);
+  y2 = std::min(y2, area.bottom - 1);
+  if (x < area.left || x >= area.right || y2 < y1) return;
+  if (draw_mode == MODE_SOLID) {
+    const auto c = static_cast<uint32_t>(color);
+    const size_t at = static_cast<size_t>(x) * Pixel::bytes;
+    for (int y = y1;; ++y) {
+      Pixel::store(write_row(bmp, y) + at, c);
+      if (y == y2) break;
+    }
+    release_rows(bmp);
+    return;
+  }
+  // The other modes go pixel by pixel; the rectangle was clipped above already.
+  const int clipping = bmp->clipping;
+  bmp->clipping = 0;
+  for (int y = y1;; ++y) {
+    put_pixel<Pixel>(bmp, x, y, color);
+    if (y == y2) break;
+  }
+  bmp->clipping = clipping;
+}
+
+template <class Pixel>
+void draw_hline(bitmap *bmp, int x1, int y, int x2, int color) noexcept {
+  if (x2 < x1) std::swap(x1, x2);
+  const drawable_area area = drawable_bounds(bmp);
+  x1 = std::max(x1, area.left);
+  x2 = std::min(x2, area.right - 1);
+  if (x2 < x1 || y < area.top || y >= area.bottom) return;
+  const auto c = static_cast<uint32_t>(color);
+  const size_t count = static_cast<size_t>(int64_t{x2} - x1 + 1);
+  const size_t at = static_cast<size_t>(x1) * Pixel::bytes;
+  const int mode = draw_mode;
+  if (mode == MODE_SOLID) {
+    fill_span<Pixel>(write_row(bmp, y) + at, c, count);
+    release_rows(bmp);
+    return;
+  }
+  switch (mode) {
+    case MODE_XOR: {
+      const unsigned char *source = read_row(bmp, y) + at;
+      unsigned char *dest = write_row(bmp, y) + at;
+      for (size_t i = 0; i < count; ++i) {
+        Pixel::store(dest + i * Pixel::bytes, Pixel::load(source + i * Pixel::bytes) ^ c);
+      }
+      break;
+    }
+    case MODE_TRANSLUCENT: {
+      const blender_func hook = translucent_hook<Pixel>();
+      if (!translucent_ready<Pixel>(hook)) break;
+      const unsigned char *source = read_row(bmp, y) + at;
+      unsigned char *dest = write_row(bmp, y) + at;
+      for (size_t i = 0; i < count; ++i) {
+        const uint32_t old = Pixel::load(source + i * Pixel::bytes);
+        Pixel::store(dest + i * Pixel::bytes, translucent<Pixel>(c, old, hook));
+      }
+      break;
+    }
+    case MODE_PATTERN_COPY:
+    case MODE_PATTERN_SOLID:
+    case MODE_PATTERN_MASKED: {
+      const unsigned char *pattern = pattern_row<Pixel>(y);
+      if (pattern == nullptr) break;
+      const uint32_t wrap = pattern_x_mask;
+      uint32_t column = pattern_column(x1);
+      unsigned char *dest = write_row(bmp, y) + at;
+      for (size_t i = 0; i < count; ++i, column = (column + 1) & wrap) {
+        const uint32_t s = Pixel::load(pattern + column * Pixel::bytes);
+        unsigned char *d = dest + i * Pixel::bytes;
+        if (mode == MODE_PATTERN_COPY) {
+          Pixel::store(d, s);
+        } else if (mode == MODE_PATTERN_SOLID) {
+          Pixel::store(d, s == Pixel::mask ? Pixel::mask : c);
+        } else if (s != Pixel::mask) {
+          Pixel::store(d, c);
+        }
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  release_rows(bmp);
+}
+
+template <class Pixel>
+void clear_to_color(bitmap *bmp, int color) noexcept {
+  // The clip rectangle whether or not clipping is on (kept within the bitmap).
+  const int left = std::max(bmp->clip_left, 0);
+  const int right = std::min(bmp->clip_right, bmp->width);
+  const int top = std::max(bmp->clip_top, 0);
+  const int bottom = std::min(bmp->clip_bottom, bmp->height);
+  if (right <= left || bottom <= top) return;
+  const auto c = static_cast<uint32_t>(color);
+  // A memory bitmap that owns its pixels keeps its rows back to back: a clip rectangle as wide as
+  // the bitmap is one run.
+  if (bmp->pixels != nullptr && bmp->write_line == default_line_accessor && left == 0 &&
+      right == bmp->width) {
+    const size_t row_bytes = static_cast<size_t>(bmp->width) * Pixel::bytes;
+    if (bmp->lines[bottom - 1] ==
+        bmp->lines[top] + row_bytes * static_cast<size_t>(bottom - 1 - top)) {
+      fill_span<Pixel>(bmp->lines[top], c, static_cast<size_t>(bmp->width) * (bottom - top));
+      release_rows(bmp);
+      return;
+    }
+  }
+  const size_t count = static_cast<size_t>(right - left);
+  const size_t at = static_cast<size_t>(left) * Pixel::bytes;
+  for (int y = top; y < bottom; ++y) {
+    fill_span<Pixel>(write_row(bmp, y) + at, c, count);
+  }
+  release_rows(bmp);
+}
+
+// Ends the accesses of a blit: the source's, then the destination's when it is another bitmap.
+inline void release_blit_rows(bitmap *source, bitmap *dest) noexcept {
+  release_rows(source);
+  if (dest != source) release_rows(dest);
+}
+
+template <int Bytes>
+void blit_copy(bitmap *source, bitmap *dest, int source_x, int source_y, int dest_x, int dest_y,
+               int width, int height) noexcept {
+  if (width <= 0 || height <= 0) return;
+  const size_t bytes = static_cast<size_t>(width) * Bytes;
+  const size_t from = static_cast<size_t>(source_x) * Bytes;
+  const size_t to = static_cast<size_t>(dest_x) * Bytes;
+  for (int r = 0; r < height; ++r) {
+    const unsigned char *s = read_row(source, source_y + r) + from;
+    std::memmove(write_row(dest, dest_y + r) + to, s, bytes);
+  }
+  release_blit_rows(source, dest);
+}
+
+template <int Bytes>
+void blit_copy_backward(bitmap *source, bitmap *dest, int source_x, int source_y, int dest_x,
+                        int dest_y, int width, int height) noexcept {
+  if (width <= 0 || height <= 0) return;
+  const size_t bytes = static_cast<size_t>(width) * Bytes;
+  const size_t from = static_cast<size_t>(source_x) * Bytes;
+  const size_t to = static_cast<size_t>(dest_x) * Bytes;
+  for (int r = height - 1; r >= 0; --r) {
+    const unsigned char *s = read_row(source, source_y + r) + from;
+    std::memmove(write_row(dest, dest_y + r) + to, s, bytes);
+  }
+  release_blit_rows(source, dest);
+}
+
+// The masked blit of a pixel size; the mask colour is the destination table's, so that 15 and
+// 16 bits share one routine.
+template <int Bytes>
+void blit_masked(bitmap *source, bitmap *dest, int source_x, int source_y, int dest_x, int dest_y,
+                 int width, int height) noexcept {
+  if (width <= 0 || height <= 0) return;
+  const auto mask = static_cast<uint32_t>(dest->vtable->mask_color);
+  const size_t count = static_cast<size_t>(width);
+  const size_t from = static_cast<size_t>(source_x) * Bytes;
+  const size_t to = static_cast<size_t>(dest_x) * Bytes;
+  for (int r = 0; r < height; ++r) {
+    const unsigned char *s = read_row(source, source_y + r) + from;
+    unsigned char *d = write_row(dest, dest_y + r) + to;
+    if constexpr (Bytes == 1) {
+      masked_span8(d, s, count);
+    } else if constexpr (Bytes == 2) {
+      masked_span16(d, s, count, mask);
+    } else if constexpr (Bytes == 3) {
+      masked_span24(d, s, count);
+    } else {
+      masked_span32(d, s, count, mask);
+    }
+  }
+  release_blit_rows(source, dest);
+}
+
+}  // namespace corvane::depth
+
+#endif  // CORVANE_GFX_DEPTH_PIXEL_ROUTINES_H

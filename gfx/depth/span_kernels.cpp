@@ -1,0 +1,149 @@
+// The vectorisable inner loops of fills, masked copies and palette expansion.
+#include "gfx/depth/span_kernels.h"
+
+#include <bit>
+#include <cstring>
+
+#include "gfx/depth/pixel_traits.h"
+
+namespace corvane::depth {
+
+namespace {
+
+// 32 bytes of one repeated pixel value: one store with AVX2, two with SSE2.
+using fill_vector = uint32_t __attribute__((vector_size(32)));
+
+// Stores a 32-byte pattern of a 4-byte word (whose period divides 4) over bytes bytes (a multiple
+// of the period): four vector stores per loop turn, and the last partial block as one store that
+// overlaps the one before it.
+inline void fill_words(unsigned char *dest, size_t bytes, uint32_t word) noexcept {
+  const fill_vector pattern = {word, word, word, word, word, word, word, word};
+  if (bytes < sizeof pattern) {
+    unsigned char block[sizeof pattern];
+    std::memcpy(block, &pattern, sizeof pattern);
+    for (size_t i = 0; i < bytes; ++i) dest[i] = block[i];
+    return;
+  }
+  size_t i = 0;
+  for (; i + 4 * sizeof pattern <= bytes; i += 4 * sizeof pattern) {
+    std::memcpy(dest + i, &pattern, sizeof pattern);
+    std::memcpy(dest + i + 32, &pattern, sizeof pattern);
+    std::memcpy(dest + i + 64, &pattern, sizeof pattern);
+    std::memcpy(dest + i + 96, &pattern, sizeof pattern);
+  }
+  for (; i + sizeof pattern <= bytes; i += sizeof pattern) std::memcpy(dest + i, &pattern, 32);
+  if (i < bytes) std::memcpy(dest + bytes - sizeof pattern, &pattern, sizeof pattern);
+}
+
+// Stores a block of whole pixels over and over, then as much of it as is left.
+template <size_t Block>
+inline void fill_repeating(unsigned char *dest, size_t bytes, const unsigned char (&block)[Block]) {
+  size_t i = 0;
+  for (; i + Block <= bytes; i += Block) std::memcpy(dest + i, block, Block);
+  std::memcpy(dest + i, block, bytes - i);
+}
+
+}  // namespace
+
+[[gnu::target_clones("avx2", "default")]] void fill_span16(unsigned char *dest, uint32_t color,
+                                                           size_t count) noexcept {
+  const uint32_t word = color & 0xFFFFu;
+  const uint32_t pair = word | (word << 16);
+  fill_words(dest, count * 2, pair);
+}
+
+[[gnu::target_clones("avx2", "default")]] void fill_span24(unsigned char *dest, uint32_t color,
+                                                           size_t count) noexcept {
+  const auto b0 = static_cast<unsigned char>(color >> 16);
+  const auto b1 = static_cast<unsigned char>(color >> 8);
+  const auto b2 = static_cast<unsigned char>(color);
+  if (b0 == b1 && b1 == b2) {
+    std::memset(dest, b0, count * 3);
+    return;
+  }
+  // 32 pixels make 96 bytes, three whole 32-byte blocks.
+  alignas(32) unsigned char block[96];
+  for (size_t i = 0; i < sizeof block; i += 3) {
+    block[i] = b0;
+    block[i + 1] = b1;
+    block[i + 2] = b2;
+  }
+  fill_repeating(dest, count * 3, block);
+}
+
+[[gnu::target_clones("avx2", "default")]] void fill_span32(unsigned char *dest, uint32_t color,
+                                                           size_t count) noexcept {
+  fill_words(dest, count * 4, color);
+}
+
+[[gnu::target_clones("avx2", "default")]] void masked_span8(unsigned char *dest,
+                                                            const unsigned char *source,
+                                                            size_t count) noexcept {
+  for (size_t i = 0; i < count; ++i) {
+    const unsigned char s = source[i];
+    dest[i] = (s != 0) ? s : dest[i];
+  }
+}
+
+[[gnu::target_clones("avx2", "default")]] void masked_span16(unsigned char *dest,
+                                                             const unsigned char *source,
+                                                             size_t count, uint32_t mask) noexcept {
+  const auto m = static_cast<uint16_t>(mask);
+  for (size_t i = 0; i < count; ++i) {
+    uint16_t s;
+    uint16_t d;
+    std::memcpy(&s, source + 2 * i, 2);
+    std::memcpy(&d, dest + 2 * i, 2);
+    d = (s != m) ? s : d;
+    std::memcpy(dest + 2 * i, &d, 2);
+  }
+}
+
+void masked_span24(unsigned char *dest, const unsigned char *source, size_t count) noexcept {
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t s = pixel24::load(source + 3 * i);
+    if (s != MASK_COLOR_24) pixel24::store(dest + 3 * i, s);
+  }
+}
+
+[[gnu::target_clones("avx2", "default")]] void masked_span32(unsigned char *dest,
+                                                             const unsigned char *source,
+                                                             size_t count, uint32_t mask) noexcept {
+  for (size_t i = 0; i < count; ++i) {
+    uint32_t s;
+    uint32_t d;
+    std::memcpy(&s, source + 4 * i, 4);
+    std::memcpy(&d, dest + 4 * i, 4);
+    d = (s != mask) ? s : d;
+    std::memcpy(dest + 4 * i, &d, 4);
+  }
+}
+
+void expand_span16(unsigned char *dest, const unsigned char *source, size_t count,
+                   const uint32_t *table) noexcept {
+  for (size_t i = 0; i < count; ++i) pixel_word16::store(dest + 2 * i, table[source[i]]);
+}
+
+void expand_span24(unsigned char *dest, const unsigned char *source, size_t count,
+                   const uint32_t *table) noexcept {
+  for (size_t i = 0; i < count; ++i) pixel24::store(dest + 3 * i, table[source[i]]);
+}
+
+void expand_span32(unsigned char *dest, const unsigned char *source, size_t count,
+                   const uint32_t *table) noexcept {
+  // Eight indices per 64-bit load, two looked-up pixels per 64-bit store.
+  size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    uint64_t indices;
+    std::memcpy(&indices, source + i, 8);
+    for (int k = 0; k < 4; ++k) {
+      const uint64_t first = table[(indices >> (16 * k)) & 255];
+      const uint64_t second = table[(indices >> (16 * k + 8)) & 255];
+      const uint64_t pair = (std::endian::native == std::endian::little) ? first | (second << 32)
+                                                                         : (first << 32) | second;
+      std::memcpy(dest + 4 * i + 8 * static_cast<size_t>(k), &pair, 8);
+    }
+  }
+  for (; i < count; ++i) pixel32::store(dest + 4 * i, table[source[i]]);
+}
+}  // namespace corvane::depth
