@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "corvane/font.h"
 #include "gfx/font_internal.h"
@@ -47,7 +48,9 @@ consteval bool pictures_in_order() {
 }
 static_assert(pictures_in_order(), "glyph pictures follow the four ranges in order");
 
-// A packed glyph in the layout of mono_glyph with its eight rows.
+// A packed glyph in the layout of mono_glyph with its eight rows. The glyph records are kept in a
+// union with mono_glyph, so that the ranges can point at them as glyph records: the two share
+// their size fields, and the rows are read as bytes.
 struct packed_glyph {
   int16_t glyph_width;
   int16_t glyph_height;
@@ -56,7 +59,11 @@ struct packed_glyph {
 static_assert(offsetof(packed_glyph, glyph_width) == offsetof(mono_glyph, glyph_width));
 static_assert(offsetof(packed_glyph, glyph_height) == offsetof(mono_glyph, glyph_height));
 static_assert(offsetof(packed_glyph, rows) == offsetof(mono_glyph, data));
-static_assert(alignof(packed_glyph) == alignof(mono_glyph));
+
+union glyph_record {
+  packed_glyph packed;
+  mono_glyph record;
+};
 
 consteval unsigned char pack_row(const char *row) {
   unsigned int bits = 0;
@@ -71,21 +78,21 @@ consteval unsigned char pack_row(const char *row) {
   return static_cast<unsigned char>(bits);
 }
 
-consteval std::array<packed_glyph, GLYPH_COUNT> pack_glyphs() {
-  std::array<packed_glyph, GLYPH_COUNT> packed{};
+consteval std::array<glyph_record, GLYPH_COUNT> pack_glyphs() {
+  std::array<glyph_record, GLYPH_COUNT> packed{};
   for (size_t i = 0; i < GLYPH_COUNT; ++i) {
-    packed[i].glyph_width = GLYPH_SIZE;
-    packed[i].glyph_height = GLYPH_SIZE;
-    for (int r = 0; r < GLYPH_SIZE; ++r) packed[i].rows[r] = pack_row(pictures[i].rows[r]);
+    packed[i].packed.glyph_width = GLYPH_SIZE;
+    packed[i].packed.glyph_height = GLYPH_SIZE;
+    for (int r = 0; r < GLYPH_SIZE; ++r) packed[i].packed.rows[r] = pack_row(pictures[i].rows[r]);
   }
   return packed;
 }
 
-constexpr std::array<packed_glyph, GLYPH_COUNT> packed_glyphs = pack_glyphs();
+constexpr std::array<glyph_record, GLYPH_COUNT> packed_glyphs = pack_glyphs();
 
 consteval bool capital_a_is_unchanged() {
   constexpr unsigned char expected[GLYPH_SIZE] = {0x30, 0x78, 0xCC, 0xCC, 0xFC, 0xCC, 0xCC, 0x00};
-  const packed_glyph &a = packed_glyphs['A' - 0x20];
+  const packed_glyph &a = packed_glyphs['A' - 0x20].packed;
   for (int r = 0; r < GLYPH_SIZE; ++r) {
     if (a.rows[r] != expected[r]) return false;
   }
@@ -93,12 +100,12 @@ consteval bool capital_a_is_unchanged() {
 }
 static_assert(capital_a_is_unchanged(), "'A' keeps its published pattern");
 
-// The glyph records as the ranges see them. Nothing writes through these pointers.
+// The glyph records as the ranges see them, set up while compiling. Nothing writes through them.
 template <size_t... I>
-std::array<mono_glyph *, GLYPH_COUNT> glyph_pointers(std::index_sequence<I...>) noexcept {
-  return {reinterpret_cast<mono_glyph *>(const_cast<packed_glyph *>(&packed_glyphs[I]))...};
+consteval std::array<mono_glyph *, GLYPH_COUNT> glyph_pointers(std::index_sequence<I...>) {
+  return {const_cast<mono_glyph *>(&packed_glyphs[I].record)...};
 }
-std::array<mono_glyph *, GLYPH_COUNT> glyphs =
+constinit std::array<mono_glyph *, GLYPH_COUNT> glyphs =
     glyph_pointers(std::make_index_sequence<GLYPH_COUNT>{});
 
 mono_range euro_range = {0x20AC, 0x20AD, &glyphs[96 + 95 + 128], nullptr};

@@ -99,15 +99,13 @@ extern CORVANE_API font *default_font;
 /* Background of the legacy formatted-drawing calls (draw_textf_legacy and friends): 0. */
 extern CORVANE_API const int legacy_text_background;
 
-/* ---- Kinds ------------------------------------------------------------------------------------
- */
+/* ---- Kinds ----------------------------------------------------------------------------------- */
 
 /* Nonzero when the font is monochrome, or a colour font (translucent or not); 0 for null. */
 CORVANE_API int is_mono_font(const font *f) CORVANE_NOEXCEPT;
 CORVANE_API int is_color_font(const font *f) CORVANE_NOEXCEPT;
 
-/* ---- Measuring --------------------------------------------------------------------------------
- */
+/* ---- Measuring ------------------------------------------------------------------------------- */
 
 /* Width of a text in pixels; 0 for a null font or text. */
 CORVANE_API int text_width(const font *f, const char *text) CORVANE_NOEXCEPT;
@@ -115,8 +113,7 @@ CORVANE_API int text_width(const font *f, const char *text) CORVANE_NOEXCEPT;
 /* Line height of a font; 0 for null. */
 CORVANE_API int font_text_height(const font *f) CORVANE_NOEXCEPT;
 
-/* ---- Drawing ------------------------------------------------------------------------------------
- * Null bitmaps, fonts and texts draw nothing. */
+/* ---- Drawing (null bitmaps, fonts and texts draw nothing) ----------------------------------- */
 
 /* Draws text with its left edge at x. */
 CORVANE_API void draw_text(struct bitmap *bmp, const font *f, const char *text, int x, int y,
@@ -160,8 +157,7 @@ CORVANE_API void draw_textf_justified_legacy(struct bitmap *bmp, const font *f, 
                                              int y, int largest_gap, int color, const char *format,
                                              ...) CORVANE_NOEXCEPT;
 
-/* ---- Ranges and lifetime ----------------------------------------------------------------------
- */
+/* ---- Ranges and lifetime --------------------------------------------------------------------- */
 
 /* Number of ranges of a font; -1 for null or a font without ranges. */
 CORVANE_API int count_font_ranges(const font *f) CORVANE_NOEXCEPT;

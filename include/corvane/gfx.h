@@ -67,8 +67,7 @@ typedef struct gfx_driver {
 /* The graphics drivers used when the system driver offers no list of its own. */
 extern CORVANE_API driver_list_entry default_gfx_driver_list[];
 
-/* ---- Library-wide state ----------------------------------------------------------------------
- */
+/* ---- Library-wide state ---------------------------------------------------------------------- */
 
 /* The driver of the current mode, or null in text mode. */
 extern CORVANE_API gfx_driver *current_gfx_driver;
@@ -121,8 +120,7 @@ typedef struct gfx_mode_listener {
 /* The installed listener, or null. The record must stay valid while installed. */
 extern CORVANE_API gfx_mode_listener *mode_change_listener;
 
-/* ---- Opening and closing modes ---------------------------------------------------------------
- */
+/* ---- Opening and closing modes --------------------------------------------------------------- */
 
 /* Opens a graphics mode: a driver id (a driver's four-character code, GFX_AUTODETECT,
  * GFX_AUTODETECT_FULLSCREEN, GFX_AUTODETECT_WINDOWED, GFX_SAFE or TEXT_MODE), the visible size
@@ -146,8 +144,7 @@ CORVANE_API void shutdown_gfx(void) CORVANE_NOEXCEPT;
  * known). */
 CORVANE_API void set_refresh_rate_info(int rate) CORVANE_NOEXCEPT;
 
-/* ---- Mode lists -------------------------------------------------------------------------------
- */
+/* ---- Mode lists ------------------------------------------------------------------------------ */
 
 /* The modes a driver (by id) can show, sorted by width, then height, then depth; null when the
  * driver is not in the driver list or cannot say. A driver's list_modes allocates the list and
@@ -157,8 +154,7 @@ CORVANE_API gfx_mode_list *get_mode_list(int driver_id) CORVANE_NOEXCEPT;
 /* Frees a list from get_mode_list; null is ignored. */
 CORVANE_API void free_mode_list(gfx_mode_list *list) CORVANE_NOEXCEPT;
 
-/* ---- Scrolling and triple buffering ----------------------------------------------------------
- */
+/* ---- Scrolling and triple buffering ---------------------------------------------------------- */
 
 /* Shows the screen bitmap from (x, y), clamped so that the visible area stays on it. Returns 0,
  * or -1 when a coordinate had to be clamped, the driver failed or cannot scroll, no mode is open

@@ -64,27 +64,27 @@ inline mono_glyph *make_glyph(const picture &rows) {
 }
 
 // A range from first with one glyph per picture (an empty picture leaves the slot empty).
-struct range_spec {
+struct picture_range {
   int first;
   std::vector<picture> glyphs;
 };
 
 // A monochrome font built the way the range operations build fonts, so destroy_font frees it.
-inline font *make_mono_font(int height, const std::vector<range_spec> &ranges) {
+inline font *make_mono_font(int height, const std::vector<picture_range> &ranges) {
   auto *f = static_cast<font *>(std::calloc(1, sizeof(font)));
   f->height = height;
   f->font_ops = &mono_font_ops;
   mono_range **tail = nullptr;
   mono_range *head = nullptr;
   tail = &head;
-  for (const range_spec &spec : ranges) {
+  for (const picture_range &wanted : ranges) {
     auto *r = static_cast<mono_range *>(std::calloc(1, sizeof(mono_range)));
-    r->first = spec.first;
-    r->last_plus_one = spec.first + static_cast<int>(spec.glyphs.size());
+    r->first = wanted.first;
+    r->last_plus_one = wanted.first + static_cast<int>(wanted.glyphs.size());
     r->glyphs =
-        static_cast<mono_glyph **>(std::calloc(spec.glyphs.size() + 1, sizeof(mono_glyph *)));
-    for (size_t i = 0; i < spec.glyphs.size(); ++i) {
-      if (!spec.glyphs[i].empty()) r->glyphs[i] = make_glyph(spec.glyphs[i]);
+        static_cast<mono_glyph **>(std::calloc(wanted.glyphs.size() + 1, sizeof(mono_glyph *)));
+    for (size_t i = 0; i < wanted.glyphs.size(); ++i) {
+      if (!wanted.glyphs[i].empty()) r->glyphs[i] = make_glyph(wanted.glyphs[i]);
     }
     *tail = r;
     tail = &r->next;
