@@ -166,7 +166,7 @@ TEST_F(ConfiguredDriverTest, TheSafeModeUsesTheConfigurationToo) {
 
 TEST_F(ConfiguredDriverTest, DisableVsyncTakesYesOrOne) {
   const std::pair<const char *, int> cases[] = {
-      {"disable_vsync = yes\n", 0}, {"disable_vsync = Y\n", 0}, {"disable_vsync = 1\n", 0},
+      {"disable_vsync = yes\n", 0}, {"disable_vsync = Y\n", 0},  {"disable_vsync = 1\n", 0},
       {"disable_vsync = no\n", -1}, {"disable_vsync = 0\n", -1}, {"", -1}};
   for (const auto &[keys, expected] : cases) {
     configure(keys);
