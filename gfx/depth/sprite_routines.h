@@ -417,12 +417,13 @@ inline uint32_t run_marker(int depth) noexcept {
   }
 }
 
-// Calls op (read, write, s) for every visible literal pixel of a run sprite whose data has
-// UnitBytes units. Rows above the clip are walked to their markers, runs left of it counted off,
-// runs cut at its right edge, and the rest of the row skipped. Reading stops at the end of the
-// data, whatever it holds.
-template <class Target, int UnitBytes, bool ReadsTarget, class Op>
-void for_run_pixels(bitmap *bmp, const run_sprite *sprite, int x, int y, Op op) noexcept {
+// Calls span_op (read, write, units, count) for every visible part of a literal run of a run
+// sprite whose data has UnitBytes units: read and write address the target's first pixel of the
+// part (read only when ReadsTarget), units its first pixel in the data. Rows above the clip are
+// walked to their markers, runs left of it counted off, runs cut at its right edge, and the rest
+// of the row skipped. Reading stops at the end of the data, whatever it holds.
+template <class Target, int UnitBytes, bool ReadsTarget, class SpanOp>
+void for_run_spans(bitmap *bmp, const run_sprite *sprite, int x, int y, SpanOp span_op) noexcept {
   using unit = run_unit<UnitBytes>;
   if (sprite->size < 0) return;
   sprite_area a;
@@ -467,14 +468,26 @@ void for_run_pixels(bitmap *bmp, const run_sprite *sprite, int x, int y, Op op) 
     const bool complete = walk_row([&](int64_t column, int64_t n, const unsigned char *pixels) {
       const int64_t from = std::max(column, first);
       const int64_t to = std::min(column + n, last);
-      for (int64_t k = from; k < to; ++k) {
-        const uint32_t s = unit::load(pixels + static_cast<size_t>(k - column) * unit::size);
-        const size_t off = static_cast<size_t>(a.x + (k - first)) * Target::bytes;
-        op(rd + off, wr + off, s);
-      }
+      if (from >= to) return;
+      const size_t off = static_cast<size_t>(a.x + (from - first)) * Target::bytes;
+      span_op(rd + off, wr + off, pixels + static_cast<size_t>(from - column) * unit::size,
+              static_cast<size_t>(to - from));
     });
     if (!complete) return;
   }
+}
+
+// for_run_spans with an op (read, write, s) per pixel.
+template <class Target, int UnitBytes, bool ReadsTarget, class Op>
+void for_run_pixels(bitmap *bmp, const run_sprite *sprite, int x, int y, Op op) noexcept {
+  using unit = run_unit<UnitBytes>;
+  for_run_spans<Target, UnitBytes, ReadsTarget>(
+      bmp, sprite, x, y,
+      [op](const unsigned char *rd, unsigned char *wr, const unsigned char *units, size_t count) {
+        for (size_t i = 0; i < count; ++i) {
+          op(rd + i * Target::bytes, wr + i * Target::bytes, unit::load(units + i * unit::size));
+        }
+      });
 }
 
 inline bool run_sprite_has_bytes(const run_sprite *sprite, int bytes) noexcept {
@@ -486,9 +499,19 @@ inline bool run_sprite_has_bytes(const run_sprite *sprite, int bytes) noexcept {
 template <class Target>
 void draw_rle(bitmap *bmp, const run_sprite *sprite, int x, int y) noexcept {
   if (!run_sprite_has_bytes(sprite, Target::bytes)) return;
-  for_run_pixels<Target, run_unit_bytes(Target::bytes), false>(
-      bmp, sprite, x, y,
-      [](const unsigned char *, unsigned char *w, uint32_t s) { Target::store(w, s); });
+  if constexpr (Target::bytes == 3) {
+    // 24-bit pixels are kept in 32-bit units: each is stored in the pixel's byte order.
+    for_run_pixels<Target, 4, false>(
+        bmp, sprite, x, y,
+        [](const unsigned char *, unsigned char *w, uint32_t s) { Target::store(w, s); });
+  } else {
+    // Units and pixels have the same size and byte order: a literal run is a plain copy.
+    for_run_spans<Target, Target::bytes, false>(
+        bmp, sprite, x, y,
+        [](const unsigned char *, unsigned char *w, const unsigned char *units, size_t count) {
+          std::memcpy(w, units, count * Target::bytes);
+        });
+  }
 }
 
 template <class Target>

@@ -115,6 +115,31 @@ TEST(FillRect, CutToTheClipRectangleAndTheBitmap) {
   EXPECT_EQ(raw_pixel(bmp.get(), 0, 11), 5u);
 }
 
+TEST(FillRect, SolidFillsMatchTheRowRuleAndKeepTheClipRectangle) {
+  std::mt19937 rng(14);
+  for (const int depth : {8, 15, 16, 24, 32}) {
+    for (const bool clipping : {true, false}) {
+      bitmap_ptr bmp = make_bitmap(depth, 20, 12);
+      corvane::testing::paint(bmp.get(), corvane::testing::random_image(20, 12, depth, rng));
+      set_clip_area(bmp.get(), 3, 2, 15, 9);
+      if (!clipping) bmp->clipping = 0;
+      reference_image want = capture(bmp.get());
+      const int left = clipping ? 3 : 0, top = clipping ? 4 : 4;
+      const int right = clipping ? 12 : 12, bottom = clipping ? 9 : 11;
+      for (int y = top; y <= bottom; ++y) {
+        for (int x = left; x <= right; ++x) want.at(x, y) = 0x1A5 & corvane::testing::depth_value_mask(depth);
+      }
+      fill_rect(bmp.get(), 12, 40, -5, 4, 0x1A5);
+      EXPECT_TRUE(bitmap_matches(bmp.get(), want)) << depth << (clipping ? "" : " unclipped");
+      EXPECT_EQ(bmp->clip_left, 3);
+      EXPECT_EQ(bmp->clip_top, 2);
+      EXPECT_EQ(bmp->clip_right, 16);
+      EXPECT_EQ(bmp->clip_bottom, 10);
+      EXPECT_EQ(bmp->clipping, clipping ? -1 : 0);
+    }
+  }
+}
+
 TEST(FillRect, HonoursTheDrawingMode) {
   bitmap_ptr bmp = make_bitmap(32, 8, 8);
   clear_to_color(bmp.get(), 0x0F0F0F);
