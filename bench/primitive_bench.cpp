@@ -108,7 +108,8 @@ void BM_pixman_fill_whole_32bpp(benchmark::State &state) {
 BENCHMARK(BM_pixman_fill_whole_32bpp);
 #endif
 
-// ---- Outlines and shapes --------------------------------------------------------------------------
+// ---- Outlines and shapes
+// --------------------------------------------------------------------------
 
 void BM_draw_line_32bpp(benchmark::State &state) {
   const canvas c(32);

@@ -42,8 +42,8 @@ void fill_pixels(uint32_t *pixels, size_t count, unsigned seed, int mask_percent
 bitmap *make_sprite(unsigned seed, int mask_percent, bool alpha) {
   bitmap *sprite = create_bitmap_at_depth(32, SPRITE, SPRITE);
   for (int y = 0; y < SPRITE; ++y) {
-    fill_pixels(reinterpret_cast<uint32_t *>(sprite->lines[y]), SPRITE, seed + static_cast<unsigned>(y),
-                mask_percent, alpha);
+    fill_pixels(reinterpret_cast<uint32_t *>(sprite->lines[y]), SPRITE,
+                seed + static_cast<unsigned>(y), mask_percent, alpha);
   }
   return sprite;
 }
@@ -65,7 +65,8 @@ void run_rounds(benchmark::State &state, Draw draw) {
                           SPRITE * 4);
 }
 
-// ---- Colour-keyed sprites ------------------------------------------------------------------------
+// ---- Colour-keyed sprites
+// ------------------------------------------------------------------------
 
 void BM_draw_sprite_64x64_32bpp(benchmark::State &state) {
   bitmap *sprite = make_sprite(2, 30, false);
@@ -139,7 +140,8 @@ void BM_draw_rle_noise_64x64_32bpp(benchmark::State &state) {
 }
 BENCHMARK(BM_draw_rle_noise_64x64_32bpp);
 
-// ---- Translucent sprites: half weight --------------------------------------------------------------
+// ---- Translucent sprites: half weight
+// --------------------------------------------------------------
 
 void BM_draw_sprite_trans_64x64_32bpp(benchmark::State &state) {
   bitmap *sprite = make_sprite(3, 0, false);
@@ -183,8 +185,9 @@ SDL_Surface *sdl_sprite(unsigned seed, bool alpha) {
   SDL_Surface *s = SDL_CreateRGBSurfaceWithFormat(
       0, SPRITE, SPRITE, 32, alpha ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_XRGB8888);
   for (int y = 0; y < SPRITE; ++y) {
-    fill_pixels(reinterpret_cast<uint32_t *>(static_cast<unsigned char *>(s->pixels) + y * s->pitch),
-                SPRITE, seed + static_cast<unsigned>(y), 0, alpha);
+    fill_pixels(
+        reinterpret_cast<uint32_t *>(static_cast<unsigned char *>(s->pixels) + y * s->pitch),
+        SPRITE, seed + static_cast<unsigned>(y), 0, alpha);
   }
   return s;
 }
@@ -225,8 +228,8 @@ void BM_pixman_over_half_64x64_32bpp(benchmark::State &state) {
   fill_pixels(sprite_pixels.data(), sprite_pixels.size(), 3, 0, false);
   for (auto &p : sprite_pixels) p |= 0xFF000000;
   std::vector<uint32_t> screen_pixels(SCREEN_W * SCREEN_H, 0x336699);
-  pixman_image_t *sprite = pixman_image_create_bits(PIXMAN_a8r8g8b8, SPRITE, SPRITE,
-                                                    sprite_pixels.data(), SPRITE * 4);
+  pixman_image_t *sprite =
+      pixman_image_create_bits(PIXMAN_a8r8g8b8, SPRITE, SPRITE, sprite_pixels.data(), SPRITE * 4);
   pixman_image_t *screen = pixman_image_create_bits(PIXMAN_x8r8g8b8, SCREEN_W, SCREEN_H,
                                                     screen_pixels.data(), SCREEN_W * 4);
   const pixman_color_t half = {0x8080, 0x8080, 0x8080, 0x8080};
@@ -245,8 +248,8 @@ void BM_pixman_over_pixel_alpha_64x64_32bpp(benchmark::State &state) {
   std::vector<uint32_t> sprite_pixels(SPRITE * SPRITE);
   fill_pixels(sprite_pixels.data(), sprite_pixels.size(), 4, 0, true);
   std::vector<uint32_t> screen_pixels(SCREEN_W * SCREEN_H, 0x336699);
-  pixman_image_t *sprite = pixman_image_create_bits(PIXMAN_a8r8g8b8, SPRITE, SPRITE,
-                                                    sprite_pixels.data(), SPRITE * 4);
+  pixman_image_t *sprite =
+      pixman_image_create_bits(PIXMAN_a8r8g8b8, SPRITE, SPRITE, sprite_pixels.data(), SPRITE * 4);
   pixman_image_t *screen = pixman_image_create_bits(PIXMAN_x8r8g8b8, SCREEN_W, SCREEN_H,
                                                     screen_pixels.data(), SCREEN_W * 4);
   run_rounds(state, [&](int x, int y) {

@@ -168,15 +168,15 @@ std::atomic<uint32_t> random_seed{0};
 
 }  // namespace
 
-#define CORVANE_DEFINE_MIXED_BLENDERS(mode, rule)                              \
-  uint32_t blend_##mode##15(uint32_t x, uint32_t y, uint32_t n) noexcept {     \
-    return blend_mixed<layout15, rule>(x, y, n);                               \
-  }                                                                            \
-  uint32_t blend_##mode##16(uint32_t x, uint32_t y, uint32_t n) noexcept {     \
-    return blend_mixed<layout16, rule>(x, y, n);                               \
-  }                                                                            \
-  uint32_t blend_##mode##24(uint32_t x, uint32_t y, uint32_t n) noexcept {     \
-    return blend_mixed<layout24, rule>(x, y, n);                               \
+#define CORVANE_DEFINE_MIXED_BLENDERS(mode, rule)                          \
+  uint32_t blend_##mode##15(uint32_t x, uint32_t y, uint32_t n) noexcept { \
+    return blend_mixed<layout15, rule>(x, y, n);                           \
+  }                                                                        \
+  uint32_t blend_##mode##16(uint32_t x, uint32_t y, uint32_t n) noexcept { \
+    return blend_mixed<layout16, rule>(x, y, n);                           \
+  }                                                                        \
+  uint32_t blend_##mode##24(uint32_t x, uint32_t y, uint32_t n) noexcept { \
+    return blend_mixed<layout24, rule>(x, y, n);                           \
   }
 CORVANE_DEFINE_MIXED_BLENDERS(subtract, subtract_rule)
 CORVANE_DEFINE_MIXED_BLENDERS(difference, difference_rule)
@@ -186,15 +186,15 @@ CORVANE_DEFINE_MIXED_BLENDERS(multiply, multiply_rule)
 CORVANE_DEFINE_MIXED_BLENDERS(screen, screen_rule)
 #undef CORVANE_DEFINE_MIXED_BLENDERS
 
-#define CORVANE_DEFINE_HSV_BLENDERS(mode, fields)                              \
-  uint32_t blend_##mode##15(uint32_t x, uint32_t y, uint32_t n) noexcept {     \
-    return blend_hsv<layout15, fields>(x, y, n);                               \
-  }                                                                            \
-  uint32_t blend_##mode##16(uint32_t x, uint32_t y, uint32_t n) noexcept {     \
-    return blend_hsv<layout16, fields>(x, y, n);                               \
-  }                                                                            \
-  uint32_t blend_##mode##24(uint32_t x, uint32_t y, uint32_t n) noexcept {     \
-    return blend_hsv<layout24, fields>(x, y, n);                               \
+#define CORVANE_DEFINE_HSV_BLENDERS(mode, fields)                          \
+  uint32_t blend_##mode##15(uint32_t x, uint32_t y, uint32_t n) noexcept { \
+    return blend_hsv<layout15, fields>(x, y, n);                           \
+  }                                                                        \
+  uint32_t blend_##mode##16(uint32_t x, uint32_t y, uint32_t n) noexcept { \
+    return blend_hsv<layout16, fields>(x, y, n);                           \
+  }                                                                        \
+  uint32_t blend_##mode##24(uint32_t x, uint32_t y, uint32_t n) noexcept { \
+    return blend_hsv<layout24, fields>(x, y, n);                           \
   }
 CORVANE_DEFINE_HSV_BLENDERS(hue_sat, hsv_hue | hsv_saturation)
 CORVANE_DEFINE_HSV_BLENDERS(hue, hsv_hue)

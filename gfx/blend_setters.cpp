@@ -15,10 +15,10 @@ constexpr uint32_t place(int value, int shift) noexcept {
 }
 
 void store_blend_colors(int r, int g, int b) noexcept {
-  blend_color15 = place(r >> 3, red_shift_15) | place(g >> 3, green_shift_15) |
-                  place(b >> 3, blue_shift_15);
-  blend_color16 = place(r >> 3, red_shift_16) | place(g >> 2, green_shift_16) |
-                  place(b >> 3, blue_shift_16);
+  blend_color15 =
+      place(r >> 3, red_shift_15) | place(g >> 3, green_shift_15) | place(b >> 3, blue_shift_15);
+  blend_color16 =
+      place(r >> 3, red_shift_16) | place(g >> 2, green_shift_16) | place(b >> 3, blue_shift_16);
   blend_color24 = place(r, red_shift_24) | place(g, green_shift_24) | place(b, blue_shift_24);
   blend_color32 = place(r, red_shift_32) | place(g, green_shift_32) | place(b, blue_shift_32);
 }

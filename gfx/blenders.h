@@ -43,7 +43,7 @@ inline constexpr uint32_t mix16(uint32_t c, uint32_t y, uint32_t n) noexcept {
 }
 
 // One blender per mode and depth (15, 16, 24; the 32-bit hooks use the 24-bit ones).
-#define CORVANE_DECLARE_BLENDERS(mode)                              \
+#define CORVANE_DECLARE_BLENDERS(mode)                                    \
   uint32_t blend_##mode##15(uint32_t x, uint32_t y, uint32_t n) noexcept; \
   uint32_t blend_##mode##16(uint32_t x, uint32_t y, uint32_t n) noexcept; \
   uint32_t blend_##mode##24(uint32_t x, uint32_t y, uint32_t n) noexcept;

@@ -58,7 +58,8 @@ void generic_fill_circle(bitmap *bmp, int x, int y, int radius, int color) noexc
   const scoped_acquire acquired(bmp);
   void (*fill)(bitmap *, int, int, int, int) = bmp->vtable->fill_hline;
   const auto span = [&](int64_t left, int64_t row, int64_t right) {
-    if (fits_int(row)) fill(bmp, clamp_to_int(left), static_cast<int>(row), clamp_to_int(right), color);
+    if (fits_int(row))
+      fill(bmp, clamp_to_int(left), static_cast<int>(row), clamp_to_int(right), color);
   };
   walk_octant(radius, [&](int64_t cx, int64_t cy, bool stepping_in) {
     span(x - cy, y - cx, x + cy);

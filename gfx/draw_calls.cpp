@@ -16,9 +16,9 @@ int depth_of(const bitmap *bmp) noexcept {
 }  // namespace
 
 // Calls slot with the arguments when the bitmap has a table and the slot is filled.
-#define CORVANE_CALL_SLOT(bmp, slot, ...)                            \
-  do {                                                               \
-    draw_vtable *table_ = table_of(bmp);                             \
+#define CORVANE_CALL_SLOT(bmp, slot, ...)                                        \
+  do {                                                                           \
+    draw_vtable *table_ = table_of(bmp);                                         \
     if (table_ != nullptr && table_->slot != nullptr) table_->slot(__VA_ARGS__); \
   } while (false)
 

@@ -47,7 +47,8 @@ void walk_line_band(bitmap *bmp, int x1, int y1, int x2, int y2, int64_t low, in
   if (a != 0 && first != 0) {
     const wide_int k = first;
     minor_moves = static_cast<int64_t>((2 * k * b + a) / (2 * wide_int{a}));
-    decision = static_cast<int64_t>(wide_int{2 * b - a} + 2 * k * b - 2 * wide_int{a} * minor_moves);
+    decision =
+        static_cast<int64_t>(wide_int{2 * b - a} + 2 * k * b - 2 * wide_int{a} * minor_moves);
   }
   const int64_t grow_both = 2 * (b - a);
   const int64_t grow_major = 2 * b;
@@ -191,8 +192,7 @@ void generic_draw_fast_line(bitmap *bmp, int x1, int y1, int x2, int y2, int col
     if (table->draw_hline != nullptr) table->draw_hline(bmp, cx1, cy1, cx2, color);
   } else if (table->put_pixel != nullptr) {
     const scoped_acquire acquired(bmp);
-    walk_line_band(bmp, cx1, cy1, cx2, cy2, INT64_MIN / 4, INT64_MAX / 4, color,
-                   table->put_pixel);
+    walk_line_band(bmp, cx1, cy1, cx2, cy2, INT64_MIN / 4, INT64_MAX / 4, color, table->put_pixel);
   }
   bmp->clipping = clipping;
 }

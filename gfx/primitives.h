@@ -110,8 +110,8 @@ inline bool fits_int(int64_t v) noexcept {
 
 // A value cut to the range of int.
 inline int clamp_to_int(int64_t v) noexcept {
-  return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(),
-                                              std::numeric_limits<int>::max()));
+  return static_cast<int>(
+      std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 // Calls proc for a point given in 64 bits, when it fits an int.
@@ -120,7 +120,9 @@ inline void plot_point(point_proc proc, bitmap *bmp, int64_t x, int64_t y, int d
 }
 
 // Whether a bitmap can be drawn on at all: it has a table.
-inline bool drawable(const bitmap *bmp) noexcept { return bmp != nullptr && bmp->vtable != nullptr; }
+inline bool drawable(const bitmap *bmp) noexcept {
+  return bmp != nullptr && bmp->vtable != nullptr;
+}
 
 }  // namespace corvane
 

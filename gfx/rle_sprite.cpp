@@ -94,8 +94,7 @@ size_t encode_rows(bitmap *bmp, const run_format &f, unsigned char *out) noexcep
     }
   };
   for (int y = 0; y < bmp->height; ++y) {
-    const unsigned char *row =
-        bmp->read_line != nullptr ? bmp->read_line(bmp, y) : bmp->lines[y];
+    const unsigned char *row = bmp->read_line != nullptr ? bmp->read_line(bmp, y) : bmp->lines[y];
     int x = 0;
     while (x < bmp->width) {
       const bool transparent = load(row + static_cast<size_t>(x) * bytes) == mask;

@@ -48,8 +48,9 @@ void spline_axis(double p0, double p1, double p2, double p3, int n, int *out) no
     d2 += d3;
     // Truncation toward zero, kept within the int range.
     const double t = std::trunc(value);
-    out[i] = t >= 2147483647.0 ? 2147483647 : t <= -2147483648.0 ? -2147483647 - 1
-                                                                   : static_cast<int>(t);
+    out[i] = t >= 2147483647.0    ? 2147483647
+             : t <= -2147483648.0 ? -2147483647 - 1
+                                  : static_cast<int>(t);
   }
 }
 

@@ -20,8 +20,8 @@
 #include "gfx/blenders.h"
 #include "gfx/depth/pixel_routines.h"
 #include "gfx/depth/pixel_traits.h"
-#include "gfx/depth/sprite_kernels.h"
 #include "gfx/depth/span_kernels.h"
+#include "gfx/depth/sprite_kernels.h"
 
 namespace corvane::depth {
 
@@ -366,7 +366,8 @@ void draw_sprite_gouraud(bitmap *bmp, bitmap *sprite, int x, int y, int c1, int 
   }
 }
 
-// ---- Run-length sprites --------------------------------------------------------------------------
+// ---- Run-length sprites
+// --------------------------------------------------------------------------
 
 // The storage unit of a depth's run data.
 template <int Bytes>
@@ -399,7 +400,9 @@ struct run_unit<4> {
 };
 
 // The unit size of a depth's run data: 1 at 8 bits, 2 at 15 and 16, 4 at 24 and 32.
-constexpr int run_unit_bytes(int pixel_bytes) noexcept { return pixel_bytes == 3 ? 4 : pixel_bytes; }
+constexpr int run_unit_bytes(int pixel_bytes) noexcept {
+  return pixel_bytes == 3 ? 4 : pixel_bytes;
+}
 
 // The end-of-row marker of a depth: its mask colour.
 inline uint32_t run_marker(int depth) noexcept {
@@ -559,7 +562,8 @@ void draw_rle_lit(bitmap *bmp, const run_sprite *sprite, int x, int y, int level
     if (shade == nullptr) return;
     const unsigned char *row = shade + (n << 8);
     for_run_pixels<Target, 1, false>(
-        bmp, sprite, x, y, [row](const unsigned char *, unsigned char *w, uint32_t s) { *w = row[s]; });
+        bmp, sprite, x, y,
+        [row](const unsigned char *, unsigned char *w, uint32_t s) { *w = row[s]; });
   } else {
     const blender_func hook = translucent_hook<Target>();
     if (hook == nullptr) return;

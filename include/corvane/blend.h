@@ -45,43 +45,46 @@ extern CORVANE_API unsigned char *shade_table;
 /* Stores b15, b16 and b24 as blend_hook15, blend_hook16 and blend_hook24 (b24 also as
  * blend_hook32), sets the three alpha hooks to blender_zero, packs the blend colour (r, g, b, each
  * 0-255) for every depth and stores a in blend_weight. */
-CORVANE_API void set_blend_hooks(blender_func b15, blender_func b16, blender_func b24, int r,
-                                 int g, int b, int a) CORVANE_NOEXCEPT;
+CORVANE_API void set_blend_hooks(blender_func b15, blender_func b16, blender_func b24, int r, int g,
+                                 int b, int a) CORVANE_NOEXCEPT;
 
 /* Like set_blend_hooks, but stores all seven hooks as given. */
 CORVANE_API void set_blend_hooks_ex(blender_func b15, blender_func b16, blender_func b24,
                                     blender_func b32, blender_func b15x, blender_func b16x,
-                                    blender_func b24x, int r, int g, int b,
-                                    int a) CORVANE_NOEXCEPT;
+                                    blender_func b24x, int r, int g, int b, int a) CORVANE_NOEXCEPT;
 
-/* The built-in blend modes. Each tells the current graphics driver (blender_changed, with the mode
- * number in front of each name's comment) and then installs its blenders with set_blend_hooks;
- * (r, g, b) becomes the blend colour of lit sprites and a the blend weight. In the rules x is the
- * incoming colour, y the one in the bitmap, n the weight; "mixed" means the result c is blended
- * over y by n/255. The HSV modes move the named fields of x toward those of y by n/255. */
-CORVANE_API void select_mix_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT; /* 1: x, mixed */
-CORVANE_API void select_add_blend(int r, int g, int b,
-                                  int a) CORVANE_NOEXCEPT; /* 2: y + x * n / 256, clamped */
-CORVANE_API void select_subtract_blend(int r, int g, int b,
-                                       int a) CORVANE_NOEXCEPT; /* 3: max(x - y, 0), mixed */
-CORVANE_API void select_hue_sat_blend(int r, int g, int b,
-                                      int a) CORVANE_NOEXCEPT; /* 4: hue and saturation */
-CORVANE_API void select_difference_blend(int r, int g, int b,
-                                         int a) CORVANE_NOEXCEPT; /* 5: |y - x|, mixed */
-CORVANE_API void select_dissolve_blend(int r, int g, int b,
-                                       int a) CORVANE_NOEXCEPT; /* 6: x or y at random */
-CORVANE_API void select_dodge_blend(int r, int g, int b,
-                                    int a) CORVANE_NOEXCEPT; /* 7: x + y * n / 256, mixed */
-CORVANE_API void select_hue_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT; /* 8: hue */
-CORVANE_API void select_invert_blend(int r, int g, int b,
-                                     int a) CORVANE_NOEXCEPT; /* 9: 255 - x, mixed */
-CORVANE_API void select_value_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT; /* 10: value */
-CORVANE_API void select_multiply_blend(int r, int g, int b,
-                                       int a) CORVANE_NOEXCEPT; /* 11: x * y / 256, mixed */
-CORVANE_API void select_saturation_blend(int r, int g, int b,
-                                         int a) CORVANE_NOEXCEPT; /* 12: saturation */
-CORVANE_API void select_screen_blend(int r, int g, int b,
-                                     int a) CORVANE_NOEXCEPT; /* 13: inverse multiply, mixed */
+/* The built-in blend modes 1 to 13. Each tells the current graphics driver (blender_changed, with
+ * its mode number) and then installs its blenders with set_blend_hooks; (r, g, b) becomes the
+ * blend colour of lit sprites and a the blend weight. In the rules below x is the incoming colour,
+ * y the one in the bitmap and n the weight, per component; "mixed" means that the result c is then
+ * blended over y by n/255. The HSV modes move the named fields of x toward those of y by n/255. */
+
+/* 1: c = x, mixed. */
+CORVANE_API void select_mix_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
+/* 2: y + x * n / 256, clamped to 255; not mixed. */
+CORVANE_API void select_add_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
+/* 3: c = max(x - y, 0), mixed. */
+CORVANE_API void select_subtract_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
+/* 4: hue and saturation move; value of x. */
+CORVANE_API void select_hue_sat_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
+/* 5: c = |y - x|, mixed. */
+CORVANE_API void select_difference_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
+/* 6: x when n is 255 or above a random byte (blender_random), else y. */
+CORVANE_API void select_dissolve_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
+/* 7: c = x + y * n / 256, not clamped (a sum above 255 spills into the next field), mixed. */
+CORVANE_API void select_dodge_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
+/* 8: hue moves; saturation and value of x. */
+CORVANE_API void select_hue_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
+/* 9: c = 255 - x, mixed. */
+CORVANE_API void select_invert_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
+/* 10: value moves; hue and saturation of x. */
+CORVANE_API void select_value_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
+/* 11: c = x * y / 256, mixed. */
+CORVANE_API void select_multiply_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
+/* 12: saturation moves; hue and value of x. */
+CORVANE_API void select_saturation_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
+/* 13: c = 255 - (255 - x) * (255 - y) / 256, mixed. */
+CORVANE_API void select_screen_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
 
 /* Mode 14: alpha sprites. A 32-bit source's alpha byte weighs it over the destination (n is
  * ignored); blend_hook32 and the three alpha hooks are set for the current component layouts,
@@ -92,8 +95,7 @@ CORVANE_API void select_alpha_blend(void) CORVANE_NOEXCEPT;
  * onto a 32-bit bitmap then writes the colour into the alpha byte. The driver is not told. */
 CORVANE_API void select_write_alpha_blend(void) CORVANE_NOEXCEPT;
 
-/* ---- Fixed blenders ---------------------------------------------------------------------------
- */
+/* ---- Fixed blenders --------------------------------------------------------------------- */
 
 /* Returns 0 whatever its arguments. */
 CORVANE_API uint32_t blender_zero(uint32_t x, uint32_t y, uint32_t n) CORVANE_NOEXCEPT;
@@ -105,8 +107,7 @@ CORVANE_API uint32_t blend_write_alpha(uint32_t x, uint32_t y, uint32_t n) CORVA
  * start; returns seed shifted right 16 (0-65535). */
 CORVANE_API uint32_t blender_random(void) CORVANE_NOEXCEPT;
 
-/* ---- Run-length sprites -----------------------------------------------------------------------
- */
+/* ---- Run-length sprites ----------------------------------------------------------------- */
 
 /* A run-length encoded sprite. The run data starts 16 bytes after the start of the record (right
  * behind these four fields), in units of the depth: bytes at 8 bits, 16-bit words at 15 and 16

@@ -54,7 +54,8 @@ CORVANE_API void draw_hline(struct bitmap *bmp, int x1, int y, int x2, int color
 /* Fills the clip rectangle (whether or not clipping is on), ignoring the drawing mode. */
 CORVANE_API void clear_to_color(struct bitmap *bmp, int color) CORVANE_NOEXCEPT;
 
-/* A line from (x1, y1) to (x2, y2), both ends included, by Bresenham's rule from the first point. */
+/* A line from (x1, y1) to (x2, y2), both ends included, by Bresenham's rule from the first
+ * point. */
 CORVANE_API void draw_line(struct bitmap *bmp, int x1, int y1, int x2, int y2,
                            int color) CORVANE_NOEXCEPT;
 /* A line cut to the clip rectangle first and then walked: faster for long lines mostly outside,

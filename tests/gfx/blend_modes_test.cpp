@@ -156,11 +156,20 @@ layout current_layout(int depth) {
 
 uint32_t value_limit(int depth) { return depth == 15 ? 0x7FFF : depth == 16 ? 0xFFFF : 0xFFFFFF; }
 
-void (*const setters[14])(int, int, int, int) = {
-    nullptr,           select_mix_blend,      select_add_blend,        select_subtract_blend,
-    select_hue_sat_blend, select_difference_blend, select_dissolve_blend, select_dodge_blend,
-    select_hue_blend,  select_invert_blend,   select_value_blend,      select_multiply_blend,
-    select_saturation_blend, select_screen_blend};
+void (*const setters[14])(int, int, int, int) = {nullptr,
+                                                 select_mix_blend,
+                                                 select_add_blend,
+                                                 select_subtract_blend,
+                                                 select_hue_sat_blend,
+                                                 select_difference_blend,
+                                                 select_dissolve_blend,
+                                                 select_dodge_blend,
+                                                 select_hue_blend,
+                                                 select_invert_blend,
+                                                 select_value_blend,
+                                                 select_multiply_blend,
+                                                 select_saturation_blend,
+                                                 select_screen_blend};
 
 blender_func hook_of(int depth) {
   return depth == 15 ? blend_hook15 : depth == 16 ? blend_hook16 : blend_hook24;
@@ -268,7 +277,7 @@ TEST(AlphaVariants, FixedOrdersAgreeWithTheGeneralVariant) {
 
 TEST(AlphaVariants, UnusualLayoutsGetTheGeneralVariant) {
   use_layouts(false);
-  red_shift_15 = 5, green_shift_15 = 0;  // green not in the middle
+  red_shift_15 = 5, green_shift_15 = 0;    // green not in the middle
   green_shift_32 = 16, blue_shift_32 = 8;  // 32 bits not in a plain order
   select_alpha_blend();
   EXPECT_EQ(alpha_hook15, corvane::blend_alpha15_general);

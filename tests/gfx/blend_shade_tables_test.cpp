@@ -62,9 +62,9 @@ TEST_F(ShadeTableTest, TransTableWeighsTheNewColourOverTheOld) {
     };
     for (int x = 1; x < 256; ++x) {
       for (int y = 0; y < 256; y += 5) {
-        const unsigned char expected = match(mixed(201, pal_[x].r, pal_[y].r),
-                                             mixed(64, pal_[x].g, pal_[y].g),
-                                             mixed(130, pal_[x].b, pal_[y].b));
+        const unsigned char expected =
+            match(mixed(201, pal_[x].r, pal_[y].r), mixed(64, pal_[x].g, pal_[y].g),
+                  mixed(130, pal_[x].b, pal_[y].b));
         ASSERT_EQ(entry(x, y), expected) << x << " " << y << " indexed " << indexed;
       }
     }
@@ -143,9 +143,9 @@ TEST_F(ShadeTableTest, BlenderTableUsesTheCurrent24BitBlender) {
     for (int x = 0; x < 256; x += 3) {
       for (int y = 0; y < 256; y += 5) {
         const uint32_t c = blend_hook24(expand(x), expand(y), 100);
-        ASSERT_EQ(entry(x, y), match(((c >> red_shift_24) & 255) >> drop,
-                                     ((c >> green_shift_24) & 255) >> drop,
-                                     ((c >> blue_shift_24) & 255) >> drop))
+        ASSERT_EQ(entry(x, y),
+                  match(((c >> red_shift_24) & 255) >> drop, ((c >> green_shift_24) & 255) >> drop,
+                        ((c >> blue_shift_24) & 255) >> drop))
             << x << " " << y;
       }
     }

@@ -55,7 +55,7 @@ TEST_F(GoldenScene, Lines) {
 TEST_F(GoldenScene, Rectangles) {
   fill_rect(canvas(), 70, 50, 10, 10, GREY);
   draw_rect(canvas(), 5, 5, 74, 58, WHITE);
-  draw_rect(canvas(), 20, 20, 20, 40, RED);  // a single column
+  draw_rect(canvas(), 20, 20, 20, 40, RED);    // a single column
   draw_rect(canvas(), 30, 30, 50, 30, GREEN);  // a single row
   clip_inner();
   fill_rect(canvas(), -10, 40, 30, 100, BLUE);

@@ -99,8 +99,9 @@ TEST(WalkLine, FollowsTheStepRuleInEveryDirection) {
   }
   // Equal |dx| and |dy| walk along x: a plain diagonal.
   EXPECT_EQ(walked(0, 0, -3, 3), (std::vector<point>{{0, 0}, {-1, 1}, {-2, 2}, {-3, 3}}));
-  EXPECT_EQ(walked(INT_MAX, INT_MIN, INT_MAX, INT_MIN + 2),
-            (std::vector<point>{{INT_MAX, INT_MIN}, {INT_MAX, INT_MIN + 1}, {INT_MAX, INT_MIN + 2}}));
+  EXPECT_EQ(
+      walked(INT_MAX, INT_MIN, INT_MAX, INT_MIN + 2),
+      (std::vector<point>{{INT_MAX, INT_MIN}, {INT_MAX, INT_MIN + 1}, {INT_MAX, INT_MIN + 2}}));
 }
 
 // The pixels of the step rule that land inside the clip rectangle (or the bitmap).
@@ -141,8 +142,10 @@ TEST(DrawLine, FarReachingLinesMatchTheFullWalk) {
   // Lines whose ends lie millions of pixels away: only the steps near the bitmap are walked, and
   // they must be the steps the full walk would make.
   bitmap_ptr bmp = make_bitmap(8, 50, 40);
-  const int cases[][4] = {{-10000000, 3, 10000000, 30},   {9000001, -7000000, -8999999, 7000039},
-                          {25, -12000000, 20, 12000000},  {-5000000, 5000010, 5000000, -4999990},
+  const int cases[][4] = {{-10000000, 3, 10000000, 30},
+                          {9000001, -7000000, -8999999, 7000039},
+                          {25, -12000000, 20, 12000000},
+                          {-5000000, 5000010, 5000000, -4999990},
                           {-3000000, 17, 45, 20}};
   for (const auto &c : cases) {
     for (const bool clip : {false, true}) {
@@ -154,8 +157,8 @@ TEST(DrawLine, FarReachingLinesMatchTheFullWalk) {
       }
       const reference_image want = model_drawn(bmp.get(), c[0], c[1], c[2], c[3], 200);
       draw_line(bmp.get(), c[0], c[1], c[2], c[3], 200);
-      ASSERT_TRUE(bitmap_matches(bmp.get(), want)) << c[0] << "," << c[1] << " -> " << c[2] << ","
-                                                    << c[3] << (clip ? " clipped" : "");
+      ASSERT_TRUE(bitmap_matches(bmp.get(), want))
+          << c[0] << "," << c[1] << " -> " << c[2] << "," << c[3] << (clip ? " clipped" : "");
     }
   }
 }
@@ -184,8 +187,12 @@ struct counting_table {
   static inline draw_vtable base{};
   static inline int vlines = 0, hlines = 0, pixels = 0, pixels_unclipped = 0, acquires = 0,
                     releases = 0;
-  static void vline(bitmap *b, int x, int y1, int y2, int c) { ++vlines, base.draw_vline(b, x, y1, y2, c); }
-  static void hline(bitmap *b, int x1, int y, int x2, int c) { ++hlines, base.draw_hline(b, x1, y, x2, c); }
+  static void vline(bitmap *b, int x, int y1, int y2, int c) {
+    ++vlines, base.draw_vline(b, x, y1, y2, c);
+  }
+  static void hline(bitmap *b, int x1, int y, int x2, int c) {
+    ++hlines, base.draw_hline(b, x1, y, x2, c);
+  }
   static void pixel(bitmap *b, int x, int y, int c) {
     ++pixels;
     pixels_unclipped += b->clipping == 0;
@@ -236,10 +243,10 @@ TEST(DrawLine, ClipShortcutSwitchesClippingOffInsideAndSkipsOutside) {
   EXPECT_EQ(counting_table::releases, 1);
 
   counting_table::pixels = counting_table::pixels_unclipped = 0;
-  draw_line(bmp.get(), 25, 0, 29, 29, 1);   // right of the clip rectangle
-  draw_line(bmp.get(), 0, 0, 4, 29, 1);     // left
-  draw_line(bmp.get(), 0, 25, 29, 28, 1);   // below
-  draw_line(bmp.get(), -9, -1, 29, 4, 1);   // above
+  draw_line(bmp.get(), 25, 0, 29, 29, 1);  // right of the clip rectangle
+  draw_line(bmp.get(), 0, 0, 4, 29, 1);    // left
+  draw_line(bmp.get(), 0, 25, 29, 28, 1);  // below
+  draw_line(bmp.get(), -9, -1, 29, 4, 1);  // above
   EXPECT_EQ(counting_table::pixels, 0);
 
   draw_line(bmp.get(), 0, 0, 29, 29, 1);  // crossing: every pixel clipped by put_pixel

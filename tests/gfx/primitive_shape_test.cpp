@@ -78,7 +78,8 @@ struct recording_table {
   }
 };
 
-// ---- Rectangles ----------------------------------------------------------------------------------
+// ---- Rectangles
+// ----------------------------------------------------------------------------------
 
 TEST(FillRect, CornersInAnyOrderBothInclusive) {
   bitmap_ptr bmp = make_bitmap(8, 16, 16);
@@ -127,7 +128,8 @@ TEST(FillRect, SolidFillsMatchTheRowRuleAndKeepTheClipRectangle) {
       const int left = clipping ? 3 : 0, top = clipping ? 4 : 4;
       const int right = clipping ? 12 : 12, bottom = clipping ? 9 : 11;
       for (int y = top; y <= bottom; ++y) {
-        for (int x = left; x <= right; ++x) want.at(x, y) = 0x1A5 & corvane::testing::depth_value_mask(depth);
+        for (int x = left; x <= right; ++x)
+          want.at(x, y) = 0x1A5 & corvane::testing::depth_value_mask(depth);
       }
       fill_rect(bmp.get(), 12, 40, -5, 4, 0x1A5);
       EXPECT_TRUE(bitmap_matches(bmp.get(), want)) << depth << (clipping ? "" : " unclipped");
@@ -176,7 +178,8 @@ TEST(DrawRect, OutlineDrawsEveryPixelOnce) {
         if (x == x1 || x == x2 || y == y1 || y == y2) want.at(x, y) = 1;
       }
     }
-    EXPECT_TRUE(bitmap_matches(bmp.get(), want)) << r[0] << "," << r[1] << "," << r[2] << "," << r[3];
+    EXPECT_TRUE(bitmap_matches(bmp.get(), want))
+        << r[0] << "," << r[1] << "," << r[2] << "," << r[3];
   }
 }
 
@@ -237,7 +240,7 @@ TEST(DrawCircle, ClipShortcut) {
   EXPECT_EQ(recording_table::pixels_unclipped, 0);
 
   recording_table::reset();
-  draw_circle(bmp.get(), 50, 20, 14, 1);  // box starts at 35: outside
+  draw_circle(bmp.get(), 50, 20, 14, 1);   // box starts at 35: outside
   draw_circle(bmp.get(), -11, 20, 10, 1);  // box ends at 0: outside
   fill_circle(bmp.get(), 20, -20, 14, 1);
   EXPECT_EQ(recording_table::pixels, 0);
@@ -260,7 +263,8 @@ void expect_fill_covers_outline(const std::vector<recording_table::span> &spans,
     EXPECT_EQ(std::min(s.x1, s.x2), extent[s.y].first) << what << " row " << s.y;
     EXPECT_EQ(std::max(s.x1, s.x2), extent[s.y].second) << what << " row " << s.y;
   }
-  for (const auto &[y, n] : rows) EXPECT_EQ(n, 1) << what << ": row " << y << " filled " << n << " times";
+  for (const auto &[y, n] : rows)
+    EXPECT_EQ(n, 1) << what << ": row " << y << " filled " << n << " times";
   EXPECT_EQ(rows.size(), extent.size()) << what;
 }
 
@@ -292,8 +296,10 @@ TEST(WalkEllipse, SymmetricOnTheEllipseAndReachingItsEnds) {
         << rx << "x" << ry;
     for (const auto &[px, py] : points) {
       ASSERT_TRUE(unique.count({-px, py}) && unique.count({px, -py})) << rx << "x" << ry;
-      const double e = std::sqrt(double(px) * px / (double(rx) * rx) + double(py) * py / (double(ry) * ry));
-      ASSERT_NEAR(e, 1.0, 1.5 / std::min(rx, ry) + 0.05) << rx << "x" << ry << " at " << px << "," << py;
+      const double e =
+          std::sqrt(double(px) * px / (double(rx) * rx) + double(py) * py / (double(ry) * ry));
+      ASSERT_NEAR(e, 1.0, 1.5 / std::min(rx, ry) + 0.05)
+          << rx << "x" << ry << " at " << px << "," << py;
     }
   }
 }
@@ -312,7 +318,8 @@ TEST(FillEllipse, EachRowOnceBetweenTheOutlinesEnds) {
                                std::pair{90, 2}, std::pair{3, 90}, std::pair{45, 44}}) {
     recording_table::reset();
     fill_ellipse(bmp.get(), 100, 100, rx, ry, 1);
-    expect_fill_covers_outline(recording_table::hlines, ellipse_points(100, 100, rx, ry), "ellipse");
+    expect_fill_covers_outline(recording_table::hlines, ellipse_points(100, 100, rx, ry),
+                               "ellipse");
   }
 }
 
@@ -346,7 +353,8 @@ TEST(DrawEllipse, ClipShortcutAndHugeRadii) {
   EXPECT_EQ(recording_table::pixels, 0);
 }
 
-// ---- Arcs ----------------------------------------------------------------------------------------
+// ---- Arcs
+// ----------------------------------------------------------------------------------------
 
 constexpr fixed QUARTER = 0x400000;
 
@@ -424,7 +432,8 @@ TEST(DrawSpline, EndsAtItsControlPointsAndIsConnected) {
       ++drawn;
       int neighbours = 0;
       for (int dy = -1; dy <= 1; ++dy) {
-        for (int dx = -1; dx <= 1; ++dx) neighbours += (dx || dy) && raw_pixel(bmp.get(), x + dx, y + dy);
+        for (int dx = -1; dx <= 1; ++dx)
+          neighbours += (dx || dy) && raw_pixel(bmp.get(), x + dx, y + dy);
       }
       ASSERT_GE(neighbours, (x == 5 && y == 90) || (x == 95 && y == 90) ? 1 : 2) << x << "," << y;
     }

@@ -79,8 +79,7 @@ TEST(RunSprite, TwentyFourBitPixelsTakeAWordEach) {
   set_raw_pixel(bmp.get(), 2, 0, 0xABCDEF);
   run_sprite_ptr s(create_run_sprite(bmp.get()));
   ASSERT_NE(s, nullptr);
-  EXPECT_EQ(units(s.get()),
-            (std::vector<int64_t>{1, 0x123456, -1, 1, 0xABCDEF, 0xFF00FF}));
+  EXPECT_EQ(units(s.get()), (std::vector<int64_t>{1, 0x123456, -1, 1, 0xABCDEF, 0xFF00FF}));
   EXPECT_EQ(s->size, 24);
 }
 

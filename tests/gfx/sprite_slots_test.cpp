@@ -43,7 +43,9 @@ uint32_t mask_color_of(int depth) {
 }
 
 // Blenders whose results depend on every argument, so that a swapped argument shows.
-uint32_t scramble(uint32_t x, uint32_t y, uint32_t n) { return (x * 3u + y * 5u + n * 7u) ^ 0x5A5A5A5Au; }
+uint32_t scramble(uint32_t x, uint32_t y, uint32_t n) {
+  return (x * 3u + y * 5u + n * 7u) ^ 0x5A5A5A5Au;
+}
 uint32_t scramble_alpha(uint32_t x, uint32_t y, uint32_t n) {
   return (x * 11u + y * 13u + n * 17u) ^ 0x3C3C3C3Cu;
 }
@@ -145,13 +147,14 @@ class SpriteSlotTest : public ::testing::TestWithParam<int> {
                        out = shade[s * 256 + old];  // 0 included
                        return true;
                      }});
-      all.push_back({"lit", 8, false, false,
-                     [level](bitmap *t, bitmap *s, int x, int y) { draw_sprite_lit(t, s, x, y, level); },
-                     [shade, level](uint32_t s, uint32_t, int, int, uint32_t &out) {
-                       if (s == 0) return false;
-                       out = shade[level * 256 + s];
-                       return true;
-                     }});
+      all.push_back(
+          {"lit", 8, false, false,
+           [level](bitmap *t, bitmap *s, int x, int y) { draw_sprite_lit(t, s, x, y, level); },
+           [shade, level](uint32_t s, uint32_t, int, int, uint32_t &out) {
+             if (s == 0) return false;
+             out = shade[level * 256 + s];
+             return true;
+           }});
     } else {
       const uint32_t *colors = palette_color;
       all.push_back({"draw_sprite_8bit", 8, false, false, draw_sprite_8bit,
@@ -177,31 +180,35 @@ class SpriteSlotTest : public ::testing::TestWithParam<int> {
                        return true;
                      }});
       const uint32_t color = blend_color();
-      all.push_back({"lit", depth_, false, false,
-                     [level](bitmap *t, bitmap *s, int x, int y) { draw_sprite_lit(t, s, x, y, level); },
-                     [mask, lim, color, level](uint32_t s, uint32_t, int, int, uint32_t &out) {
-                       if (s == mask) return false;
-                       out = scramble(color, s, level) & lim;
-                       return true;
-                     }});
+      all.push_back(
+          {"lit", depth_, false, false,
+           [level](bitmap *t, bitmap *s, int x, int y) { draw_sprite_lit(t, s, x, y, level); },
+           [mask, lim, color, level](uint32_t s, uint32_t, int, int, uint32_t &out) {
+             if (s == mask) return false;
+             out = scramble(color, s, level) & lim;
+             return true;
+           }});
     }
     // Gouraud: levels 10, 250, 128, 0 at the corners, interpolated as 16.16 values.
     const int c1 = 10, c2 = 250, c3 = 128, c4 = 0;
     const unsigned char *shade = shade_.data();
     const uint32_t color = depth_ == 8 ? 0 : blend_color();
     const int depth = depth_;
-    all.push_back(
-        {"gouraud", depth_, false, false,
-         [=](bitmap *t, bitmap *s, int x, int y) { draw_sprite_gouraud(t, s, x, y, c1, c2, c3, c4); },
-         [=](uint32_t s, uint32_t, int sx, int sy, uint32_t &out) {
-           if (s == mask) return false;
-           const int64_t left = (int64_t{c1} << 16) + sy * ((int64_t{c4 - c1} << 16) / SPRITE_H);
-           const int64_t right = (int64_t{c2} << 16) + sy * ((int64_t{c3 - c2} << 16) / SPRITE_H);
-           const int64_t value = left + sx * ((right - left) / SPRITE_W);
-           const auto lvl = static_cast<uint32_t>((value >> 16) + ((value >> 15) & 1));
-           out = depth == 8 ? shade[lvl * 256 + s] : scramble(s, color, lvl) & lim;
-           return true;
-         }});
+    all.push_back({"gouraud", depth_, false, false,
+                   [=](bitmap *t, bitmap *s, int x, int y) {
+                     draw_sprite_gouraud(t, s, x, y, c1, c2, c3, c4);
+                   },
+                   [=](uint32_t s, uint32_t, int sx, int sy, uint32_t &out) {
+                     if (s == mask) return false;
+                     const int64_t left =
+                         (int64_t{c1} << 16) + sy * ((int64_t{c4 - c1} << 16) / SPRITE_H);
+                     const int64_t right =
+                         (int64_t{c2} << 16) + sy * ((int64_t{c3 - c2} << 16) / SPRITE_H);
+                     const int64_t value = left + sx * ((right - left) / SPRITE_W);
+                     const auto lvl = static_cast<uint32_t>((value >> 16) + ((value >> 15) & 1));
+                     out = depth == 8 ? shade[lvl * 256 + s] : scramble(s, color, lvl) & lim;
+                     return true;
+                   }});
     return all;
   }
 
@@ -222,7 +229,8 @@ class SpriteSlotTest : public ::testing::TestWithParam<int> {
           continue;
         }
         uint32_t out = 0;
-        if (c.rule(raw_pixel(sprite, sx, sy), image.at(tx, ty), sx, sy, out)) image.at(tx, ty) = out;
+        if (c.rule(raw_pixel(sprite, sx, sy), image.at(tx, ty), sx, sy, out))
+          image.at(tx, ty) = out;
       }
     }
     return image;
@@ -278,11 +286,12 @@ TEST_P(SpriteSlotTest, RunLengthSlotsDrawWhatTheSpriteSlotsDraw) {
       set_clip_area(target.get(), 5, 4, 32, 23);
       const reference_image want = expected(target.get(), sprite.get(), masked, p.x, p.y);
       if (c.name == "draw_sprite") draw_rle(target.get(), rle, p.x, p.y);
-      if (c.name == "trans" || c.name == "trans_8bit_sprite") draw_rle_trans(target.get(), rle, p.x, p.y);
+      if (c.name == "trans" || c.name == "trans_8bit_sprite")
+        draw_rle_trans(target.get(), rle, p.x, p.y);
       if (c.name == "alpha") draw_rle_alpha(target.get(), rle, p.x, p.y);
       if (c.name == "lit") draw_rle_lit(target.get(), rle, p.x, p.y, 77);
-      ASSERT_TRUE(bitmap_matches(target.get(), want)) << c.name << " run sprite at (" << p.x
-                                                      << ", " << p.y << ")";
+      ASSERT_TRUE(bitmap_matches(target.get(), want))
+          << c.name << " run sprite at (" << p.x << ", " << p.y << ")";
     }
     destroy_run_sprite(rle);
   }
@@ -347,7 +356,9 @@ TEST_P(VectorPathTest, TranslucentAndAlphaSpritesEqualTheirBlenderPixelByPixel) 
       bitmap_ptr target = make_bitmap(depth, 80, 8);
       paint(target.get(), random_image(80, 8, depth, rng));
       reference_image want = capture(target.get());
-      const blender_func hook = depth == 15 ? blend_hook15 : depth == 16 ? blend_hook16 : blend_hook32;
+      const blender_func hook = depth == 15   ? blend_hook15
+                                : depth == 16 ? blend_hook16
+                                              : blend_hook32;
       for (int y = 0; y < 5; ++y) {
         for (int x = 0; x < width; ++x) {
           const uint32_t s = raw_pixel(sprite.get(), x, y);
@@ -499,10 +510,10 @@ TEST_P(SpriteAccessorTest, SpritesOutsideTheClipRectangleCallNoAccessor) {
   target_->flags = BITMAP_FLAG_VIDEO;
   const reference_image before = capture(target_.get());
   reset_counts();
-  draw_all(-7, 5);   // wholly left of the clip rectangle (which starts at column 2)
-  draw_all(26, 5);   // wholly right
-  draw_all(5, -5);   // wholly above
-  draw_all(5, 16);   // wholly below
+  draw_all(-7, 5);  // wholly left of the clip rectangle (which starts at column 2)
+  draw_all(26, 5);  // wholly right
+  draw_all(5, -5);  // wholly above
+  draw_all(5, 16);  // wholly below
   EXPECT_EQ(write_calls + read_calls + release_calls, 0);
   EXPECT_TRUE(bitmap_matches(target_.get(), before));
 }
