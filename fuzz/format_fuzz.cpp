@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "corvane/text.h"
@@ -177,20 +177,35 @@ class values {
 
 int counter_target = 0;
 
+// Checks every buffer size with one argument list; call formats into a buffer of the size given.
+using format_call = int (*)(const void *bound, char *buffer, int size);
+void check_sizes(format_call call, const void *bound);
+
+// A format and its arguments, bound for check_sizes.
+template <typename... Args>
+struct bound_arguments {
+  const char *format;
+  std::tuple<Args...> args;
+
+  static int call(const void *self, char *buffer, int size) {
+    const auto &b = *static_cast<const bound_arguments *>(self);
+    return std::apply([&](Args... a) { return format_text_bounded(buffer, size, b.format, a...); },
+                      b.args);
+  }
+};
+
 struct call_context {
   const char *format;
   const std::vector<kind> &kinds;
   values &source;
-  std::function<void(const std::function<int(char *, int)> &)> run;
 };
 
 template <typename... Args>
 void dispatch(call_context &context, Args... args) {
   const size_t i = sizeof...(Args);
   if (i == context.kinds.size()) {
-    context.run([&](char *buffer, int size) {
-      return format_text_bounded(buffer, size, context.format, args...);
-    });
+    const bound_arguments<Args...> bound{context.format, std::tuple<Args...>(args...)};
+    check_sizes(&bound_arguments<Args...>::call, &bound);
     return;
   }
   if constexpr (sizeof...(Args) < max_arguments) {
@@ -234,6 +249,33 @@ void dispatch(call_context &context, Args... args) {
   fuzz::fail(__FILE__, __LINE__, "more arguments than the harness passes");
 }
 
+void check_sizes(format_call call, const void *bound) {
+  std::string longest;
+  {
+    char buffer[max_size];
+    const int count = call(bound, buffer, max_size);
+    FUZZ_CHECK(count >= 0);
+    longest.assign(buffer, std::strlen(buffer));
+  }
+  int expected_count = -1;
+  size_t previous = 0;
+  for (int size = 0; size <= max_size; ++size) {
+    // Exactly size bytes, so that the sanitizer sees any byte written beyond them.
+    char *buffer = static_cast<char *>(std::malloc(static_cast<size_t>(size)));
+    const int count = call(bound, buffer, size);
+    if (expected_count < 0) expected_count = count;
+    FUZZ_CHECK(count == expected_count);
+    if (size > 0) {
+      const size_t length = strnlen(buffer, static_cast<size_t>(size));
+      FUZZ_CHECK(length < static_cast<size_t>(size));
+      FUZZ_CHECK(longest.compare(0, length, buffer, length) == 0);
+      FUZZ_CHECK(length >= previous);
+      previous = length;
+    }
+    std::free(buffer);
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -249,33 +291,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   format.resize(arguments_of(format.c_str(), kinds));
   values source(rest);
 
-  call_context context{format.c_str(), kinds, source, {}};
-  context.run = [](const std::function<int(char *, int)> &call) {
-    std::string longest;
-    {
-      char buffer[max_size];
-      const int count = call(buffer, max_size);
-      FUZZ_CHECK(count >= 0);
-      longest.assign(buffer, std::strlen(buffer));
-    }
-    int expected_count = -1;
-    size_t previous = 0;
-    for (int size = 0; size <= max_size; ++size) {
-      // Exactly size bytes, so that the sanitizer sees any byte written beyond them.
-      char *buffer = static_cast<char *>(std::malloc(static_cast<size_t>(size)));
-      const int count = call(buffer, size);
-      if (expected_count < 0) expected_count = count;
-      FUZZ_CHECK(count == expected_count);
-      if (size > 0) {
-        const size_t length = strnlen(buffer, static_cast<size_t>(size));
-        FUZZ_CHECK(length < static_cast<size_t>(size));
-        FUZZ_CHECK(longest.compare(0, length, buffer, length) == 0);
-        FUZZ_CHECK(length >= previous);
-        previous = length;
-      }
-      std::free(buffer);
-    }
-  };
+  call_context context{format.c_str(), kinds, source};
   dispatch(context);
   return 0;
 }

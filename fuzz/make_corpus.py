@@ -88,6 +88,8 @@ def seeds():
         'plain_header.kwp': b'kwp.' + b'plain data behind the header',
         'leading_zeros.kwp': b'kwp!' + lzss_groups([ref(4060, 18), ref(4062, 5)]),
         'overlapping.kwp': b'kwp!' + lzss_groups(literals(b'x') + [ref(4078, 3)]),
+        'not_yet_written.kwp': b'kwp!' + lzss_groups(literals(b'x') + [ref(4079, 3)]),
+        'before_the_zeros.kwp': b'kwp!' + lzss_groups([ref(4059, 3)]),
         'reference_cut.kwp': b'kwp!' + b'\x00\xee',
         'literals_only.kwp': b'kwp!' + lzss_groups(literals(b'hello, world')),
         'text.txt': sample,
