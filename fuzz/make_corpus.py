@@ -72,6 +72,43 @@ def nested_datafile(levels):
     return b'kwp.COR.' + body
 
 
+# The password the lzss target tries besides none.
+PASSWORD = b'Corvane fuzz'
+
+
+def keyed_id(four, new_form):
+    """A stream id as a file protected by PASSWORD stores it."""
+    def signed(i):
+        b = PASSWORD[i % len(PASSWORD)]
+        return (b - 256 if b >= 128 else b) & 0xFFFFFFFF
+    key = 0
+    for i in range(len(PASSWORD)):
+        key ^= (signed(i) << (8 * (i % 4))) & 0xFFFFFFFF
+    key ^= (signed(0) << 24) & 0xFFFFFFFF
+    key ^= (signed(1) << 16) & 0xFFFFFFFF
+    key ^= (signed(2) << 8) & 0xFFFFFFFF
+    key ^= signed(3)
+    if new_form:
+        key ^= 42
+    return struct.unpack('>I', four)[0] ^ key
+
+
+def scramble(data):
+    """Every byte XORed with PASSWORD in turn, as a protected stream stores it."""
+    return bytes(b ^ PASSWORD[i % len(PASSWORD)] for i, b in enumerate(data))
+
+
+def scramble_flags(items):
+    """Compressed data of the older key form: only the flag bytes are XORed, in turn."""
+    out = lzss_groups(items)
+    result = bytearray(out)
+    position = 0
+    for g in range(0, len(items), 8):
+        result[position] ^= PASSWORD[(g // 8) % len(PASSWORD)]
+        position += 1 + sum(len(item) for item in items[g:g + 8])
+    return bytes(result)
+
+
 def hostile(name):
     with open(os.path.join(HOSTILE, name), 'rb') as f:
         return f.read()
@@ -96,6 +133,12 @@ def seeds():
         'no_header.bin': b'kwp',
         'unknown_header.bin': b'KWP!abcd',
         'binary.bin': bytes(range(256)) * 2,
+        'password.kwp': scramble(be32(keyed_id(b'kwp!', True)) + lzss_groups(
+            literals(b'secret, secret') + [ref(4078, 18)])),
+        'password_plain.kwp': scramble(be32(keyed_id(b'kwp.', True)) + b'plain secret'),
+        'password_older_form.kwp': scramble(be32(keyed_id(b'kwp!', False))[:4]) + scramble_flags(
+            literals(b'older form, ') + [ref(4078, 18)] + literals(b'flag bytes scrambled')),
+        'password_older_plain.kwp': scramble(be32(keyed_id(b'kwp.', False))) + b'as it is',
         'unwritten_reference.kwp': hostile('lzss_unwritten_reference.kwp'),
         'match_at_end.kwp': hostile('lzss_match_at_end.kwp'),
         'buffer_ends_with_match.kwp': hostile('lzss_buffer_ends_with_match.kwp'),
