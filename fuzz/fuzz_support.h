@@ -83,12 +83,15 @@ class memory_file {
 };
 
 // Temporary files of written chunks go to a directory of the fuzzer's own, in memory when the
-// machine has /dev/shm.
+// machine has /dev/shm. The library deletes every file it makes there; the directory itself goes
+// when the fuzzer exits.
 inline void use_private_temporary_directory() {
+  static char directory[64];
   const char *base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-  std::string pattern = std::string(base) + "/corvane-fuzz-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) fail(__FILE__, __LINE__, "mkdtemp");
-  setenv("TEMP", pattern.c_str(), 1);
+  std::snprintf(directory, sizeof directory, "%s/corvane-fuzz-XXXXXX", base);
+  if (mkdtemp(directory) == nullptr) fail(__FILE__, __LINE__, "mkdtemp");
+  setenv("TEMP", directory, 1);
+  std::atexit([] { rmdir(directory); });
 }
 
 inline std::string_view as_text(const uint8_t *data, size_t size) {
