@@ -77,6 +77,9 @@ char *canonicalize_filename(char *dest, const char *name, int size) noexcept {
     std::string s = to_utf8(name);
     if (s.empty() || (s[0] != '/' && s[0] != '#')) s = working_directory() + "/" + s;
     replace_all(s, "\\", "/");
+    // A name that ends in "/." or "/.." names a directory: with the slash it implies, the last
+    // component is removed like any other instead of being left to climb above the root.
+    if (s.ends_with("/.") || s.ends_with("/..")) s += '/';
     for (bool changed = true; changed;) {
       const size_t before = s.size();
       replace_all(s, "//", "/");

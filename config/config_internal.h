@@ -6,6 +6,8 @@
 
 #include <cstddef>
 
+struct packfile;
+
 namespace corvane::cfg {
 
 // One line of a configuration, in file order. Strings are malloc'd text in the current encoding.
@@ -111,6 +113,10 @@ config *parse_config_data(const char *data, std::size_t length, const char *file
 // Replaces *slot with the configuration read from a file (current encoding name) that writes back
 // to savefile (may be null).
 void load_config_file(config **slot, const char *filename, const char *savefile) noexcept;
+
+// Writes every entry of a configuration to a stream as one line: the name, " = " for a name that
+// is not bracketed, the data, then LF; text goes out as UTF-8. False when a write failed.
+bool write_config_entries(const config *cfg, packfile *f) noexcept;
 
 // Writes a configuration to its file: the whole text into a temporary file next to it, which then
 // replaces the file. 0, or -1 with the file left as it was.

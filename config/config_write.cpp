@@ -56,21 +56,29 @@ int create_temporary_file(const std::string &target, std::string *name) noexcept
   return -1;
 }
 
-bool write_entries(const config *cfg, packfile *f) noexcept {
+}  // namespace
+
+bool write_config_entries(const config *cfg, packfile *f) noexcept {
   const config_literal separator(" = ");
+  const config_literal space(" ");
   const config_literal line_end("\n");
   for (const config_entry *entry = cfg->head; entry != nullptr; entry = entry->next) {
     if (entry->name != nullptr) {
       if (packfile_write_text(entry->name, f) != 0) return false;
-      if (first_char(entry->name) != '[' && packfile_write_text(separator, f) != 0) return false;
+      if (first_char(entry->name) != '[') {
+        if (packfile_write_text(separator, f) != 0) return false;
+      } else if (!text_is_empty(entry->data)) {
+        // A bracketed name read from a line such as "[my section]" keeps the rest of its line
+        // as data; written straight behind the name it would make "[mysection]", a header that
+        // takes the keys below it into another section.
+        if (packfile_write_text(space, f) != 0) return false;
+      }
     }
     if (entry->data != nullptr && packfile_write_text(entry->data, f) != 0) return false;
     if (packfile_write_text(line_end, f) != 0) return false;
   }
   return packfile_error(f) == 0;
 }
-
-}  // namespace
 
 int write_config(config *cfg) noexcept {
   if (cfg == nullptr || cfg->filename == nullptr) return -1;
@@ -116,7 +124,7 @@ int write_config(config *cfg) noexcept {
 
   bool ok = false;
   if (packfile *f = open_packfile_fd(fd, "w")) {
-    ok = write_entries(cfg, f);
+    ok = write_config_entries(cfg, f);
     if (close_packfile(f) != 0) ok = false;
   }
   if (ok && sync_fd >= 0 && fsync(sync_fd) != 0) ok = false;

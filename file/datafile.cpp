@@ -1,7 +1,8 @@
 // Objects inside data files: "file.dat#name" and "file.dat#dir/name" walk the data file's object
 // list (properties first, a 'NAME' property naming the object that follows), entering nested 'FILE'
 // objects for every further path component. Every size read from the file is checked before it
-// is used to skip, so a hostile file ends the walk with an error instead of a loop or a crash.
+// is used to skip, so a hostile file ends the walk with an error instead of a loop or a crash, and
+// names that would nest deeper than a fixed number of levels are refused.
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -21,6 +22,12 @@ namespace {
 
 constexpr int path_size = 1024;
 constexpr int name_size = 1024;
+
+// The most levels an object name may pass through: one for every "#" and one for every "/"
+// behind the first "#" ("file.dat#dir/name" has two). Each level is a chunk open inside the one
+// before it, and reading the innermost goes through all of them, so a name with more levels is
+// refused before anything is opened.
+constexpr int max_object_levels = 256;
 
 enum class walk_result { found, not_found, corrupt };
 
@@ -100,6 +107,23 @@ packfile *fail(int error_number, packfile *f) {
   return nullptr;
 }
 
+// The levels a name passes through, counting no further than one beyond the limit.
+int object_levels(const char *name) {
+  int levels = 0;
+  bool inside = false;
+  for (const char *p = name; levels <= max_object_levels;) {
+    const int c = current_next_char(&p);
+    if (c == 0) break;
+    if (c == '#') {
+      inside = true;
+      ++levels;
+    } else if (c == '/' && inside) {
+      ++levels;
+    }
+  }
+  return levels;
+}
+
 // Copies the next path component (up to "/", "#" or the end) into component. Returns the pointer
 // to the separator or terminator behind it, or null when it does not fit.
 const char *next_component(const char *path, char *component, int size) {
@@ -121,6 +145,7 @@ const char *next_component(const char *path, char *component, int size) {
 
 packfile *open_datafile_object(const char *name, const packfile_mode &mode) noexcept {
   if (mode.write) return fail(EROFS, nullptr);
+  if (object_levels(name) > max_object_levels) return fail(ENAMETOOLONG, nullptr);
   char hash_text[8];
   const char *hash = literal("#", hash_text, sizeof hash_text);
   if (text_compare(name, hash) == 0) return open_appended_datafile();

@@ -3,12 +3,12 @@
 // converted here; floating-point values go through the C library's snprintf. The output is
 // bounded, cut only between whole characters, always terminated, and the result counts the
 // characters of the complete, uncut output.
+#include <cfloat>
 #include <cinttypes>
 #include <climits>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
-#include <memory>
-#include <new>
 
 #include "text/encoding_internal.h"
 
@@ -24,6 +24,11 @@ constexpr int flag_short = 32;
 constexpr int flag_long = 64;
 constexpr int flag_long_double = 128;
 constexpr int flag_64bit = 256;
+
+// The most digits a floating conversion asks the C library for. The exact decimal value of a
+// double has at most 1074 digits behind the point (767 significant ones), so every digit beyond
+// this is a zero.
+constexpr int max_c_library_precision = 1100;
 
 struct conversion_spec {
   int flags = 0;
@@ -65,13 +70,6 @@ class bounded_output {
 
   void put_ascii(const char *text, long long length) noexcept {
     for (long long i = 0; i < length; ++i) put(static_cast<unsigned char>(text[i]));
-  }
-
-  // Counts characters that cannot be produced (their memory could not be had) and cuts the
-  // output before them.
-  void skip(long long n) noexcept {
-    cut_ = true;
-    count_ += n;
   }
 
   void finish() noexcept {
@@ -380,46 +378,79 @@ class formatter {
     return convert_text(ascii, ENCODING_ASCII8, buffer, ENCODING_CURRENT, size);
   }
 
-  // The C library formats the value; its text is written as ASCII characters. The width is
-  // applied by the C library, so no padding follows.
+  // A long double argument narrowed to double; values beyond the double range become
+  // infinities (the conversion itself would be undefined).
+  double floating_argument(int flags) noexcept {
+    if (!(flags & flag_long_double)) return va_arg(*args_, double);
+    const long double value = va_arg(*args_, long double);
+    if (value > DBL_MAX) return HUGE_VAL;
+    if (value < -DBL_MAX) return -HUGE_VAL;
+    return static_cast<double>(value);
+  }
+
+  // The C library formats the value, without the width, and with at most
+  // max_c_library_precision digits: a double has no more digits than that to show, so further
+  // ones are zeros, added here. The width is applied here too. The C library is thus never asked
+  // for text in proportion to a width or precision from the format.
   void floating(const conversion_spec &spec, char conversion_char) noexcept {
-    const double value = (spec.flags & flag_long_double)
-                             ? static_cast<double>(va_arg(*args_, long double))
-                             : va_arg(*args_, double);
-    char c_format[48];
+    const double value = floating_argument(spec.flags);
+    const bool exponent_form = conversion_char == 'e' || conversion_char == 'E';
+    const bool general_form = conversion_char == 'g' || conversion_char == 'G';
+    int precision = spec.precision;
+    long long extra_zeros = 0;
+    if (precision > max_c_library_precision) {
+      // The general form drops trailing zeros unless "#" keeps them; infinities and NaNs have no
+      // digits at all.
+      if (std::isfinite(value) && (!general_form || (spec.flags & flag_alternate))) {
+        extra_zeros = precision - max_c_library_precision;
+      }
+      precision = max_c_library_precision;
+    }
+
+    char c_format[16];
     int n = 0;
     c_format[n++] = '%';
-    if (spec.flags & flag_left) c_format[n++] = '-';
     if (spec.flags & flag_plus) c_format[n++] = '+';
     if (spec.flags & flag_space) c_format[n++] = ' ';
     if (spec.flags & flag_alternate) c_format[n++] = '#';
-    if (spec.flags & flag_zero) c_format[n++] = '0';
-    if (spec.width > 0) n += std::snprintf(c_format + n, sizeof c_format - n, "%d", spec.width);
-    if (spec.precision >= 0) {
-      n += std::snprintf(c_format + n, sizeof c_format - n, ".%d", spec.precision);
+    if (precision >= 0) {
+      c_format[n++] = '.';
+      n += std::snprintf(c_format + n, sizeof c_format - n, "%d", precision);
     }
     c_format[n++] = conversion_char;
     c_format[n] = 0;
 
+    char text[max_c_library_precision + 400];
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    char local[128];
-    const int length = std::snprintf(local, sizeof local, c_format, value);
-    if (length < 0) return;
-    if (static_cast<std::size_t>(length) < sizeof local) {
-      out_.put_ascii(local, length);
-      return;
-    }
-    // A wide width or precision: the text gets a buffer of its own size.
-    const std::unique_ptr<char[]> text(
-        new (std::nothrow) char[static_cast<std::size_t>(length) + 1]);
-    if (!text) {
-      out_.skip(length);
-      return;
-    }
-    std::snprintf(text.get(), static_cast<std::size_t>(length) + 1, c_format, value);
+    const int length = std::snprintf(text, sizeof text, c_format, value);
 #pragma GCC diagnostic pop
-    out_.put_ascii(text.get(), length);
+    if (length < 0 || static_cast<std::size_t>(length) >= sizeof text) return;
+
+    // Added zeros go behind the last digit: before the exponent when there is one.
+    int zeros_at = length;
+    if (extra_zeros > 0 && (exponent_form || general_form)) {
+      for (int i = 0; i < length; ++i) {
+        if (text[i] == 'e' || text[i] == 'E') {
+          zeros_at = i;
+          break;
+        }
+      }
+    }
+    const long long total = length + extra_zeros;
+    const long long padding = spec.width > total ? spec.width - total : 0;
+    // Zero padding goes behind the sign; infinities and NaNs are padded with spaces.
+    const bool zero_padding =
+        (spec.flags & flag_zero) && !(spec.flags & flag_left) && std::isfinite(value);
+    const int sign = (text[0] == '-' || text[0] == '+' || text[0] == ' ') ? 1 : 0;
+
+    if (padding > 0 && !(spec.flags & flag_left) && !zero_padding) out_.put_repeated(' ', padding);
+    out_.put_ascii(text, sign);
+    if (padding > 0 && zero_padding) out_.put_repeated('0', padding);
+    out_.put_ascii(text + sign, zeros_at - sign);
+    out_.put_repeated('0', extra_zeros);
+    out_.put_ascii(text + zeros_at, length - zeros_at);
+    if (padding > 0 && (spec.flags & flag_left)) out_.put_repeated(' ', padding);
   }
 
   bounded_output &out_;

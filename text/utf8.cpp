@@ -1,6 +1,7 @@
 // The UTF-8 encoding: sequences of up to six bytes (31-bit code points), decoded leniently. A
 // broken sequence reads as '^' and leaves the reader on the byte that broke it, so a string that
-// ends inside a sequence still ends at its terminator.
+// ends inside a sequence still ends at its terminator. Every decoded value lies between 0 and
+// 0x7FFFFFFF, so it encodes again as a well-formed sequence.
 #include <bit>
 #include <cstdint>
 
@@ -23,8 +24,7 @@ int decode(const unsigned char *p, const unsigned char **next) noexcept {
     return static_cast<int>(lead & 0x7F);
   }
   const int ones = std::countl_one(static_cast<unsigned char>(lead));  // 2 to 8
-  // Values of 7- and 8-byte forms do not fit 32 bits; they wrap, as unsigned arithmetic does.
-  std::uint32_t value = lead & ((1u << (8 - ones)) - 1u);
+  std::uint64_t value = lead & ((1u << (8 - ones)) - 1u);
   for (int i = 1; i < ones; ++i) {
     const unsigned byte = *p;
     if ((byte & 0xC0) != 0x80) {  // includes the terminator inside a sequence
@@ -35,6 +35,9 @@ int decode(const unsigned char *p, const unsigned char **next) noexcept {
     ++p;
   }
   *next = p;
+  // Seven- and eight-byte forms carry up to 42 bits: a value beyond 31 bits is no code point,
+  // and cut down to an int it would read as a negative or unrelated one.
+  if (value > 0x7FFFFFFF) return replacement_char;
   return static_cast<int>(value);
 }
 
