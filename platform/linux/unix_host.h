@@ -23,6 +23,11 @@ void (*close_callback())();
 void install_fatal_signal_handlers() noexcept;
 void remove_fatal_signal_handlers() noexcept;
 
+// A function that puts the terminal back as it was, or null. The fatal-signal handler calls it
+// before anything else, so that the terminal is usable even when the shutdown cannot finish; it
+// must be async-signal-safe.
+void set_terminal_restorer(void (*restore)() noexcept) noexcept;
+
 // Recursive mutexes on pthreads.
 void *mutex_create() noexcept;
 void mutex_destroy(void *mutex) noexcept;
