@@ -208,6 +208,9 @@ int save_bitmap_region_png(const char *filename, bitmap *bmp, int x, int y, int 
     fail("Cannot create the PNG file", error_number);
     return -1;
   }
+  // Only a regular file made here is removed after a failed write, never a device or the like.
+  struct stat info;
+  const bool regular_file = fstat(fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode);
   const int written = png_image_write_to_stdio(&image, file.get(), 0, pixels.get(),
                                                static_cast<png_int_32>(row_bytes),
                                                paletted ? colormap : nullptr);
@@ -216,7 +219,7 @@ int save_bitmap_region_png(const char *filename, bitmap *bmp, int x, int y, int 
   const int error_number = errno;
   const bool closed = std::fclose(file.release()) == 0;
   if (written == 0 || !flushed || !closed) {
-    remove_file(filename);
+    if (regular_file) remove_file(filename);
     fail("Cannot write the PNG file", (written != 0 && error_number != 0) ? error_number : EIO);
     return -1;
   }
