@@ -11,6 +11,7 @@
 #include <string>
 
 #include "corvane/color.h"
+#include "corvane/config.h"
 #include "corvane/gfx.h"
 #include "corvane/png.h"
 #include "corvane/system.h"
@@ -238,6 +239,22 @@ TEST_F(HeadlessGfxTest, VirtualScreenIsWrittenWhole) {
   bitmap_ptr shot(load_bitmap_png(dir_.file("virtual.png").c_str(), nullptr));
   ASSERT_NE(shot, nullptr);
   EXPECT_TRUE(bitmap_matches(shot.get(), image));
+}
+
+TEST_F(HeadlessGfxTest, ConfigurationNamesTheScreenshotAndTheEnvironmentWins) {
+  config_set_string("graphics", "screenshot", dir_.file("configured.png").c_str());
+  bitmap *screen = open(32, 20, 32);
+  ASSERT_NE(screen, nullptr);
+  close(screen);
+  EXPECT_TRUE(file_exists_on_disk(dir_.file("configured.png")));
+
+  setenv("CORVANE_SCREENSHOT", dir_.file("from_env.png").c_str(), 1);
+  config_set_string("graphics", "screenshot", dir_.file("second.png").c_str());
+  screen = open(32, 20, 32);
+  ASSERT_NE(screen, nullptr);
+  close(screen);
+  EXPECT_TRUE(file_exists_on_disk(dir_.file("from_env.png")));
+  EXPECT_FALSE(file_exists_on_disk(dir_.file("second.png")));
 }
 
 TEST_F(HeadlessGfxTest, NoScreenshotUnlessAsked) {
