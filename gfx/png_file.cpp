@@ -58,8 +58,8 @@ void fail(const char *message, int error_number) noexcept {
 file_handle open_file(const char *filename, const char *mode) noexcept {
   char path[1024];
   errno = 0;
-  if (filename == nullptr || !convert_file_name(filename, get_file_name_encoding(), path,
-                                                static_cast<int>(sizeof path))) {
+  if (filename == nullptr ||
+      !convert_file_name(filename, get_file_name_encoding(), path, static_cast<int>(sizeof path))) {
     return nullptr;
   }
   return file_handle(std::fopen(path, mode));
@@ -106,8 +106,7 @@ template <class Pixel>
 void pack_row(const unsigned char *rgba, int count, int depth, bool keep_alpha,
               unsigned char *dest) noexcept {
   for (int x = 0; x < count; ++x, rgba += 4, dest += Pixel::bytes) {
-    auto value =
-        static_cast<uint32_t>(make_color_depth(depth, rgba[0], rgba[1], rgba[2]));
+    auto value = static_cast<uint32_t>(make_color_depth(depth, rgba[0], rgba[1], rgba[2]));
     if (keep_alpha) value |= uint32_t{rgba[3]} << alpha_shift_32;
     Pixel::store(dest, value);
   }
@@ -169,8 +168,8 @@ int save_bitmap_region_png(const char *filename, bitmap *bmp, int x, int y, int 
     return -1;
   }
 
-  byte_buffer pixels(static_cast<unsigned char *>(std::malloc(static_cast<size_t>(row_bytes) *
-                                                              static_cast<size_t>(height))));
+  byte_buffer pixels(static_cast<unsigned char *>(
+      std::malloc(static_cast<size_t>(row_bytes) * static_cast<size_t>(height))));
   if (pixels == nullptr) {
     fail("Not enough memory", ENOMEM);
     return -1;
@@ -211,9 +210,9 @@ int save_bitmap_region_png(const char *filename, bitmap *bmp, int x, int y, int 
   // Only a regular file made here is removed after a failed write, never a device or the like.
   struct stat info;
   const bool regular_file = fstat(fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode);
-  const int written = png_image_write_to_stdio(&image, file.get(), 0, pixels.get(),
-                                               static_cast<png_int_32>(row_bytes),
-                                               paletted ? colormap : nullptr);
+  const int written =
+      png_image_write_to_stdio(&image, file.get(), 0, pixels.get(),
+                               static_cast<png_int_32>(row_bytes), paletted ? colormap : nullptr);
   png_image_free(&image);
   const bool flushed = std::fflush(file.get()) == 0 && std::ferror(file.get()) == 0;
   const int error_number = errno;
@@ -289,8 +288,8 @@ bitmap *load_bitmap_png(const char *filename, rgb_entry *pal) noexcept {
     // Rows of a bitmap follow each other without gaps, so the indices land in place.
     unsigned char colormap[PALETTE_SIZE * 3] = {};
     image.format = PNG_FORMAT_RGB_COLORMAP;
-    finished = png_image_finish_read(&image, nullptr, bmp->lines[0],
-                                     static_cast<png_int_32>(width), colormap) != 0;
+    finished = png_image_finish_read(&image, nullptr, bmp->lines[0], static_cast<png_int_32>(width),
+                                     colormap) != 0;
     if (finished && pal != nullptr) {
       for (int i = 0; i < PALETTE_SIZE; ++i) {
         pal[i].r = static_cast<unsigned char>(colormap[i * 3] >> 2);
@@ -300,8 +299,8 @@ bitmap *load_bitmap_png(const char *filename, rgb_entry *pal) noexcept {
       }
     }
   } else {
-    byte_buffer rgba(static_cast<unsigned char *>(
-        std::malloc(static_cast<size_t>(width * height * 4) + 1)));
+    byte_buffer rgba(
+        static_cast<unsigned char *>(std::malloc(static_cast<size_t>(width * height * 4) + 1)));
     if (rgba == nullptr) {
       destroy_bitmap(bmp);
       fail("Not enough memory", ENOMEM);

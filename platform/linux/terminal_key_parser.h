@@ -7,7 +7,6 @@
 
 namespace corvane::terminal_input {
 
-
 // How long the bytes of an escape sequence may lag behind its ESC before the ESC counts as the
 // Escape key on its own, in milliseconds.
 inline constexpr int ESCAPE_DELAY_MS = 50;

@@ -65,7 +65,8 @@ void set_description(int depth) noexcept {
   headless_gfx_driver.description = state.description;
 }
 
-bitmap *headless_init(int width, int height, int virtual_width, int virtual_height, int depth) noexcept {
+bitmap *headless_init(int width, int height, int virtual_width, int virtual_height,
+                      int depth) noexcept {
   if (!supported_depth(depth) || find_vtable(depth) == nullptr) {
     set_error_text("Unsupported color depth");
     return nullptr;
@@ -201,7 +202,7 @@ void headless_write_palette(const rgb_entry *pal, int from, int to, int retrace)
 // Any size at any depth can be opened; these are the usual display sizes, offered to programs
 // that let the player choose.
 gfx_mode_list *headless_list_modes() noexcept {
-  static constexpr int sizes[][2] = {{320, 200}, {320, 240}, {640, 400}, {640, 480},
+  static constexpr int sizes[][2] = {{320, 200}, {320, 240},  {640, 400},  {640, 480},
                                      {800, 600}, {1024, 768}, {1280, 720}, {1920, 1080}};
   static constexpr int depths[] = {8, 15, 16, 24, 32};
   constexpr int count = static_cast<int>(sizeof sizes / sizeof sizes[0]) *

@@ -34,7 +34,8 @@ int check(const char *file) {
   int top = height;
   int bottom = -1;
   int result = 0;
-  if (width != 320 || height != 200) result = fault("size %d x %d, expected 320 x 200", width, height);
+  if (width != 320 || height != 200)
+    result = fault("size %d x %d, expected 320 x 200", width, height);
   for (int y = 0; y < height && result == 0; ++y) {
     for (int x = 0; x < width; ++x) {
       const int pixel = shot->vtable->get_pixel(shot, x, y) & 0xFFFFFF;
@@ -52,8 +53,10 @@ int check(const char *file) {
   destroy_bitmap(shot);
   if (result != 0) return result;
   if (right < 0) return fault("no black pixel: the greeting is missing");
-  if (left != 108 || right != 211) return fault("greeting in columns %d-%d, expected 108-211", left, right);
-  if (top != 100 || bottom != 107) return fault("greeting in rows %d-%d, expected 100-107", top, bottom);
+  if (left != 108 || right != 211)
+    return fault("greeting in columns %d-%d, expected 108-211", left, right);
+  if (top != 100 || bottom != 107)
+    return fault("greeting in rows %d-%d, expected 100-107", top, bottom);
   return 0;
 }
 

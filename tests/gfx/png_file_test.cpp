@@ -65,7 +65,8 @@ const std::string png_signature("\x89PNG\r\n\x1a\n", 8);
 
 // A file whose header claims width x height RGB pixels, followed by a token of image data.
 std::string png_claiming(uint32_t width, uint32_t height) {
-  const std::string header = big_endian(width) + big_endian(height) + std::string("\x08\x02\0\0\0", 5);
+  const std::string header =
+      big_endian(width) + big_endian(height) + std::string("\x08\x02\0\0\0", 5);
   return png_signature + chunk("IHDR", header) + chunk("IDAT", std::string("\x78\x9c\x03\0", 4)) +
          chunk("IEND", "");
 }
@@ -118,8 +119,9 @@ TEST_F(PngFileTest, EightBitImageKeepsIndicesAndPalette) {
   palette pal;
   std::mt19937 rng(8);
   for (rgb_entry &entry : pal) {
-    entry = rgb_entry{static_cast<unsigned char>(rng() % 64), static_cast<unsigned char>(rng() % 64),
-                      static_cast<unsigned char>(rng() % 64), 0};
+    entry =
+        rgb_entry{static_cast<unsigned char>(rng() % 64), static_cast<unsigned char>(rng() % 64),
+                  static_cast<unsigned char>(rng() % 64), 0};
   }
   reference_image image(16, 16, 8);
   for (int i = 0; i < 256; ++i) image.at(i % 16, i / 16) = static_cast<uint32_t>(i);
@@ -147,12 +149,14 @@ TEST_F(PngFileTest, EightBitImageWithoutPaletteUsesTheCurrentOne) {
   set_color_depth(24);
   bitmap_ptr loaded(load_bitmap_png(dir_.file("desk.png").c_str(), nullptr));
   ASSERT_NE(loaded, nullptr) << error_text;
-  EXPECT_TRUE(bitmap_matches(loaded.get(), reference_image(3, 1, 24, make_color_depth(24, 0, 0, 255))));
+  EXPECT_TRUE(
+      bitmap_matches(loaded.get(), reference_image(3, 1, 24, make_color_depth(24, 0, 0, 255))));
 }
 
 TEST_F(PngFileTest, TrueColourImageAtEightBitsTakesNearestPaletteColours) {
   apply_palette(desktop_palette);
-  std::vector<unsigned char> rgba = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 255, 250, 250, 250, 255};
+  std::vector<unsigned char> rgba = {255, 0, 0, 255, 0,   255, 0,   255,
+                                     0,   0, 0, 255, 250, 250, 250, 255};
   write_rgba_png(dir_.file("rgb.png"), 4, 1, rgba);
 
   palette back{};

@@ -101,8 +101,8 @@ TEST_F(HeadlessGfxTest, SizeZeroMeansTheDefaultModeAndBadSizesAreRefused) {
   EXPECT_EQ(screen->height, 200);
   close(screen);
 
-  const int bad[][4] = {{-1, 200, 0, 0}, {320, 0, 0, 0}, {40000, 200, 0, 0},
-                        {320, 200, -5, 0}, {320, 200, 0, 40000}};
+  const int bad[][4] = {
+      {-1, 200, 0, 0}, {320, 0, 0, 0}, {40000, 200, 0, 0}, {320, 200, -5, 0}, {320, 200, 0, 40000}};
   for (const auto &size : bad) {
     error_text[0] = 0;
     EXPECT_EQ(open(size[0], size[1], 32, size[2], size[3]), nullptr) << size[0] << "x" << size[1];
@@ -201,8 +201,9 @@ TEST_F(HeadlessGfxTest, EightBitScreenshotShowsThePaletteLastWritten) {
   ASSERT_NE(screen, nullptr);
   palette shown{};
   for (int i = 0; i < 256; ++i) {
-    shown[i] = rgb_entry{static_cast<unsigned char>(i % 64), static_cast<unsigned char>(63 - i % 64),
-                         static_cast<unsigned char>(i / 4), 0};
+    shown[i] =
+        rgb_entry{static_cast<unsigned char>(i % 64), static_cast<unsigned char>(63 - i % 64),
+                  static_cast<unsigned char>(i / 4), 0};
   }
   headless_gfx_driver.write_palette(shown, 0, 255, 0);
   // A later partial write changes only its range.

@@ -2,8 +2,8 @@
 // whole, split and cut short), the driver reading a pipe (keys, releases, the end of input) and a
 // pseudo-terminal (raw mode set and restored, on removal and on a fatal signal), and a program
 // with nothing to read keys from.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <termios.h>
@@ -44,11 +44,13 @@ std::vector<key> parse(const std::string &bytes, bool flush = false) {
 }
 
 TEST(TerminalKeyParser, PrintableCharactersCarryTheirKeys) {
-  EXPECT_EQ(parse("aZ0 9"), (std::vector<key>{{'a', KEY_A}, {'Z', KEY_Z}, {'0', KEY_0},
-                                               {' ', KEY_SPACE}, {'9', KEY_9}}));
+  EXPECT_EQ(
+      parse("aZ0 9"),
+      (std::vector<key>{{'a', KEY_A}, {'Z', KEY_Z}, {'0', KEY_0}, {' ', KEY_SPACE}, {'9', KEY_9}}));
   // Shifted symbols belong to the key they are typed on.
-  EXPECT_EQ(parse("!)\\|"), (std::vector<key>{{'!', KEY_1}, {')', KEY_0}, {'\\', KEY_BACKSLASH},
-                                               {'|', KEY_BACKSLASH}}));
+  EXPECT_EQ(
+      parse("!)\\|"),
+      (std::vector<key>{{'!', KEY_1}, {')', KEY_0}, {'\\', KEY_BACKSLASH}, {'|', KEY_BACKSLASH}}));
   for (int c = 0x20; c < 0x7F; ++c) {
     const std::vector<key> keys = parse(std::string(1, static_cast<char>(c)));
     ASSERT_EQ(keys.size(), 1u) << c;
@@ -71,16 +73,16 @@ TEST(TerminalKeyParser, ControlBytesAreTheirKeys) {
 
 TEST(TerminalKeyParser, EscapeSequencesOfTheUsualTerminals) {
   const std::pair<const char *, int> sequences[] = {
-      {"\x1b[A", KEY_UP},     {"\x1b[B", KEY_DOWN},   {"\x1b[C", KEY_RIGHT},  {"\x1b[D", KEY_LEFT},
-      {"\x1bOA", KEY_UP},     {"\x1bOD", KEY_LEFT},   {"\x1b[H", KEY_HOME},   {"\x1b[F", KEY_END},
-      {"\x1bOH", KEY_HOME},   {"\x1bOF", KEY_END},    {"\x1b[1~", KEY_HOME},  {"\x1b[4~", KEY_END},
-      {"\x1b[7~", KEY_HOME},  {"\x1b[8~", KEY_END},   {"\x1b[5~", KEY_PGUP},  {"\x1b[6~", KEY_PGDN},
-      {"\x1b[2~", KEY_INSERT}, {"\x1b[3~", KEY_DEL},  {"\x1bOP", KEY_F1},     {"\x1bOQ", KEY_F2},
-      {"\x1bOR", KEY_F3},     {"\x1bOS", KEY_F4},     {"\x1b[11~", KEY_F1},   {"\x1b[12~", KEY_F2},
-      {"\x1b[13~", KEY_F3},   {"\x1b[14~", KEY_F4},   {"\x1b[15~", KEY_F5},   {"\x1b[17~", KEY_F6},
-      {"\x1b[18~", KEY_F7},   {"\x1b[19~", KEY_F8},   {"\x1b[20~", KEY_F9},   {"\x1b[21~", KEY_F10},
-      {"\x1b[23~", KEY_F11},  {"\x1b[24~", KEY_F12},  {"\x1b[[A", KEY_F1},    {"\x1b[[E", KEY_F5},
-      {"\x1b[1;5A", KEY_UP},  {"\x1b[3;2~", KEY_DEL}, {"\x1b[1;2P", KEY_F1},
+      {"\x1b[A", KEY_UP},      {"\x1b[B", KEY_DOWN},   {"\x1b[C", KEY_RIGHT}, {"\x1b[D", KEY_LEFT},
+      {"\x1bOA", KEY_UP},      {"\x1bOD", KEY_LEFT},   {"\x1b[H", KEY_HOME},  {"\x1b[F", KEY_END},
+      {"\x1bOH", KEY_HOME},    {"\x1bOF", KEY_END},    {"\x1b[1~", KEY_HOME}, {"\x1b[4~", KEY_END},
+      {"\x1b[7~", KEY_HOME},   {"\x1b[8~", KEY_END},   {"\x1b[5~", KEY_PGUP}, {"\x1b[6~", KEY_PGDN},
+      {"\x1b[2~", KEY_INSERT}, {"\x1b[3~", KEY_DEL},   {"\x1bOP", KEY_F1},    {"\x1bOQ", KEY_F2},
+      {"\x1bOR", KEY_F3},      {"\x1bOS", KEY_F4},     {"\x1b[11~", KEY_F1},  {"\x1b[12~", KEY_F2},
+      {"\x1b[13~", KEY_F3},    {"\x1b[14~", KEY_F4},   {"\x1b[15~", KEY_F5},  {"\x1b[17~", KEY_F6},
+      {"\x1b[18~", KEY_F7},    {"\x1b[19~", KEY_F8},   {"\x1b[20~", KEY_F9},  {"\x1b[21~", KEY_F10},
+      {"\x1b[23~", KEY_F11},   {"\x1b[24~", KEY_F12},  {"\x1b[[A", KEY_F1},   {"\x1b[[E", KEY_F5},
+      {"\x1b[1;5A", KEY_UP},   {"\x1b[3;2~", KEY_DEL}, {"\x1b[1;2P", KEY_F1},
   };
   for (const auto &[bytes, index] : sequences) {
     const std::vector<key> keys = parse(bytes);
@@ -113,8 +115,7 @@ TEST(TerminalKeyParser, LoneEscapeWaitsForThePause) {
   EXPECT_EQ(parse("\x1bx"), (std::vector<key>{{27, KEY_ESC}, {'x', KEY_X}}));
   EXPECT_EQ(parse("\x1b\x1b[A"), (std::vector<key>{{27, KEY_ESC}, {0, KEY_UP}}));
   // A sequence cut short by the pause: Escape, then what came after it as typed.
-  EXPECT_EQ(parse("\x1b[1", true),
-            (std::vector<key>{{27, KEY_ESC}, {'[', 65}, {'1', KEY_1}}));
+  EXPECT_EQ(parse("\x1b[1", true), (std::vector<key>{{27, KEY_ESC}, {'[', 65}, {'1', KEY_1}}));
   EXPECT_EQ(parse("\x1bO", true), (std::vector<key>{{27, KEY_ESC}, {'O', KEY_O}}));
   // A control byte inside a sequence ends it and counts itself.
   EXPECT_EQ(parse("\x1b[1\r"), (std::vector<key>{{13, KEY_ENTER}}));
@@ -226,7 +227,7 @@ TEST_F(TerminalKeyboardTest, PipeBytesBecomeKeysThatAreReleasedAtOnce) {
   EXPECT_EQ(read_keys(4),
             (std::vector<key>{{'h', KEY_H}, {'i', KEY_I}, {0, KEY_UP}, {13, KEY_ENTER}}));
   EXPECT_EQ(lowlevel_record(8), (std::vector<int>{KEY_H, KEY_H + 0x80, KEY_I, KEY_I + 0x80, KEY_UP,
-                                             KEY_UP + 0x80, KEY_ENTER, KEY_ENTER + 0x80}));
+                                                  KEY_UP + 0x80, KEY_ENTER, KEY_ENTER + 0x80}));
   EXPECT_EQ(key_state[KEY_H], 0);
   EXPECT_EQ(key_state[KEY_ENTER], 0);
   keyboard_lowlevel_callback = nullptr;
@@ -367,9 +368,9 @@ TEST_F(TerminalKeyboardTest, NothingToReadIsAClearError) {
         ASSERT_EQ(corvane::testing::start_with_test_system(), 0);
         corvane::testing::the_test_system().keyboard_drivers = terminal_list;
         corvane::terminal_input::use_input_descriptor(closed);
-        const bool refused = install_keyboard() == -1 &&
-                             std::string(error_text) ==
-                                 "No terminal or standard input to read keys from";
+        const bool refused =
+            install_keyboard() == -1 &&
+            std::string(error_text) == "No terminal or standard input to read keys from";
         _exit(refused ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");
