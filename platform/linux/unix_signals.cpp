@@ -55,7 +55,9 @@ void install_fatal_signal_handlers() noexcept {
   shutting_down = false;
 }
 
-void set_terminal_restorer(void (*restore)() noexcept) noexcept { terminal_restorer.store(restore); }
+void set_terminal_restorer(void (*restore)() noexcept) noexcept {
+  terminal_restorer.store(restore);
+}
 
 void remove_fatal_signal_handlers() noexcept {
   if (!installed) return;
