@@ -285,16 +285,20 @@ bitmap *load_bitmap_png(const char *filename, rgb_entry *pal) noexcept {
 
   bool finished = false;
   if (keep_indices) {
-    // Rows of a bitmap follow each other without gaps, so the indices land in place.
-    unsigned char colormap[PALETTE_SIZE * 3] = {};
-    image.format = PNG_FORMAT_RGB_COLORMAP;
+    // Rows of a bitmap follow each other without gaps, so the indices land in place. A palette
+    // with transparent entries is read with its alpha, so that no entry is blended into another
+    // colour and every index keeps its own; the alpha itself has no place in a palette.
+    const int entry_size = has_alpha ? 4 : 3;
+    unsigned char colormap[PALETTE_SIZE * 4] = {};
+    image.format = has_alpha ? PNG_FORMAT_RGBA_COLORMAP : PNG_FORMAT_RGB_COLORMAP;
     finished = png_image_finish_read(&image, nullptr, bmp->lines[0], static_cast<png_int_32>(width),
                                      colormap) != 0;
     if (finished && pal != nullptr) {
       for (int i = 0; i < PALETTE_SIZE; ++i) {
-        pal[i].r = static_cast<unsigned char>(colormap[i * 3] >> 2);
-        pal[i].g = static_cast<unsigned char>(colormap[i * 3 + 1] >> 2);
-        pal[i].b = static_cast<unsigned char>(colormap[i * 3 + 2] >> 2);
+        const unsigned char *entry = colormap + i * entry_size;
+        pal[i].r = static_cast<unsigned char>(entry[0] >> 2);
+        pal[i].g = static_cast<unsigned char>(entry[1] >> 2);
+        pal[i].b = static_cast<unsigned char>(entry[2] >> 2);
         pal[i].filler = 0;
       }
     }

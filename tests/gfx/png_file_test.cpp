@@ -25,6 +25,7 @@ using corvane::testing::file_exists_on_disk;
 using corvane::testing::make_bitmap;
 using corvane::testing::paint;
 using corvane::testing::random_image;
+using corvane::testing::raw_pixel;
 using corvane::testing::read_file;
 using corvane::testing::reference_image;
 using corvane::testing::scoped_work_dir;
@@ -191,6 +192,35 @@ TEST_F(PngFileTest, AlphaIsKeptOnlyAtThirtyTwoBits) {
   expected24.at(0, 0) = static_cast<uint32_t>(make_color_depth(24, 10, 20, 30));
   expected24.at(1, 0) = static_cast<uint32_t>(make_color_depth(24, 200, 100, 50));
   EXPECT_TRUE(bitmap_matches(opaque.get(), expected24));
+}
+
+TEST_F(PngFileTest, PalettedImageWithTransparencyLoads) {
+  // Two palette entries, the first fully transparent (PLTE with tRNS).
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  image.width = 2;
+  image.height = 1;
+  image.format = PNG_FORMAT_RGBA_COLORMAP;
+  image.colormap_entries = 2;
+  const unsigned char colormap[] = {0, 0, 0, 0, 255, 0, 0, 255};
+  const unsigned char indices[] = {0, 1};
+  ASSERT_NE(png_image_write_to_file(&image, dir_.file("trns.png").c_str(), 0, indices, 0, colormap),
+            0);
+
+  palette back{};
+  bitmap_ptr eight(load_bitmap_png(dir_.file("trns.png").c_str(), back));
+  ASSERT_NE(eight, nullptr) << error_text;
+  EXPECT_EQ(back[1].r, 63);
+  EXPECT_EQ(back[1].g, 0);
+  EXPECT_EQ(raw_pixel(eight.get(), 1, 0), 1u);
+
+  set_color_depth(32);
+  bitmap_ptr truecolour(load_bitmap_png(dir_.file("trns.png").c_str(), nullptr));
+  ASSERT_NE(truecolour, nullptr) << error_text;
+  EXPECT_EQ(raw_pixel(truecolour.get(), 0, 0) >> 24, 0u);  // transparent
+  EXPECT_EQ(raw_pixel(truecolour.get(), 1, 0),
+            static_cast<uint32_t>(make_color_depth(32, 255, 0, 0)) | 0xFF000000u);
 }
 
 TEST_F(PngFileTest, SubBitmapIsSavedThroughItsOwnLines) {
