@@ -28,6 +28,10 @@ void set_terminal_restorer(void (*restore)() noexcept) noexcept;
 void install_fatal_signal_handlers() noexcept;
 void remove_fatal_signal_handlers() noexcept;
 
+// The graphics and keyboard drivers of this host, in autodetection order.
+extern driver_list_entry gfx_driver_list[];
+extern driver_list_entry keyboard_driver_list[];
+
 // Recursive mutexes on pthreads.
 void *mutex_create() noexcept;
 void mutex_destroy(void *mutex) noexcept;

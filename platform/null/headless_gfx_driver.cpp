@@ -117,6 +117,7 @@ bitmap *headless_init(int width, int height, int virtual_width, int virtual_heig
   headless_gfx_driver.height = height;
   headless_gfx_driver.video_memory = static_cast<int>(bytes - 1);
   set_description(depth);
+  set_refresh_rate_info(HEADLESS_REFRESH_RATE);
   return screen;
 }
 
