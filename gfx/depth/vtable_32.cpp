@@ -1,8 +1,10 @@
-// The 32-bit drawing table. Slots not filled here belong to the primitive, sprite, font, rotation
-// and 3D routines and stay null until those are added; callers skip null slots.
+// The 32-bit drawing table. Slots not filled here belong to the rotation and 3D routines and
+// stay null until those are added; callers skip null slots.
 #include "gfx/depth/glyph_routines.h"
 #include "gfx/depth/pixel_routines.h"
+#include "gfx/depth/sprite_routines.h"
 #include "gfx/depth/vtables.h"
+#include "gfx/primitives.h"
 
 namespace corvane::depth {
 
@@ -15,6 +17,22 @@ draw_vtable vtable_32 = {
     .draw_vline = draw_vline<pixel32>,
     .draw_hline = draw_hline<pixel32>,
     .fill_hline = draw_hline<pixel32>,
+    .draw_line = generic_draw_line,
+    .draw_fast_line = generic_draw_fast_line,
+    .fill_rect = generic_fill_rect,
+    .draw_triangle = generic_draw_triangle,
+    .draw_sprite = draw_sprite<pixel32>,
+    .draw_sprite_8bit = draw_sprite_8bit<pixel32>,
+    .draw_sprite_vflip = draw_sprite_vflip<pixel32>,
+    .draw_sprite_hflip = draw_sprite_hflip<pixel32>,
+    .draw_sprite_vhflip = draw_sprite_vhflip<pixel32>,
+    .draw_sprite_trans = draw_sprite_trans<pixel32>,
+    .draw_sprite_alpha = draw_sprite_alpha<pixel32>,
+    .draw_sprite_lit = draw_sprite_lit<pixel32>,
+    .draw_rle = draw_rle<pixel32>,
+    .draw_rle_trans = draw_rle_trans<pixel32>,
+    .draw_rle_alpha = draw_rle_alpha<pixel32>,
+    .draw_rle_lit = draw_rle_lit<pixel32>,
     .draw_glyph_mono = draw_glyph_mono<pixel32>,
     .draw_glyph = draw_glyph<pixel32>,
     .blit_from_memory = blit_copy<4>,
@@ -27,8 +45,18 @@ draw_vtable vtable_32 = {
     .blit_convert = blit_convert,
     .blit_masked = blit_masked<4>,
     .clear_to_color = clear_to_color<pixel32>,
+    .draw_sprite_gouraud = draw_sprite_gouraud<pixel32>,
     .end_marker = end_marker_noop,
     .end_marker_2 = end_marker_noop,
+    .draw_polygon = generic_draw_polygon,
+    .draw_rect = generic_draw_rect,
+    .draw_circle = generic_draw_circle,
+    .fill_circle = generic_fill_circle,
+    .draw_ellipse = generic_draw_ellipse,
+    .fill_ellipse = generic_fill_ellipse,
+    .draw_arc = generic_draw_arc,
+    .draw_spline = generic_draw_spline,
+    .flood_fill = generic_flood_fill,
 };
 
 }  // namespace corvane::depth

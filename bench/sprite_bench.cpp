@@ -1,0 +1,267 @@
+// Sprites at 32 bits, 64x64, 64 per round at spread positions on a 640x480 bitmap: the plain
+// sprite against the masked blit of the same pixels, run-length forms, the translucent sprite
+// (mix at weight 128) against SDL2's per-surface alpha blit and pixman's OVER with a half mask, and
+// the alpha sprite against SDL2's and pixman's per-pixel alpha, all in the same run.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstring>
+#include <random>
+
+#include "corvane/bitmap.h"
+#include "corvane/blend.h"
+#include "corvane/color.h"
+#include "corvane/draw.h"
+
+#ifdef CORVANE_BENCH_HAVE_SDL2
+#include <SDL.h>
+#endif
+#ifdef CORVANE_BENCH_HAVE_PIXMAN
+#include <pixman.h>
+#endif
+
+namespace {
+
+constexpr int SPRITE = 64;
+constexpr int SPRITES_PER_ROUND = 64;
+constexpr int SCREEN_W = 640;
+constexpr int SCREEN_H = 480;
+
+int spot_x(int i) { return (i * 37) % (SCREEN_W - SPRITE); }
+int spot_y(int i) { return (i * 53) % (SCREEN_H - SPRITE); }
+
+// Random 32-bit pixels, mask_percent of them the mask colour; alpha bytes random when alpha is set.
+void fill_pixels(uint32_t *pixels, size_t count, unsigned seed, int mask_percent, bool alpha) {
+  std::mt19937 rng(seed);
+  for (size_t i = 0; i < count; ++i) {
+    const bool masked = static_cast<int>(rng() % 100) < mask_percent;
+    pixels[i] = masked ? MASK_COLOR_32 : (alpha ? rng() : rng() & 0xFFFFFF);
+  }
+}
+
+bitmap *make_sprite(unsigned seed, int mask_percent, bool alpha) {
+  bitmap *sprite = create_bitmap_at_depth(32, SPRITE, SPRITE);
+  for (int y = 0; y < SPRITE; ++y) {
+    fill_pixels(reinterpret_cast<uint32_t *>(sprite->lines[y]), SPRITE,
+                seed + static_cast<unsigned>(y), mask_percent, alpha);
+  }
+  return sprite;
+}
+
+bitmap *make_screen() {
+  bitmap *screen = create_bitmap_at_depth(32, SCREEN_W, SCREEN_H);
+  clear_to_color(screen, 0x336699);
+  return screen;
+}
+
+template <class Draw>
+void run_rounds(benchmark::State &state, Draw draw) {
+  for (auto _ : state) {
+    for (int i = 0; i < SPRITES_PER_ROUND; ++i) draw(spot_x(i), spot_y(i));
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * SPRITES_PER_ROUND);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * SPRITES_PER_ROUND * SPRITE *
+                          SPRITE * 4);
+}
+
+// ---- Colour-keyed sprites
+// ------------------------------------------------------------------------
+
+void BM_draw_sprite_64x64_32bpp(benchmark::State &state) {
+  bitmap *sprite = make_sprite(2, 30, false);
+  bitmap *screen = make_screen();
+  run_rounds(state, [&](int x, int y) { draw_sprite(screen, sprite, x, y); });
+  destroy_bitmap(sprite);
+  destroy_bitmap(screen);
+}
+BENCHMARK(BM_draw_sprite_64x64_32bpp);
+
+void BM_masked_blit_64x64_32bpp(benchmark::State &state) {
+  bitmap *sprite = make_sprite(2, 30, false);
+  bitmap *screen = make_screen();
+  run_rounds(state, [&](int x, int y) { masked_blit(sprite, screen, 0, 0, x, y, SPRITE, SPRITE); });
+  destroy_bitmap(sprite);
+  destroy_bitmap(screen);
+}
+BENCHMARK(BM_masked_blit_64x64_32bpp);
+
+void BM_draw_sprite_hflip_64x64_32bpp(benchmark::State &state) {
+  bitmap *sprite = make_sprite(2, 30, false);
+  bitmap *screen = make_screen();
+  run_rounds(state, [&](int x, int y) { draw_sprite_hflip(screen, sprite, x, y); });
+  destroy_bitmap(sprite);
+  destroy_bitmap(screen);
+}
+BENCHMARK(BM_draw_sprite_hflip_64x64_32bpp);
+
+// A sprite shaped like most game sprites: a disc of opaque pixels on a transparent square, so
+// that each row is one transparent run, one literal run and another transparent run.
+bitmap *make_shaped_sprite() {
+  bitmap *sprite = make_sprite(5, 0, false);
+  for (int y = 0; y < SPRITE; ++y) {
+    for (int x = 0; x < SPRITE; ++x) {
+      const int dx = 2 * x - SPRITE + 1, dy = 2 * y - SPRITE + 1;
+      if (dx * dx + dy * dy > SPRITE * SPRITE) put_pixel(sprite, x, y, MASK_COLOR_32);
+    }
+  }
+  return sprite;
+}
+
+void BM_draw_sprite_shaped_64x64_32bpp(benchmark::State &state) {
+  bitmap *sprite = make_shaped_sprite();
+  bitmap *screen = make_screen();
+  run_rounds(state, [&](int x, int y) { draw_sprite(screen, sprite, x, y); });
+  destroy_bitmap(sprite);
+  destroy_bitmap(screen);
+}
+BENCHMARK(BM_draw_sprite_shaped_64x64_32bpp);
+
+void BM_draw_rle_shaped_64x64_32bpp(benchmark::State &state) {
+  bitmap *sprite = make_shaped_sprite();
+  run_sprite *rle = create_run_sprite(sprite);
+  bitmap *screen = make_screen();
+  run_rounds(state, [&](int x, int y) { draw_rle(screen, rle, x, y); });
+  destroy_run_sprite(rle);
+  destroy_bitmap(sprite);
+  destroy_bitmap(screen);
+}
+BENCHMARK(BM_draw_rle_shaped_64x64_32bpp);
+
+// Noise with 30% transparent pixels: runs of one or two pixels, the worst case of the format.
+void BM_draw_rle_noise_64x64_32bpp(benchmark::State &state) {
+  bitmap *sprite = make_sprite(2, 30, false);
+  run_sprite *rle = create_run_sprite(sprite);
+  bitmap *screen = make_screen();
+  run_rounds(state, [&](int x, int y) { draw_rle(screen, rle, x, y); });
+  destroy_run_sprite(rle);
+  destroy_bitmap(sprite);
+  destroy_bitmap(screen);
+}
+BENCHMARK(BM_draw_rle_noise_64x64_32bpp);
+
+// ---- Translucent sprites: half weight
+// --------------------------------------------------------------
+
+void BM_draw_sprite_trans_64x64_32bpp(benchmark::State &state) {
+  bitmap *sprite = make_sprite(3, 0, false);
+  bitmap *screen = make_screen();
+  select_mix_blend(0, 0, 0, 128);
+  run_rounds(state, [&](int x, int y) { draw_sprite_trans(screen, sprite, x, y); });
+  destroy_bitmap(sprite);
+  destroy_bitmap(screen);
+}
+BENCHMARK(BM_draw_sprite_trans_64x64_32bpp);
+
+// The same through a blender the library does not know: one call per pixel.
+uint32_t own_mix(uint32_t x, uint32_t y, uint32_t n) {
+  const uint32_t rb = (y + ((n * ((x & 0xFF00FF) - (y & 0xFF00FF))) >> 8)) & 0xFF00FF;
+  const uint32_t g = ((y & 0xFF00) + ((n * ((x & 0xFF00) - (y & 0xFF00))) >> 8)) & 0xFF00;
+  return rb | g;
+}
+
+void BM_draw_sprite_trans_own_blender_64x64_32bpp(benchmark::State &state) {
+  bitmap *sprite = make_sprite(3, 0, false);
+  bitmap *screen = make_screen();
+  set_blend_hooks(own_mix, own_mix, own_mix, 0, 0, 0, 128);
+  run_rounds(state, [&](int x, int y) { draw_sprite_trans(screen, sprite, x, y); });
+  destroy_bitmap(sprite);
+  destroy_bitmap(screen);
+}
+BENCHMARK(BM_draw_sprite_trans_own_blender_64x64_32bpp);
+
+void BM_draw_sprite_alpha_64x64_32bpp(benchmark::State &state) {
+  bitmap *sprite = make_sprite(4, 0, true);
+  bitmap *screen = make_screen();
+  select_alpha_blend();
+  run_rounds(state, [&](int x, int y) { draw_sprite_alpha(screen, sprite, x, y); });
+  destroy_bitmap(sprite);
+  destroy_bitmap(screen);
+}
+BENCHMARK(BM_draw_sprite_alpha_64x64_32bpp);
+
+#ifdef CORVANE_BENCH_HAVE_SDL2
+SDL_Surface *sdl_sprite(unsigned seed, bool alpha) {
+  SDL_Surface *s = SDL_CreateRGBSurfaceWithFormat(
+      0, SPRITE, SPRITE, 32, alpha ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_XRGB8888);
+  for (int y = 0; y < SPRITE; ++y) {
+    fill_pixels(
+        reinterpret_cast<uint32_t *>(static_cast<unsigned char *>(s->pixels) + y * s->pitch),
+        SPRITE, seed + static_cast<unsigned>(y), 0, alpha);
+  }
+  return s;
+}
+
+void BM_sdl_surface_alpha_blit_64x64_32bpp(benchmark::State &state) {
+  SDL_Surface *sprite = sdl_sprite(3, false);
+  SDL_Surface *screen =
+      SDL_CreateRGBSurfaceWithFormat(0, SCREEN_W, SCREEN_H, 32, SDL_PIXELFORMAT_XRGB8888);
+  SDL_SetSurfaceBlendMode(sprite, SDL_BLENDMODE_BLEND);
+  SDL_SetSurfaceAlphaMod(sprite, 128);
+  run_rounds(state, [&](int x, int y) {
+    SDL_Rect at{x, y, SPRITE, SPRITE};
+    SDL_BlitSurface(sprite, nullptr, screen, &at);
+  });
+  SDL_FreeSurface(sprite);
+  SDL_FreeSurface(screen);
+}
+BENCHMARK(BM_sdl_surface_alpha_blit_64x64_32bpp);
+
+void BM_sdl_pixel_alpha_blit_64x64_32bpp(benchmark::State &state) {
+  SDL_Surface *sprite = sdl_sprite(4, true);
+  SDL_Surface *screen =
+      SDL_CreateRGBSurfaceWithFormat(0, SCREEN_W, SCREEN_H, 32, SDL_PIXELFORMAT_XRGB8888);
+  SDL_SetSurfaceBlendMode(sprite, SDL_BLENDMODE_BLEND);
+  run_rounds(state, [&](int x, int y) {
+    SDL_Rect at{x, y, SPRITE, SPRITE};
+    SDL_BlitSurface(sprite, nullptr, screen, &at);
+  });
+  SDL_FreeSurface(sprite);
+  SDL_FreeSurface(screen);
+}
+BENCHMARK(BM_sdl_pixel_alpha_blit_64x64_32bpp);
+#endif
+
+#ifdef CORVANE_BENCH_HAVE_PIXMAN
+void BM_pixman_over_half_64x64_32bpp(benchmark::State &state) {
+  std::vector<uint32_t> sprite_pixels(SPRITE * SPRITE);
+  fill_pixels(sprite_pixels.data(), sprite_pixels.size(), 3, 0, false);
+  for (auto &p : sprite_pixels) p |= 0xFF000000;
+  std::vector<uint32_t> screen_pixels(SCREEN_W * SCREEN_H, 0x336699);
+  pixman_image_t *sprite =
+      pixman_image_create_bits(PIXMAN_a8r8g8b8, SPRITE, SPRITE, sprite_pixels.data(), SPRITE * 4);
+  pixman_image_t *screen = pixman_image_create_bits(PIXMAN_x8r8g8b8, SCREEN_W, SCREEN_H,
+                                                    screen_pixels.data(), SCREEN_W * 4);
+  const pixman_color_t half = {0x8080, 0x8080, 0x8080, 0x8080};
+  pixman_image_t *mask = pixman_image_create_solid_fill(&half);
+  run_rounds(state, [&](int x, int y) {
+    pixman_image_composite32(PIXMAN_OP_OVER, sprite, mask, screen, 0, 0, 0, 0, x, y, SPRITE,
+                             SPRITE);
+  });
+  pixman_image_unref(mask);
+  pixman_image_unref(sprite);
+  pixman_image_unref(screen);
+}
+BENCHMARK(BM_pixman_over_half_64x64_32bpp);
+
+void BM_pixman_over_pixel_alpha_64x64_32bpp(benchmark::State &state) {
+  std::vector<uint32_t> sprite_pixels(SPRITE * SPRITE);
+  fill_pixels(sprite_pixels.data(), sprite_pixels.size(), 4, 0, true);
+  std::vector<uint32_t> screen_pixels(SCREEN_W * SCREEN_H, 0x336699);
+  pixman_image_t *sprite =
+      pixman_image_create_bits(PIXMAN_a8r8g8b8, SPRITE, SPRITE, sprite_pixels.data(), SPRITE * 4);
+  pixman_image_t *screen = pixman_image_create_bits(PIXMAN_x8r8g8b8, SCREEN_W, SCREEN_H,
+                                                    screen_pixels.data(), SCREEN_W * 4);
+  run_rounds(state, [&](int x, int y) {
+    pixman_image_composite32(PIXMAN_OP_OVER, sprite, nullptr, screen, 0, 0, 0, 0, x, y, SPRITE,
+                             SPRITE);
+  });
+  pixman_image_unref(sprite);
+  pixman_image_unref(screen);
+}
+BENCHMARK(BM_pixman_over_pixel_alpha_64x64_32bpp);
+#endif
+
+}  // namespace
+
+BENCHMARK_MAIN();
