@@ -16,6 +16,7 @@
 #include "corvane/gfx.h"
 #include "corvane/keyboard.h"
 #include "corvane/packfile.h"
+#include "corvane/png.h"
 #include "corvane/timer.h"
 #include "corvane/system.h"
 #include "corvane/text.h"

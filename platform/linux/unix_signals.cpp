@@ -18,6 +18,7 @@ constexpr int fatal_signal_count = sizeof fatal_signals / sizeof fatal_signals[0
 struct sigaction previous_actions[fatal_signal_count];
 bool installed = false;
 std::atomic<bool> shutting_down{false};
+std::atomic<void (*)() noexcept> terminal_restorer{nullptr};
 
 void restore_previous(int signal_number) noexcept {
   for (int i = 0; i < fatal_signal_count; ++i) {
@@ -27,6 +28,7 @@ void restore_previous(int signal_number) noexcept {
 
 void fatal_signal_handler(int signal_number) {
   restore_previous(signal_number);
+  if (auto restore = terminal_restorer.load()) restore();
   // A second fatal signal during the shutdown goes straight to its previous handler.
   if (!shutting_down.exchange(true)) {
     shutdown_corvane();
@@ -51,6 +53,10 @@ void install_fatal_signal_handlers() noexcept {
   }
   installed = true;
   shutting_down = false;
+}
+
+void set_terminal_restorer(void (*restore)() noexcept) noexcept {
+  terminal_restorer.store(restore);
 }
 
 void remove_fatal_signal_handlers() noexcept {

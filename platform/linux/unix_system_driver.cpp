@@ -91,6 +91,9 @@ int unix_set_switch_mode(int mode) { return mode == 3 ? 0 : -1; }
 
 void unix_yield_cpu() { sched_yield(); }
 
+driver_list_entry *unix_list_gfx_drivers() { return gfx_driver_list; }
+driver_list_entry *unix_list_keyboard_drivers() { return keyboard_driver_list; }
+
 }  // namespace
 
 std::string window_title() {
@@ -121,6 +124,8 @@ system_driver driver = {
     .mutex_destroy = mutex_destroy,
     .mutex_lock = mutex_lock,
     .mutex_unlock = mutex_unlock,
+    .list_gfx_drivers = unix_list_gfx_drivers,
+    .list_keyboard_drivers = unix_list_keyboard_drivers,
 };
 
 }  // namespace corvane::unix_host
