@@ -55,8 +55,11 @@ int startup_corvane(int system_id, int *errno_pointer,
   reload_main_config();
   load_language_texts(nullptr);
 
+  // Section and key names are library literals, looked up in the current encoding.
+  char system_text[64];
+  const char *system_name = corvane::literal("system", system_text, sizeof system_text);
   if (system_id == SYSTEM_AUTODETECT) {
-    system_id = config_get_id("system", "system", SYSTEM_AUTODETECT);
+    system_id = config_get_id(system_name, system_name, SYSTEM_AUTODETECT);
   }
 
   current_system_driver = nullptr;
@@ -73,7 +76,11 @@ int startup_corvane(int system_id, int *errno_pointer,
 
   (void)set_close_button_callback(nullptr);
   detect_cpu();
-  screensaver_setting = config_get_int("system", "disable_screensaver", 1);
+  char screensaver_text[64];
+  system_name = corvane::literal("system", system_text, sizeof system_text);
+  screensaver_setting = config_get_int(
+      system_name,
+      corvane::literal("disable_screensaver", screensaver_text, sizeof screensaver_text), 1);
 
   if (install_count == 0 && exit_registrar != nullptr) {
     exit_registrar(corvane::exit_handler);

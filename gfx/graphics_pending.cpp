@@ -1,5 +1,6 @@
 // Placeholder graphics: no graphics driver exists yet, so every mode request fails the way it
 // fails with an empty driver list, and the drawing entry points draw nothing.
+#include "core/internal.h"
 #include "corvane/config.h"
 #include "corvane/font.h"
 #include "corvane/gfx.h"
@@ -17,7 +18,9 @@ int select_gfx_mode(int driver_id, int /*width*/, int /*height*/, int /*virtual_
   error_text[0] = 0;
   set_error_text_if_empty("Unable to find a suitable graphics driver");
   if (driver_id == GFX_SAFE) {
-    show_message("%s\n", translate_text("Fatal error: unable to set GFX_SAFE"));
+    char format[16];
+    show_message(corvane::literal("%s\n", format, sizeof format),
+                 translate_text("Fatal error: unable to set GFX_SAFE"));
   }
   return -1;
 }

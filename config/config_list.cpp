@@ -1,0 +1,107 @@
+// Listing what the override and main configurations hold: the keys of a section, and the section
+// headers, each name once.
+#include <cerrno>
+#include <cstdlib>
+
+#include "config/config_internal.h"
+#include "corvane/config.h"
+#include "corvane/system.h"
+#include "corvane/text.h"
+
+namespace corvane::cfg {
+namespace {
+
+// Collects distinct names into the caller's array, growing it one pointer per new name.
+class name_list {
+ public:
+  explicit name_list(const char ***names) noexcept : names_(names) {}
+
+  // False when memory ran out (the list is freed then).
+  bool add(const char *name) noexcept {
+    for (int i = 0; i < count_; ++i) {
+      if (text_compare((*names_)[i], name) == 0) return true;
+    }
+    auto *grown = static_cast<const char **>(
+        std::realloc(static_cast<void *>(*names_), sizeof(const char *) * (count_ + 1u)));
+    if (grown == nullptr) {
+      config_free_list(names_);
+      count_ = 0;
+      set_error_number(ENOMEM);
+      return false;
+    }
+    *names_ = grown;
+    (*names_)[count_++] = name;
+    return true;
+  }
+
+  int finish() noexcept {
+    if (count_ == 0) config_free_list(names_);
+    return count_;
+  }
+
+ private:
+  const char ***names_;
+  int count_ = 0;
+};
+
+// Adds the keys of a bracketed section (or of the part before the first header).
+bool add_keys(name_list &list, const config *cfg, const char *section) noexcept {
+  if (cfg == nullptr) return true;
+  bool inside = text_is_empty(section);
+  for (const config_entry *entry = cfg->head; entry != nullptr; entry = entry->next) {
+    if (entry->name == nullptr) continue;
+    if (is_section_header(entry->name)) {
+      inside = text_icompare(entry->name, section) == 0;
+      continue;
+    }
+    if (inside && !list.add(entry->name)) return false;
+  }
+  return true;
+}
+
+bool add_sections(name_list &list, const config *cfg) noexcept {
+  if (cfg == nullptr) return true;
+  for (const config_entry *entry = cfg->head; entry != nullptr; entry = entry->next) {
+    if (is_section_header(entry->name) && !list.add(entry->name)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+}  // namespace corvane::cfg
+
+using namespace corvane::cfg;
+
+extern "C" {
+
+int config_list_entries(const char *section, const char ***names) noexcept {
+  if (names == nullptr) return 0;
+  prepare_config(0);
+  char bracketed[section_name_size];
+  bracket_section_name(section, bracketed);
+  name_list list(names);
+  if (!add_keys(list, config_store.override_config, bracketed) ||
+      !add_keys(list, config_store.main_config, bracketed)) {
+    return 0;
+  }
+  return list.finish();
+}
+
+int config_list_sections(const char ***names) noexcept {
+  if (names == nullptr) return 0;
+  prepare_config(0);
+  name_list list(names);
+  if (!add_sections(list, config_store.override_config) ||
+      !add_sections(list, config_store.main_config)) {
+    return 0;
+  }
+  return list.finish();
+}
+
+void config_free_list(const char ***names) noexcept {
+  if (names == nullptr) return;
+  std::free(static_cast<void *>(*names));
+  *names = nullptr;
+}
+
+}  // extern "C"
