@@ -213,8 +213,8 @@ TEST_F(SdlDisplayTest, PaletteChangeRedrawsEveryRowOfAnEightBitScreen) {
 }
 
 TEST_F(SdlDisplayTest, WindowScaleKeyOverridesTheFit) {
-  config_set_int("graphics", "window_scale", 3);
-  if (config_get_int("graphics", "window_scale", 0) != 3) GTEST_SKIP() << "no configuration store";
+  const char settings[] = "[graphics]\nwindow_scale = 3\n";
+  use_config_data(settings, static_cast<int>(sizeof settings - 1));
   ASSERT_NE(open(window_driver, 320, 200, 8), nullptr) << error_text;
   const frame f = presented();
   EXPECT_EQ(f.width, 960);
