@@ -1,6 +1,7 @@
 // Conversion of screen rows of every depth into the XRGB8888 pixels of the presentation texture.
 #include "platform/linux/sdl_pixel_rows.h"
 
+#include <array>
 #include <cstring>
 
 #include "corvane/color.h"
@@ -26,6 +27,26 @@ inline uint32_t xrgb(int r, int g, int b) noexcept {
   return opaque | (static_cast<uint32_t>(r) << 16) | (static_cast<uint32_t>(g) << 8) |
          static_cast<uint32_t>(b);
 }
+
+// The library's scaling of 5- and 6-bit components to 8 bits: floor(i * 255 / 31) and / 63.
+constexpr uint32_t scale5(uint32_t i) { return i * 255 / 31; }
+constexpr uint32_t scale6(uint32_t i) { return i * 255 / 63; }
+
+// Lookup tables of the 16-bit conversion: red (and opacity) from the high byte, blue from the low
+// byte, green from its six bits.
+struct tables_16 {
+  std::array<uint32_t, 256> high{};
+  std::array<uint32_t, 256> low{};
+  std::array<uint32_t, 64> green{};
+  constexpr tables_16() {
+    for (uint32_t i = 0; i < 256; ++i) {
+      high[i] = opaque | (scale5(i >> 3) << 16);
+      low[i] = scale5(i & 31);
+    }
+    for (uint32_t i = 0; i < 64; ++i) green[i] = scale6(i) << 8;
+  }
+};
+constexpr tables_16 table16;
 
 }  // namespace
 
@@ -54,9 +75,22 @@ uint32_t xrgb_of_palette_entry(const rgb_entry &entry) noexcept {
 void convert_row_to_xrgb(int depth, const unsigned char *source, uint32_t *dest, int width,
                          const uint32_t *palette) noexcept {
   switch (depth) {
-    case 8:
-      for (int x = 0; x < width; ++x) dest[x] = palette[source[x]];
+    case 8: {
+      // Four at a time: the loads of the indices and of the palette overlap.
+      int x = 0;
+      for (; x + 4 <= width; x += 4) {
+        const uint32_t a = palette[source[x]];
+        const uint32_t b = palette[source[x + 1]];
+        const uint32_t c = palette[source[x + 2]];
+        const uint32_t d = palette[source[x + 3]];
+        dest[x] = a;
+        dest[x + 1] = b;
+        dest[x + 2] = c;
+        dest[x + 3] = d;
+      }
+      for (; x < width; ++x) dest[x] = palette[source[x]];
       break;
+    }
     case 15:
       for (int x = 0; x < width; ++x) {
         const uint32_t p = load16(source + 2 * x);
@@ -64,12 +98,15 @@ void convert_row_to_xrgb(int depth, const unsigned char *source, uint32_t *dest,
             xrgb(SCALE_5_TO_8[(p >> 10) & 31], SCALE_5_TO_8[(p >> 5) & 31], SCALE_5_TO_8[p & 31]);
       }
       break;
-    case 16:
+    case 16: {
+      // Red and blue come whole from the high and the low byte, so one table per byte gives
+      // both; green spans the two bytes and has a table of its own.
       for (int x = 0; x < width; ++x) {
         const uint32_t p = load16(source + 2 * x);
-        dest[x] = xrgb(SCALE_5_TO_8[p >> 11], SCALE_6_TO_8[(p >> 5) & 63], SCALE_5_TO_8[p & 31]);
+        dest[x] = table16.high[p >> 8] | table16.low[p & 0xFF] | table16.green[(p >> 5) & 63];
       }
       break;
+    }
     case 24:
       for (int x = 0; x < width; ++x) {
         const unsigned char *p = source + 3 * x;
