@@ -325,7 +325,6 @@ bitmap *open_display(gfx_driver *driver, const display_request &request) noexcep
     for (int i = 0; i < PALETTE_SIZE; ++i) d.palette[i] = xrgb_of_palette_entry(current_palette[i]);
   }
 
-  use_presentation_layout();
   bitmap *screen = make_screen_bitmap(width, height, d.surface, driver, request.depth, d.stride);
   if (screen == nullptr) {
     set_error_text("Not enough memory");
@@ -370,6 +369,8 @@ bitmap *open_display(gfx_driver *driver, const display_request &request) noexcep
     marks.rows = d.changed_rows;
     marks.count = d.height;
   }
+  // Colours are packed from now on in the layout the texture takes.
+  use_presentation_layout();
   driver->width = width;
   driver->height = height;
   driver->video_memory =

@@ -267,11 +267,13 @@ bool acquire_video() noexcept {
   host_state &h = host();
   std::unique_lock<std::mutex> lifecycle(h.lifecycle);
   if (is_host_thread) {
-    // A callback on the host thread wants the display: the host is alive by definition, and a
-    // stop it was asked for is called off.
+    // A callback on the host thread wants the display: fine while the host serves others, but
+    // a host on its way down is not called back, so that whoever stops it can wait for it.
+    if (h.users == 0) {
+      set_error_text("The display is closing");
+      return false;
+    }
     ++h.users;
-    std::lock_guard<std::mutex> lock(h.mutex);
-    h.stop = false;
     return true;
   }
   if (h.users > 0) {
@@ -280,8 +282,15 @@ bool acquire_video() noexcept {
   }
   if (h.thread_joinable) {
     // The previous host is ending; SDL must be down before it is started again.
+    const pthread_t previous = h.thread;
     h.thread_joinable = false;
-    reap_thread(h, h.thread);
+    lifecycle.unlock();
+    reap_thread(h, previous);
+    lifecycle.lock();
+    if (h.users > 0) {
+      ++h.users;
+      return true;
+    }
   }
 
   {

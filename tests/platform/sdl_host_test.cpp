@@ -111,6 +111,14 @@ TEST_F(SdlHostTest, HostRunsWhileAnyoneHoldsIt) {
   EXPECT_TRUE(on_host);
   sdl::release_video();
   EXPECT_TRUE(sdl::video_running());
+  // A task on the host may hold the display too.
+  bool held_on_host = false;
+  auto hold = [&] {
+    held_on_host = sdl::acquire_video();
+    if (held_on_host) sdl::release_video();
+  };
+  EXPECT_TRUE(sdl::run_on_host(hold));
+  EXPECT_TRUE(held_on_host);
   sdl::release_video();
   EXPECT_FALSE(sdl::video_running());
   EXPECT_FALSE(sdl::run_on_host(ask));  // nothing runs a task any more
