@@ -110,11 +110,19 @@ void destroy_objects(window_objects &objects) noexcept {
   objects = window_objects{};
 }
 
-// Copies the changed rows into the texture (host thread, display locked). True when any row
-// changed.
-bool upload_changed_rows(display_state &d) noexcept {
-  int first = -1;
+// The rows that changed since the last frame, converted into the texture's layout.
+struct changed_span {
+  int first = -1;  // -1: nothing changed
   int last = -1;
+  const void *pixels = nullptr;  // row `first` of the converted copy, or of the 32-bit screen
+  int pitch = 0;
+};
+
+// Takes the changed rows and converts them (host thread, display locked). No SDL call is made
+// with the lock held, so that a host stopped inside SDL for good (the display went away) leaves
+// the display free for the program to close.
+changed_span take_changed_rows(display_state &d) noexcept {
+  changed_span span;
   for (int row = 0; row < d.height; ++row) {
     if (d.changed_rows[row].load(std::memory_order_relaxed) == 0) continue;
     if (d.changed_rows[row].exchange(0, std::memory_order_acquire) == 0) continue;
@@ -122,20 +130,27 @@ bool upload_changed_rows(display_state &d) noexcept {
       convert_row_to_xrgb(d.depth, d.surface + static_cast<size_t>(row) * d.stride,
                           d.converted + static_cast<size_t>(row) * d.width, d.width, d.palette);
     }
-    if (first < 0) first = row;
-    last = row;
+    if (span.first < 0) span.first = row;
+    span.last = row;
   }
-  if (first < 0) return false;
-  const SDL_Rect rect{0, first, d.width, last - first + 1};
+  if (span.first < 0) return span;
   if (d.converted != nullptr) {
-    SDL_UpdateTexture(d.objects.texture, &rect, d.converted + static_cast<size_t>(first) * d.width,
-                      d.width * 4);
+    span.pixels = d.converted + static_cast<size_t>(span.first) * d.width;
+    span.pitch = d.width * 4;
   } else {
     // 32-bit rows are already in the texture's layout.
-    SDL_UpdateTexture(d.objects.texture, &rect, d.surface + static_cast<size_t>(first) * d.stride,
-                      d.stride);
+    span.pixels = d.surface + static_cast<size_t>(span.first) * d.stride;
+    span.pitch = d.stride;
   }
-  return true;
+  return span;
+}
+
+// Host thread, display unlocked. The memory the span points into is freed only after the host
+// has closed the window, so it stays valid here.
+void upload(SDL_Texture *texture, int width, const changed_span &span) noexcept {
+  if (span.first < 0) return;
+  const SDL_Rect rect{0, span.first, width, span.last - span.first + 1};
+  SDL_UpdateTexture(texture, &rect, span.pixels, span.pitch);
 }
 
 void draw_frame(SDL_Renderer *renderer, SDL_Texture *texture) noexcept {
@@ -295,9 +310,14 @@ bitmap *open_display(gfx_driver *driver, const display_request &request) noexcep
 
   desktop_info desktop;
   bool known = false;
-  auto read = [&] { known = read_desktop_on_host(&desktop); };
+  char reason[256] = "";
+  auto read = [&] {
+    known = read_desktop_on_host(&desktop);
+    // SDL keeps its error text per thread.
+    if (!known) std::strncpy(reason, SDL_GetError(), sizeof reason - 1);
+  };
   if (!run_on_host(read) || !known) {
-    set_error_with_reason("Cannot read the desktop mode: %s", SDL_GetError());
+    set_error_with_reason("Cannot read the desktop mode: %s", reason);
     release_video();
     return nullptr;
   }
@@ -432,12 +452,14 @@ bool present_changes() noexcept {
   display_state &d = display();
   std::unique_lock<std::mutex> lock(d.mutex);
   if (!d.open || d.objects.texture == nullptr) return false;
-  const bool changed = upload_changed_rows(d);
-  if (!changed && !d.redraw) return false;
+  const changed_span span = take_changed_rows(d);
+  if (span.first < 0 && !d.redraw) return false;
   d.redraw = false;
   const window_objects objects = d.objects;
   const bool vsync = d.vsync;
+  const int width = d.width;
   lock.unlock();
+  upload(objects.texture, width, span);
   draw_frame(objects.renderer, objects.texture);
   SDL_RenderPresent(objects.renderer);
   return vsync;
@@ -498,11 +520,12 @@ bool read_presented_frame(std::vector<uint32_t> *pixels, int *width, int *height
     display_state &d = display();
     std::unique_lock<std::mutex> lock(d.mutex);
     if (!d.open || d.objects.texture == nullptr) return;
-    upload_changed_rows(d);
+    const changed_span span = take_changed_rows(d);
     const window_objects objects = d.objects;
     const int screen_width = d.width;
     const int screen_height = d.height;
     lock.unlock();
+    upload(objects.texture, screen_width, span);
     draw_frame(objects.renderer, objects.texture);
     int w = 0;
     int h = 0;

@@ -56,16 +56,19 @@ struct host_state {
   std::condition_variable task_done;    // a task has run (or will not run)
   std::condition_variable frame_done;   // a frame was completed
   std::condition_variable state_known;  // the host started, failed to start, or finished
-  enum class phase { idle, starting, running, failed, finished } state = phase::idle;
+  enum class phase { idle, starting, running, failed, finished, lost } state = phase::idle;
   bool stop = false;
   host_task *first_task = nullptr;
   host_task *last_task = nullptr;
+  host_task *running_task = nullptr;
   uint64_t frames = 0;
+  bool thread_done = false;  // the host thread has nothing left to do but end
   char start_error[256] = "";
 
   std::atomic<bool> visible{false};
   std::atomic<int> refresh_rate{0};
   std::atomic<bool> signal_shutdown{false};
+  std::atomic<bool> lost{false};
 };
 
 host_state &host() {
@@ -107,11 +110,16 @@ void run_tasks(host_state &h) noexcept {
       task = take_task(h);
     }
     if (task == nullptr) return;
+    {
+      std::lock_guard<std::mutex> lock(h.mutex);
+      h.running_task = task;
+    }
     ++host_task_depth;
     task->function(task->context);
     --host_task_depth;
     {
       std::lock_guard<std::mutex> lock(h.mutex);
+      h.running_task = nullptr;
       task->done = true;
       task->ran = true;
     }
@@ -176,6 +184,7 @@ void *host_main(void *) {
   }
   h.state_known.notify_all();
   if (!started) return nullptr;
+  watch_display_connection();
 
   clock::time_point next_frame = clock::now();
   for (;;) {
@@ -219,25 +228,38 @@ void *host_main(void *) {
   h.task_done.notify_all();
   h.frame_done.notify_all();
   destroy_abandoned_window();
+  stop_watching_display_connection();
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   // With nothing else of SDL in use (sound has its own subsystem), SDL is taken down whole, which
   // also frees its hints and this thread's data.
   if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
   h.visible = false;
+  {
+    std::lock_guard<std::mutex> lock(h.mutex);
+    h.thread_done = true;
+  }
   h.state_known.notify_all();
   return nullptr;
 }
 
 // Waits for the previous host thread to end and reaps it. While a fatal signal is handled the wait
 // is bounded, and a host that does not end is left alone.
+// A host that lost its display never ends: it is let go of instead.
 void reap_thread(host_state &h, pthread_t thread) noexcept {
+  std::unique_lock<std::mutex> lock(h.mutex);
+  const auto ended = [&] { return h.thread_done || h.state == host_state::phase::lost; };
   if (h.signal_shutdown) {
-    std::unique_lock<std::mutex> lock(h.mutex);
-    const bool ended = h.state_known.wait_for(
-        lock, signal_wait_limit, [&] { return h.state != host_state::phase::running; });
-    if (!ended) return;
+    if (!h.state_known.wait_for(lock, signal_wait_limit, ended)) return;
+  } else {
+    h.state_known.wait(lock, ended);
   }
-  pthread_join(thread, nullptr);
+  const bool done = h.thread_done;
+  lock.unlock();
+  if (done) {
+    pthread_join(thread, nullptr);
+  } else {
+    pthread_detach(thread);
+  }
 }
 
 void set_start_error(const char *sdl_reason) noexcept {
@@ -266,6 +288,10 @@ bool request_stop(host_state &h, pthread_t *thread) noexcept {
 bool acquire_video() noexcept {
   host_state &h = host();
   std::unique_lock<std::mutex> lifecycle(h.lifecycle);
+  if (display_lost()) {
+    set_error_text("The display went away");
+    return false;
+  }
   if (is_host_thread) {
     // A callback on the host thread wants the display: fine while the host serves others, but
     // a host on its way down is not called back, so that whoever stops it can wait for it.
@@ -296,6 +322,7 @@ bool acquire_video() noexcept {
   {
     std::lock_guard<std::mutex> lock(h.mutex);
     h.state = host_state::phase::starting;
+    h.thread_done = false;
     h.stop = false;
     h.start_error[0] = 0;
     h.frames = 0;
@@ -345,11 +372,12 @@ bool video_is_visible() noexcept { return video_running() && host().visible; }
 bool on_host_thread() noexcept { return is_host_thread; }
 
 bool host_may_tear_down() noexcept {
-  return is_host_thread && host_task_depth > 0 && !host().signal_shutdown;
+  return is_host_thread && host_task_depth > 0 && !host().signal_shutdown && !display_lost();
 }
 
 bool run_on_host(void (*task)(void *context), void *context) noexcept {
   if (is_host_thread) {
+    if (display_lost()) return false;
     task(context);
     return true;
   }
@@ -419,6 +447,32 @@ void wait_for_next_frame(int limit_ms) noexcept {
 int desktop_refresh_rate() noexcept { return host().refresh_rate; }
 
 void begin_signal_shutdown() noexcept { host().signal_shutdown = true; }
+
+void host_lost_display() noexcept {
+  host_state &h = host();
+  {
+    std::lock_guard<std::mutex> lock(h.mutex);
+    h.state = host_state::phase::lost;
+    // The task the host was running when the display went will not finish.
+    if (h.running_task != nullptr) h.running_task->done = true;
+    while (host_task *task = take_task(h)) {
+      task->done = true;
+      let_go(task);
+    }
+  }
+  h.lost = true;
+  h.visible = false;
+  h.task_done.notify_all();
+  h.frame_done.notify_all();
+  h.state_known.notify_all();
+  std::lock_guard<std::mutex> lifecycle(h.lifecycle);
+  if (h.thread_joinable) {
+    pthread_detach(h.thread);
+    h.thread_joinable = false;
+  }
+}
+
+bool display_lost() noexcept { return host().lost; }
 
 void stop_after_signal() noexcept {
   host_state &h = host();

@@ -57,6 +57,21 @@ int desktop_refresh_rate() noexcept;
 void begin_signal_shutdown() noexcept;
 void stop_after_signal() noexcept;
 
+// ---- Losing the display.
+
+// Host thread, after SDL video started: watches the connection to an X server, so that losing it
+// ends the program through the library's signal path (which shuts the library down on a program
+// thread) instead of inside the X library on the host thread. stop_watching undoes it.
+void watch_display_connection() noexcept;
+void stop_watching_display_connection() noexcept;
+
+// Host thread, when the display has gone for good: the host stops answering (tasks are refused,
+// waiters are released, nobody waits for the thread to end), and no SDL call is made any more.
+void host_lost_display() noexcept;
+
+// True once the display has gone; SDL video cannot be started again in this process.
+bool display_lost() noexcept;
+
 }  // namespace corvane::sdl
 
 #endif  // CORVANE_PLATFORM_LINUX_SDL_HOST_H

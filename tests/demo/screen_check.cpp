@@ -1,7 +1,8 @@
 // Checks a screenshot of the demonstration program's window (a binary PPM of the whole X screen):
 // inside the window's client area the 320 x 200 screen appears scaled by a whole multiple and
-// centred; in it, the black pixels fill exactly the scaled rectangle of the greeting (columns 108
-// to 211, rows 100 to 107) and every other pixel is white.
+// centred, every screen pixel a solid square, and the picture is exactly the greeting drawn in
+// black on white by the library into a memory bitmap. The black pixels lie within columns 108 to
+// 211 and rows 100 to 107, so every pixel outside that rectangle is white.
 //
 // Usage: screen_check SHOT.ppm X Y WIDTH HEIGHT
 // Exit status: 0 when the picture is right, 1 when it is not (with the first difference), 2 on bad
@@ -11,6 +12,8 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "corvane.h"
 
 namespace {
 
@@ -50,6 +53,19 @@ bool read_number(std::FILE *file, int *value) {
   }
   *value = static_cast<int>(n);
   return true;
+}
+
+// The screen as the demonstration program draws it: white, and the greeting in black with the
+// built-in font, centred on (160, 100).
+bitmap *expected_screen() {
+  if (startup_corvane(SYSTEM_NONE, nullptr, nullptr) != 0) return nullptr;
+  set_color_depth(32);
+  bitmap *bmp = create_bitmap_at_depth(32, screen_width, screen_height);
+  if (bmp == nullptr) return nullptr;
+  bmp->vtable->clear_to_color(bmp, make_color(255, 255, 255));
+  draw_text_centred(bmp, default_font, "Hello, world!", screen_width / 2, screen_height / 2,
+                    make_color(0, 0, 0), -1);
+  return bmp;
 }
 
 bool read_ppm(const char *path, image *out) {
@@ -99,32 +115,50 @@ int main(int argc, char **argv) {
   const int origin_x = left + (width - screen_width * scale) / 2;
   const int origin_y = top + (height - screen_height * scale) / 2;
 
-  int black_left = width;
+  bitmap *expected = expected_screen();
+  if (expected == nullptr) {
+    std::fprintf(stderr, "cannot draw the expected picture\n");
+    return 2;
+  }
+  int black_left = screen_width;
   int black_right = -1;
-  int black_top = height;
+  int black_top = screen_height;
   int black_bottom = -1;
-  for (int y = 0; y < screen_height * scale; ++y) {
-    for (int x = 0; x < screen_width * scale; ++x) {
-      const unsigned value = shot.pixel(origin_x + x, origin_y + y);
-      const bool in_text = x / scale >= text_left && x / scale <= text_right &&
-                           y / scale >= text_top && y / scale <= text_bottom;
-      const unsigned expected = in_text ? 0x000000u : 0xFFFFFFu;
-      if (value == 0) {
-        black_left = std::min(black_left, x);
-        black_right = std::max(black_right, x);
-        black_top = std::min(black_top, y);
-        black_bottom = std::max(black_bottom, y);
+  for (int sy = 0; sy < screen_height; ++sy) {
+    for (int sx = 0; sx < screen_width; ++sx) {
+      const unsigned want =
+          static_cast<unsigned>(expected->vtable->get_pixel(expected, sx, sy)) & 0xFFFFFFu;
+      if (want == 0) {
+        black_left = std::min(black_left, sx);
+        black_right = std::max(black_right, sx);
+        black_top = std::min(black_top, sy);
+        black_bottom = std::max(black_bottom, sy);
       }
-      if (value != expected) {
-        std::printf("scale %d: screen pixel (%d, %d) at (%d, %d) is %06X, expected %06X\n", scale,
-                    x / scale, y / scale, origin_x + x, origin_y + y, value, expected);
-        return 1;
+      // Each screen pixel is a solid square of the scale's size.
+      for (int y = 0; y < scale; ++y) {
+        for (int x = 0; x < scale; ++x) {
+          const int px = origin_x + sx * scale + x;
+          const int py = origin_y + sy * scale + y;
+          const unsigned value = shot.pixel(px, py);
+          if (value != want) {
+            std::printf("scale %d: screen pixel (%d, %d) shows %06X at (%d, %d), expected %06X\n",
+                        scale, sx, sy, value, px, py, want);
+            return 1;
+          }
+        }
       }
     }
   }
-  std::printf(
-      "scale %d: black pixels fill columns %d-%d, rows %d-%d of the screen; the rest is "
-      "white\n",
-      scale, black_left / scale, black_right / scale, black_top / scale, black_bottom / scale);
+  if (black_left < text_left || black_right > text_right || black_top < text_top ||
+      black_bottom > text_bottom || black_right < 0) {
+    std::printf(
+        "the greeting's black pixels span columns %d-%d, rows %d-%d, outside columns "
+        "%d-%d, rows %d-%d\n",
+        black_left, black_right, black_top, black_bottom, text_left, text_right, text_top,
+        text_bottom);
+    return 1;
+  }
+  std::printf("scale %d: the picture is exact; its black pixels span columns %d-%d, rows %d-%d\n",
+              scale, black_left, black_right, black_top, black_bottom);
   return 0;
 }

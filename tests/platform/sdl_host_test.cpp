@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -180,6 +181,31 @@ TEST_F(SdlHostTest, SignalPathLetsGoOfTheDisplay) {
   sdl::begin_signal_shutdown();
   sdl::stop_after_signal();
   EXPECT_FALSE(sdl::video_running());
+}
+
+TEST_F(SdlHostTest, LostDisplayReleasesEveryoneWaitingForTheHost) {
+  use_dummy_display();
+  ASSERT_TRUE(sdl::acquire_video());
+  // What the connection watch does when the X server goes: the host reports the loss from inside
+  // a call that never returns.
+  auto lose_display = [] {
+    sdl::host_lost_display();
+    for (;;) pause();
+  };
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(sdl::run_on_host(lose_display));  // the task never finished
+  EXPECT_TRUE(sdl::display_lost());
+  EXPECT_FALSE(sdl::video_running());
+  bool ran = false;
+  auto ask = [&] { ran = true; };
+  EXPECT_FALSE(sdl::run_on_host(ask));
+  EXPECT_FALSE(ran);
+  sdl::wait_for_next_frame(5000);
+  error_text[0] = 0;
+  EXPECT_FALSE(sdl::acquire_video());  // SDL cannot be started again
+  EXPECT_STREQ(error_text, "The display went away");
+  sdl::release_video();  // nobody waits for the stuck thread
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 void open_window_and_raise() {
