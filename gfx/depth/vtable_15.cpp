@@ -2,6 +2,7 @@
 // and 3D routines and stay null until those are added; callers skip null slots.
 // The copy blits, the masked blit and the clear are shared with the 16-bit table: they do not
 // depend on the bit layout of a pixel.
+#include "gfx/depth/glyph_routines.h"
 #include "gfx/depth/pixel_routines.h"
 #include "gfx/depth/vtables.h"
 
@@ -16,6 +17,8 @@ draw_vtable vtable_15 = {
     .draw_vline = draw_vline<pixel15>,
     .draw_hline = draw_hline<pixel15>,
     .fill_hline = draw_hline<pixel15>,
+    .draw_glyph_mono = draw_glyph_mono<pixel15>,
+    .draw_glyph = draw_glyph<pixel15>,
     .blit_from_memory = blit_copy<2>,
     .blit_to_memory = blit_copy<2>,
     .blit_from_system = blit_copy<2>,

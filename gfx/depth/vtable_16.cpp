@@ -2,6 +2,7 @@
 // and 3D routines and stay null until those are added; callers skip null slots.
 // The copy blits, the masked blit and the clear are shared with the 15-bit table: they do not
 // depend on the bit layout of a pixel.
+#include "gfx/depth/glyph_routines.h"
 #include "gfx/depth/pixel_routines.h"
 #include "gfx/depth/vtables.h"
 
@@ -16,6 +17,8 @@ draw_vtable vtable_16 = {
     .draw_vline = draw_vline<pixel16>,
     .draw_hline = draw_hline<pixel16>,
     .fill_hline = draw_hline<pixel16>,
+    .draw_glyph_mono = draw_glyph_mono<pixel16>,
+    .draw_glyph = draw_glyph<pixel16>,
     .blit_from_memory = blit_copy<2>,
     .blit_to_memory = blit_copy<2>,
     .blit_from_system = blit_copy<2>,

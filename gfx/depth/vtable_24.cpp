@@ -1,5 +1,6 @@
 // The 24-bit drawing table. Slots not filled here belong to the primitive, sprite, font, rotation
 // and 3D routines and stay null until those are added; callers skip null slots.
+#include "gfx/depth/glyph_routines.h"
 #include "gfx/depth/pixel_routines.h"
 #include "gfx/depth/vtables.h"
 
@@ -14,6 +15,8 @@ draw_vtable vtable_24 = {
     .draw_vline = draw_vline<pixel24>,
     .draw_hline = draw_hline<pixel24>,
     .fill_hline = draw_hline<pixel24>,
+    .draw_glyph_mono = draw_glyph_mono<pixel24>,
+    .draw_glyph = draw_glyph<pixel24>,
     .blit_from_memory = blit_copy<3>,
     .blit_to_memory = blit_copy<3>,
     .blit_from_system = blit_copy<3>,

@@ -1,5 +1,6 @@
 // The 32-bit drawing table. Slots not filled here belong to the primitive, sprite, font, rotation
 // and 3D routines and stay null until those are added; callers skip null slots.
+#include "gfx/depth/glyph_routines.h"
 #include "gfx/depth/pixel_routines.h"
 #include "gfx/depth/vtables.h"
 
@@ -14,6 +15,8 @@ draw_vtable vtable_32 = {
     .draw_vline = draw_vline<pixel32>,
     .draw_hline = draw_hline<pixel32>,
     .fill_hline = draw_hline<pixel32>,
+    .draw_glyph_mono = draw_glyph_mono<pixel32>,
+    .draw_glyph = draw_glyph<pixel32>,
     .blit_from_memory = blit_copy<4>,
     .blit_to_memory = blit_copy<4>,
     .blit_from_system = blit_copy<4>,

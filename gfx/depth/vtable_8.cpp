@@ -1,5 +1,6 @@
 // The 8-bit drawing table. Slots not filled here belong to the primitive, sprite, font, rotation
 // and 3D routines and stay null until those are added; callers skip null slots.
+#include "gfx/depth/glyph_routines.h"
 #include "gfx/depth/pixel_routines.h"
 #include "gfx/depth/vtables.h"
 
@@ -14,6 +15,8 @@ draw_vtable vtable_8 = {
     .draw_vline = draw_vline<pixel8>,
     .draw_hline = draw_hline<pixel8>,
     .fill_hline = draw_hline<pixel8>,
+    .draw_glyph_mono = draw_glyph_mono<pixel8>,
+    .draw_glyph = draw_glyph<pixel8>,
     .blit_from_memory = blit_copy<1>,
     .blit_to_memory = blit_copy<1>,
     .blit_from_system = blit_copy<1>,

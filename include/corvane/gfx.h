@@ -22,6 +22,7 @@ typedef struct gfx_mode_entry {
   int bpp;
 } gfx_mode_entry;
 
+/* The modes a driver can show: count entries. */
 typedef struct gfx_mode_list {
   int count;
   gfx_mode_entry *modes;
@@ -63,16 +64,111 @@ typedef struct gfx_driver {
   int windowed;         /* nonzero for drivers that draw into a window */
 } gfx_driver;
 
+/* The graphics drivers used when the system driver offers no list of its own. */
+extern CORVANE_API driver_list_entry default_gfx_driver_list[];
+
+/* ---- Library-wide state ---------------------------------------------------------------------- */
+
 /* The driver of the current mode, or null in text mode. */
 extern CORVANE_API gfx_driver *current_gfx_driver;
 
 /* The screen bitmap of the current mode, or null. */
 extern CORVANE_API struct bitmap *screen_bitmap;
 
-/* Opens a graphics mode: a driver id (or GFX_AUTODETECT..., GFX_SAFE, TEXT_MODE) and a size.
- * Returns 0, or -1 with error_text set. */
+/* gfx_capabilities bits */
+#define GFX_CAN_SCROLL 1        /* the driver can scroll a screen bitmap larger than the mode */
+#define GFX_CAN_TRIPLE_BUFFER 2 /* it can request scrolls or page flips without waiting */
+
+/* What the current mode can do (GFX_CAN_...); 0 in text mode. */
+extern CORVANE_API int gfx_capabilities;
+
+/* -1: drivers wait for the vertical retrace where they can; 0 after "disable_vsync" in section
+ * "graphics" said yes. Read again at every mode change. */
+extern CORVANE_API int wait_for_retrace;
+
+/* Calls of select_gfx_mode so far. */
+extern CORVANE_API int gfx_mode_count;
+
+/* 1 while GFX_SAFE looks for a mode by autodetection, so that drivers may choose their most
+ * conservative settings. */
+extern CORVANE_API int safe_mode_active;
+
+/* When at least 1, the height used instead of the driver's visible height when scroll positions
+ * are clamped (a split screen); reset to 0 by every mode change. */
+extern CORVANE_API int screen_split_height;
+
+/* -1 until the first mode change registers shutdown_gfx. */
+extern CORVANE_API int gfx_first_use;
+
+/* Default colours for user-interface drawing, packed for the current mode: 255, 8, 0 at 8 bits,
+ * else black, grey and white. */
+extern CORVANE_API int dialog_fg_color;
+extern CORVANE_API int dialog_mid_color;
+extern CORVANE_API int dialog_bg_color;
+
+/* Refresh rate of the current mode in Hz, 0 when not known. */
+extern CORVANE_API int current_refresh_rate;
+
+/* Told when a mode has opened and when one is about to close (with null, or the watched bitmap).
+ * Either operation may be null. */
+typedef struct gfx_mode_listener {
+  void (*mode_opened)(void);
+  void (*mode_closing)(struct bitmap *bmp);
+  struct bitmap *watched;
+} gfx_mode_listener;
+
+/* The installed listener, or null. The record must stay valid while installed. */
+extern CORVANE_API gfx_mode_listener *mode_change_listener;
+
+/* ---- Opening and closing modes --------------------------------------------------------------- */
+
+/* Opens a graphics mode: a driver id (a driver's four-character code, GFX_AUTODETECT,
+ * GFX_AUTODETECT_FULLSCREEN, GFX_AUTODETECT_WINDOWED, GFX_SAFE or TEXT_MODE), the visible size
+ * and the size of the screen bitmap (0 x 0: the visible size), at the current colour depth.
+ * Configured drivers ("gfx_card", "gfx_cardw" in section "graphics") are tried before
+ * autodetection. Returns 0, or -1 with error_text set and the system in text mode. GFX_SAFE
+ * that finds no mode also shows "Fatal error: unable to set GFX_SAFE". */
 CORVANE_API int select_gfx_mode(int driver_id, int width, int height, int virtual_width,
                                 int virtual_height) CORVANE_NOEXCEPT;
+
+/* select_gfx_mode without the safe-mode handling; allow_config zero skips the configured drivers
+ * and goes straight to autodetection. */
+CORVANE_API int open_gfx_mode(int driver_id, int width, int height, int virtual_width,
+                              int virtual_height, int allow_config) CORVANE_NOEXCEPT;
+
+/* Closes the current mode and forgets the console; the exit function "shutdown_gfx". */
+CORVANE_API void shutdown_gfx(void) CORVANE_NOEXCEPT;
+
+/* Used by drivers to report the refresh rate of the mode they opened. A rate outside 40-200 Hz
+ * counts as not known (0); the simulated retrace of the timer follows the rate (70 Hz when not
+ * known). */
+CORVANE_API void set_refresh_rate_info(int rate) CORVANE_NOEXCEPT;
+
+/* ---- Mode lists ------------------------------------------------------------------------------ */
+
+/* The modes a driver (by id) can show, sorted by width, then height, then depth; null when the
+ * driver is not in the driver list or cannot say. A driver's list_modes allocates the list and
+ * its entries with malloc. Free the result with free_mode_list. */
+CORVANE_API gfx_mode_list *get_mode_list(int driver_id) CORVANE_NOEXCEPT;
+
+/* Frees a list from get_mode_list; null is ignored. */
+CORVANE_API void free_mode_list(gfx_mode_list *list) CORVANE_NOEXCEPT;
+
+/* ---- Scrolling and triple buffering ---------------------------------------------------------- */
+
+/* Shows the screen bitmap from (x, y), clamped so that the visible area stays on it. Returns 0,
+ * or -1 when a coordinate had to be clamped, the driver failed or cannot scroll, no mode is open
+ * or the display is switched away. */
+CORVANE_API int scroll_screen(int x, int y) CORVANE_NOEXCEPT;
+
+/* Starts a scroll to (x, y) without waiting for it (see GFX_CAN_TRIPLE_BUFFER); the same
+ * clamping and results as scroll_screen. A driver that cannot request scrolls scrolls at once,
+ * and -1 is returned. */
+CORVANE_API int request_scroll(int x, int y) CORVANE_NOEXCEPT;
+
+/* Asks the driver for triple buffering. Returns 0 when GFX_CAN_TRIPLE_BUFFER is (now) set, -1
+ * otherwise. */
+CORVANE_API int enable_triple_buffer(void) CORVANE_NOEXCEPT;
 
 CORVANE_EXTERN_C_END
 
