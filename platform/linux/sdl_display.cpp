@@ -393,6 +393,7 @@ bitmap *open_display(gfx_driver *driver, const display_request &request) noexcep
   use_presentation_layout();
   driver->width = width;
   driver->height = height;
+  set_refresh_rate_info(desktop.refresh_rate);
   driver->video_memory =
       static_cast<int>(std::min<size_t>(static_cast<size_t>(d.stride) * height, INT_MAX));
   return screen;

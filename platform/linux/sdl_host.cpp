@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -155,9 +156,16 @@ int read_refresh_rate() noexcept {
 bool start_video(host_state &h) noexcept {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-  // Only displays a person can see are tried; SDL_VIDEODRIVER in the environment still wins, so
-  // that tests can ask for "offscreen" or "dummy".
-  SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland,KMSDRM");
+  // Only displays a person can see are tried, and only those the environment names, since
+  // probing a Wayland compositor that is not there prints complaints; SDL_VIDEODRIVER in the
+  // environment still wins, so that tests can ask for "offscreen" or "dummy".
+  char drivers[32] = "";
+  if (std::getenv("DISPLAY") != nullptr) std::strcat(drivers, "x11,");
+  if (std::getenv("WAYLAND_DISPLAY") != nullptr || std::getenv("XDG_RUNTIME_DIR") != nullptr) {
+    std::strcat(drivers, "wayland,");
+  }
+  std::strcat(drivers, "KMSDRM");
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers);
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     std::lock_guard<std::mutex> lock(h.mutex);
     std::strncpy(h.start_error, SDL_GetError(), sizeof h.start_error - 1);

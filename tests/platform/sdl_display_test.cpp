@@ -15,6 +15,7 @@
 #include "corvane/bitmap.h"
 #include "corvane/color.h"
 #include "corvane/config.h"
+#include "corvane/font.h"
 #include "corvane/gfx.h"
 #include "corvane/system.h"
 #include "platform/linux/sdl_display.h"
@@ -321,6 +322,58 @@ TEST_F(SdlDisplayTest, WaitRetraceReturnsWithoutADisplay) {
   const auto start = std::chrono::steady_clock::now();
   window_driver.wait_retrace();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(20));
+}
+
+TEST_F(SdlDisplayTest, ModeSelectionChoosesTheWindowFirst) {
+  ASSERT_EQ(select_gfx_mode(GFX_AUTODETECT, 320, 200, 0, 0), 0) << error_text;
+  EXPECT_EQ(current_gfx_driver, &window_driver);
+  ASSERT_NE(screen_bitmap, nullptr);
+  apply_palette(desktop_palette);
+  screen_bitmap->vtable->clear_to_color(screen_bitmap, make_color(255, 255, 255));
+  draw_text_centred(screen_bitmap, default_font, "Hello, world!", 160, 100, make_color(0, 0, 0),
+                    -1);
+  const frame f = presented();
+  ASSERT_EQ(f.width, 640);
+  // The greeting's glyphs lie within its cells: columns 108-211, rows 100-107.
+  int black = 0;
+  for (int y = 0; y < f.height; ++y) {
+    for (int x = 0; x < f.width; ++x) {
+      if (f.at(x, y) != 0) continue;
+      ++black;
+      ASSERT_TRUE(x / 2 >= 108 && x / 2 <= 211 && y / 2 >= 100 && y / 2 <= 107) << x << "," << y;
+    }
+  }
+  EXPECT_GT(black, 100);
+  // Back to text mode: the window goes, and with it the host.
+  ASSERT_EQ(select_gfx_mode(TEXT_MODE, 0, 0, 0, 0), 0);
+  EXPECT_FALSE(corvane::sdl::video_running());
+}
+
+TEST_F(SdlDisplayTest, ConfiguredFullScreenAndTheSafeMode) {
+  const char settings[] = "[graphics]\ngfx_card = SDLF\n";
+  use_config_data(settings, static_cast<int>(sizeof settings - 1));
+  ASSERT_EQ(select_gfx_mode(GFX_AUTODETECT, 320, 200, 0, 0), 0) << error_text;
+  EXPECT_EQ(current_gfx_driver, &fullscreen_driver);
+  EXPECT_EQ(presented().width, desktop_width);
+  // Windowed only: the window, whatever the configuration says for full screen.
+  ASSERT_EQ(select_gfx_mode(GFX_AUTODETECT_WINDOWED, 320, 200, 0, 0), 0) << error_text;
+  EXPECT_EQ(current_gfx_driver, &window_driver);
+  // The safe mode is the 8-bit window.
+  set_color_depth(32);
+  ASSERT_EQ(select_gfx_mode(GFX_SAFE, 320, 200, 0, 0), 0) << error_text;
+  EXPECT_EQ(current_gfx_driver, &window_driver);
+  gfx_mode_list *modes = get_mode_list(fullscreen_driver.id);
+  ASSERT_NE(modes, nullptr);
+  EXPECT_GE(modes->count, 1);
+  free_mode_list(modes);
+}
+
+TEST_F(SdlDisplayTest, TooLargeAModeFailsWithTheReason) {
+  const char settings[] = "[graphics]\ngfx_card = SDLW\n";
+  use_config_data(settings, static_cast<int>(sizeof settings - 1));
+  EXPECT_EQ(select_gfx_mode(GFX_AUTODETECT, 4000, 3000, 0, 0), -1);
+  EXPECT_STREQ(error_text, "Resolution not supported");
+  EXPECT_EQ(current_gfx_driver, nullptr);
 }
 
 TEST_F(SdlDisplayTest, DisplayReopensAfterClosing) {
