@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs the whole test suite twice: the plain build,
-# then under AddressSanitizer and UndefinedBehaviorSanitizer, then the threaded modules under
-# ThreadSanitizer, then the fuzz smoke runs.
+# Installs what is missing, builds everything and runs the whole test suite twice: the plain build
+# (and its tests that need a display, under a virtual X server), then under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then the threaded modules under ThreadSanitizer, then the fuzz smoke
+# runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,6 +13,9 @@ echo "== plain build"
 cmake --preset dev
 cmake --build --preset dev
 ctest --preset dev -j "$jobs"
+
+echo "== tests on a display (a virtual X server)"
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset dev -L display
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 cmake --preset asan

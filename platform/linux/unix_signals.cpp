@@ -31,7 +31,16 @@ void fatal_signal_handler(int signal_number) {
   if (auto restore = terminal_restorer.load()) restore();
   // A second fatal signal during the shutdown goes straight to its previous handler.
   if (!shutting_down.exchange(true)) {
+    const display_services *services = host_display_services;
+    if (services != nullptr && services->begin_signal_shutdown != nullptr) {
+      services->begin_signal_shutdown();
+    }
     shutdown_corvane();
+    // Whatever still holds the display (a window the program never closed) lets go of it now,
+    // so that the desktop or the console gets its screen back.
+    if (services != nullptr && services->finish_signal_shutdown != nullptr) {
+      services->finish_signal_shutdown();
+    }
     char line[64];
     const int length = std::snprintf(line, sizeof line, "Shutting down Corvane due to signal #%d\n",
                                      signal_number);
@@ -49,7 +58,12 @@ void install_fatal_signal_handlers() noexcept {
   action.sa_handler = fatal_signal_handler;
   sigemptyset(&action.sa_mask);
   for (int i = 0; i < fatal_signal_count; ++i) {
-    sigaction(fatal_signals[i], &action, &previous_actions[i]);
+    sigaction(fatal_signals[i], nullptr, &previous_actions[i]);
+    // A signal the program was started with ignored (SIGINT and SIGQUIT of a background job, or
+    // under nohup) stays ignored: handling it would shut the library down under a program that
+    // goes on running.
+    if (previous_actions[i].sa_handler == SIG_IGN) continue;
+    sigaction(fatal_signals[i], &action, nullptr);
   }
   installed = true;
   shutting_down = false;

@@ -1,6 +1,7 @@
 // The Linux host system driver 'UNIX': recursive pthread mutexes, the program's path from
-// /proc/self/exe, the home and system directories for resources, messages on standard error, and
-// fatal signals that shut the library down first.
+// /proc/self/exe, the home and system directories for resources, messages on standard error (and
+// in a box on the display the program uses), the desktop's depth and size, the host's driver
+// lists, and fatal signals that shut the library down first.
 #include <sched.h>
 #include <unistd.h>
 
@@ -65,8 +66,12 @@ void unix_set_window_title(const char *text) {
   char utf8[1024];
   convert_text_into(text, ENCODING_CURRENT, utf8, ENCODING_UTF8, sizeof utf8);
   std::string converted(utf8, std::strlen(utf8));
-  std::lock_guard<std::mutex> lock(host_state_mutex);
-  title = std::move(converted);
+  {
+    std::lock_guard<std::mutex> lock(host_state_mutex);
+    title = std::move(converted);
+  }
+  const display_services *services = host_display_services;
+  if (services != nullptr && services->title_changed != nullptr) services->title_changed();
 }
 
 int unix_set_close_callback(void (*callback)()) {
@@ -83,7 +88,34 @@ void unix_show_message(const char *text) {
   convert_text_into(text, ENCODING_CURRENT, local, target, sizeof local);
   std::fputs(local, stderr);
   std::fflush(stderr);
+
+  const display_services *services = host_display_services;
+  if (services != nullptr && services->message_box != nullptr) {
+    char utf8[4096];
+    convert_text_into(text, ENCODING_CURRENT, utf8, ENCODING_UTF8, sizeof utf8);
+    services->message_box(window_title().c_str(), utf8);
+  }
 }
+
+int unix_get_desktop_depth() {
+  const display_services *services = host_display_services;
+  if (services == nullptr || services->desktop_depth == nullptr) return -1;
+  return services->desktop_depth();
+}
+
+int unix_get_desktop_size(int *width, int *height) {
+  const display_services *services = host_display_services;
+  if (services == nullptr || services->desktop_size == nullptr) return -1;
+  int w = 0;
+  int h = 0;
+  if (services->desktop_size(&w, &h) != 0) return -1;
+  if (width != nullptr) *width = w;
+  if (height != nullptr) *height = h;
+  return 0;
+}
+
+driver_list_entry *unix_list_gfx_drivers() { return gfx_driver_list; }
+driver_list_entry *unix_list_keyboard_drivers() { return keyboard_driver_list; }
 
 // Display switching is not something a Linux desktop takes away from a program: only the
 // policy of running on in the background is offered.
@@ -119,6 +151,9 @@ system_driver driver = {
     .set_close_callback = unix_set_close_callback,
     .show_message_op = unix_show_message,
     .set_switch_mode = unix_set_switch_mode,
+    .get_desktop_depth = unix_get_desktop_depth,
+    .get_desktop_size = unix_get_desktop_size,
+    .get_safe_mode = get_safe_mode,
     .yield_cpu = unix_yield_cpu,
     .mutex_create = mutex_create,
     .mutex_destroy = mutex_destroy,

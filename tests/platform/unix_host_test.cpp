@@ -138,4 +138,24 @@ TEST_F(UnixHostTest, ShutdownRestoresThePreviousSignalHandlers) {
   EXPECT_EQ(after.sa_handler, before.sa_handler);
 }
 
+TEST_F(UnixHostTest, SignalsIgnoredAtStartStayIgnored) {
+  // A background job starts with SIGINT and SIGQUIT ignored; the library must not take them up.
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  struct sigaction before {};
+  ASSERT_EQ(sigaction(SIGINT, &ignore, &before), 0);
+  ASSERT_EQ(startup_corvane(SYSTEM_AUTODETECT, nullptr, nullptr), 0);
+  struct sigaction during {};
+  sigaction(SIGINT, nullptr, &during);
+  EXPECT_EQ(during.sa_handler, SIG_IGN);
+  sigaction(SIGTERM, nullptr, &during);
+  EXPECT_NE(during.sa_handler, SIG_IGN);  // the others are handled as usual
+  EXPECT_NE(during.sa_handler, SIG_DFL);
+  shutdown_corvane();
+  struct sigaction after {};
+  sigaction(SIGINT, nullptr, &after);
+  EXPECT_EQ(after.sa_handler, SIG_IGN);
+  sigaction(SIGINT, &before, nullptr);
+}
+
 }  // namespace

@@ -1,0 +1,226 @@
+// The SDL2 host thread and what the Linux system driver gets from it: the driver lists, the
+// desktop, the safe mode, keys travelling from the display's queue to read_key, the life of the
+// host thread, running without a display, and the fatal-signal path.
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "corvane/gfx.h"
+#include "corvane/keyboard.h"
+#include "corvane/system.h"
+#include "platform/linux/sdl_display.h"
+#include "platform/linux/sdl_drivers.h"
+#include "platform/linux/sdl_host.h"
+#include "platform/linux/unix_host.h"
+
+namespace {
+
+using namespace corvane;
+
+void use_dummy_display() {
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  setenv("SDL_RENDER_DRIVER", "software", 1);
+}
+
+// No display at all: X11 only, and no X server named.
+void use_no_display() {
+  setenv("SDL_VIDEODRIVER", "x11", 1);
+  unsetenv("DISPLAY");
+}
+
+class SdlHostTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    shutdown_corvane();
+    EXPECT_FALSE(sdl::video_running());
+  }
+};
+
+TEST_F(SdlHostTest, SystemDriverHandsOutTheHostsLists) {
+  use_dummy_display();
+  ASSERT_EQ(startup_corvane(SYSTEM_AUTODETECT, nullptr, nullptr), 0);
+  ASSERT_NE(current_system_driver->list_gfx_drivers, nullptr);
+  const driver_list_entry *gfx = current_system_driver->list_gfx_drivers();
+  EXPECT_EQ(gfx[0].id, CORVANE_ID('S', 'D', 'L', 'W'));
+  EXPECT_EQ(gfx[0].driver, &sdl::window_driver);
+  EXPECT_NE(gfx[0].autodetect, 0);
+  EXPECT_EQ(gfx[1].id, CORVANE_ID('S', 'D', 'L', 'F'));
+  EXPECT_NE(gfx[1].autodetect, 0);
+  const driver_list_entry *keyboards = current_system_driver->list_keyboard_drivers();
+  EXPECT_EQ(keyboards[0].id, CORVANE_ID('S', 'D', 'L', 'K'));
+  EXPECT_EQ(keyboards[0].driver, &sdl::keyboard_driver);
+}
+
+TEST_F(SdlHostTest, DesktopAndSafeModeComeFromTheDisplay) {
+  use_dummy_display();
+  ASSERT_EQ(startup_corvane(SYSTEM_AUTODETECT, nullptr, nullptr), 0);
+  EXPECT_EQ(current_system_driver->get_desktop_depth(), 32);
+  int width = 0;
+  int height = 0;
+  EXPECT_EQ(current_system_driver->get_desktop_size(&width, &height), 0);
+  EXPECT_EQ(width, 1024);
+  EXPECT_EQ(height, 768);
+  int driver = 0;
+  gfx_mode_entry mode{};
+  current_system_driver->get_safe_mode(&driver, &mode);
+  EXPECT_EQ(driver, CORVANE_ID('S', 'D', 'L', 'W'));
+  EXPECT_EQ(mode.width, 320);
+  EXPECT_EQ(mode.height, 200);
+  EXPECT_EQ(mode.bpp, 8);
+  EXPECT_FALSE(sdl::video_running());  // the questions did not keep SDL up
+}
+
+TEST_F(SdlHostTest, WithoutADisplayEverythingFailsCleanly) {
+  use_no_display();
+  ASSERT_EQ(startup_corvane(SYSTEM_AUTODETECT, nullptr, nullptr), 0);
+  EXPECT_EQ(current_system_driver->get_desktop_depth(), -1);
+  int width = 7;
+  EXPECT_EQ(current_system_driver->get_desktop_size(&width, nullptr), -1);
+  EXPECT_EQ(width, 7);
+  int driver = 0;
+  gfx_mode_entry mode{};
+  current_system_driver->get_safe_mode(&driver, &mode);
+  EXPECT_EQ(driver, CORVANE_ID('H', 'D', 'L', 'S'));  // the headless driver needs nothing
+  EXPECT_EQ(mode.bpp, 8);
+
+  error_text[0] = 0;
+  EXPECT_EQ(sdl::keyboard_driver.init(), -1);
+  EXPECT_EQ(std::string(error_text).rfind("Cannot reach a display: ", 0), 0u) << error_text;
+  error_text[0] = 0;
+  EXPECT_EQ(sdl::window_driver.init(320, 200, 0, 0, 8), nullptr);
+  EXPECT_EQ(std::string(error_text).rfind("Cannot reach a display: ", 0), 0u) << error_text;
+  EXPECT_EQ(sdl::fullscreen_driver.list_modes(), nullptr);
+  EXPECT_FALSE(sdl::video_running());
+}
+
+TEST_F(SdlHostTest, HostRunsWhileAnyoneHoldsIt) {
+  use_dummy_display();
+  ASSERT_TRUE(sdl::acquire_video());
+  ASSERT_TRUE(sdl::acquire_video());
+  EXPECT_TRUE(sdl::video_running());
+  EXPECT_FALSE(sdl::video_is_visible());  // the dummy display shows nothing
+  EXPECT_FALSE(sdl::on_host_thread());
+  bool on_host = false;
+  auto ask = [&] { on_host = sdl::on_host_thread(); };
+  EXPECT_TRUE(sdl::run_on_host(ask));
+  EXPECT_TRUE(on_host);
+  sdl::release_video();
+  EXPECT_TRUE(sdl::video_running());
+  // A task on the host may hold the display too.
+  bool held_on_host = false;
+  auto hold = [&] {
+    held_on_host = sdl::acquire_video();
+    if (held_on_host) sdl::release_video();
+  };
+  EXPECT_TRUE(sdl::run_on_host(hold));
+  EXPECT_TRUE(held_on_host);
+  sdl::release_video();
+  EXPECT_FALSE(sdl::video_running());
+  EXPECT_FALSE(sdl::run_on_host(ask));  // nothing runs a task any more
+  sdl::release_video();                 // one release too many is harmless
+  // And it starts again.
+  ASSERT_TRUE(sdl::acquire_video());
+  EXPECT_TRUE(sdl::run_on_host(ask));
+  sdl::release_video();
+}
+
+TEST_F(SdlHostTest, KeysTravelFromTheDisplayQueueToReadKey) {
+  use_dummy_display();
+  ASSERT_EQ(startup_corvane(SYSTEM_AUTODETECT, nullptr, nullptr), 0);
+  ASSERT_EQ(install_keyboard(), 0);
+  ASSERT_EQ(keyboard_driver, &sdl::keyboard_driver);
+  EXPECT_STREQ(keyboard_driver->name, "SDL2 keyboard");
+
+  SDL_Event down{};
+  down.type = SDL_KEYDOWN;
+  down.key.state = SDL_PRESSED;
+  down.key.keysym.scancode = SDL_SCANCODE_SPACE;
+  down.key.keysym.sym = SDLK_SPACE;
+  SDL_Event text{};
+  text.type = SDL_TEXTINPUT;
+  std::strcpy(text.text.text, " ");
+  SDL_Event up = down;
+  up.type = SDL_KEYUP;
+  up.key.state = SDL_RELEASED;
+  ASSERT_EQ(SDL_PushEvent(&down), 1);
+  ASSERT_EQ(SDL_PushEvent(&text), 1);
+  ASSERT_EQ(SDL_PushEvent(&up), 1);
+  EXPECT_EQ(read_key(), (KEY_SPACE << 8) | ' ');
+
+  // A key held at removal is let go.
+  down.key.keysym.scancode = SDL_SCANCODE_LSHIFT;
+  down.key.keysym.sym = SDLK_LSHIFT;
+  ASSERT_EQ(SDL_PushEvent(&down), 1);
+  for (int i = 0; i < 400 && key_state[KEY_LSHIFT] == 0; ++i) SDL_Delay(5);
+  EXPECT_NE(key_state[KEY_LSHIFT], 0);
+  remove_keyboard();
+  EXPECT_EQ(key_state[KEY_LSHIFT], 0);
+  EXPECT_FALSE(sdl::video_running());
+}
+
+TEST_F(SdlHostTest, MessagesNeedAVisibleDisplayForABox) {
+  use_dummy_display();
+  ASSERT_EQ(startup_corvane(SYSTEM_AUTODETECT, nullptr, nullptr), 0);
+  ASSERT_EQ(install_keyboard(), 0);
+  // The dummy display cannot show a box: the message goes to standard error only, at once.
+  ::testing::internal::CaptureStderr();
+  show_message("%s\n", "No box");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "No box\n");
+}
+
+TEST_F(SdlHostTest, SignalPathLetsGoOfTheDisplay) {
+  use_dummy_display();
+  ASSERT_TRUE(sdl::acquire_video());
+  ASSERT_TRUE(sdl::acquire_video());
+  sdl::begin_signal_shutdown();
+  sdl::stop_after_signal();
+  EXPECT_FALSE(sdl::video_running());
+}
+
+TEST_F(SdlHostTest, LostDisplayReleasesEveryoneWaitingForTheHost) {
+  use_dummy_display();
+  ASSERT_TRUE(sdl::acquire_video());
+  // What the connection watch does when the X server goes: the host reports the loss from inside
+  // a call that never returns.
+  auto lose_display = [] {
+    sdl::host_lost_display();
+    for (;;) pause();
+  };
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(sdl::run_on_host(lose_display));  // the task never finished
+  EXPECT_TRUE(sdl::display_lost());
+  EXPECT_FALSE(sdl::video_running());
+  bool ran = false;
+  auto ask = [&] { ran = true; };
+  EXPECT_FALSE(sdl::run_on_host(ask));
+  EXPECT_FALSE(ran);
+  sdl::wait_for_next_frame(5000);
+  error_text[0] = 0;
+  EXPECT_FALSE(sdl::acquire_video());  // SDL cannot be started again
+  EXPECT_STREQ(error_text, "The display went away");
+  sdl::release_video();  // nobody waits for the stuck thread
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+void open_window_and_raise() {
+  if (startup_corvane(SYSTEM_AUTODETECT, nullptr, nullptr) != 0) std::exit(3);
+  if (install_keyboard() != 0) std::exit(4);
+  set_color_depth(8);
+  if (sdl::window_driver.init(320, 200, 0, 0, 8) == nullptr) std::exit(5);
+  raise(SIGTERM);
+}
+
+TEST_F(SdlHostTest, FatalSignalWithAWindowOpenEndsTheProcess) {
+  use_dummy_display();
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(open_window_and_raise(), ::testing::KilledBySignal(SIGTERM),
+              "Shutting down Corvane due to signal #15");
+}
+
+}  // namespace
