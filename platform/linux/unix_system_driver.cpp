@@ -123,9 +123,6 @@ int unix_set_switch_mode(int mode) { return mode == 3 ? 0 : -1; }
 
 void unix_yield_cpu() { sched_yield(); }
 
-driver_list_entry *unix_list_gfx_drivers() { return gfx_driver_list; }
-driver_list_entry *unix_list_keyboard_drivers() { return keyboard_driver_list; }
-
 }  // namespace
 
 std::string window_title() {
