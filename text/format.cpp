@@ -120,37 +120,37 @@ class formatter {
       out_.put('%');
       return;
     }
-    conversion_spec spec;
-    parse_flags(spec);
-    parse_width(spec);
-    parse_precision(spec);
-    parse_length(spec);
+    conversion_spec conv;
+    parse_flags(conv);
+    parse_width(conv);
+    parse_precision(conv);
+    parse_length(conv);
 
     const int c = peek();
     // A character that names no conversion drops what was parsed and is written as a literal
     // (the terminator simply ends the format).
     if (c == 0) return;
     advance();
-    if (!convert(c, spec)) out_.put(c);
+    if (!convert(c, conv)) out_.put(c);
   }
 
-  void parse_flags(conversion_spec &spec) noexcept {
+  void parse_flags(conversion_spec &conv) noexcept {
     for (;;) {
       switch (peek()) {
         case '-':
-          spec.flags |= flag_left;
+          conv.flags |= flag_left;
           break;
         case '+':
-          spec.flags |= flag_plus;
+          conv.flags |= flag_plus;
           break;
         case ' ':
-          spec.flags |= flag_space;
+          conv.flags |= flag_space;
           break;
         case '#':
-          spec.flags |= flag_alternate;
+          conv.flags |= flag_alternate;
           break;
         case '0':
-          spec.flags |= flag_zero;
+          conv.flags |= flag_zero;
           break;
         default:
           return;
@@ -159,52 +159,52 @@ class formatter {
     }
   }
 
-  void parse_width(conversion_spec &spec) noexcept {
+  void parse_width(conversion_spec &conv) noexcept {
     if (peek() == '*') {
       advance();
       const int width = va_arg(*args_, int);
       if (width < 0) {
-        spec.flags |= flag_left;
-        spec.width = width == INT_MIN ? INT_MAX : -width;
+        conv.flags |= flag_left;
+        conv.width = width == INT_MIN ? INT_MAX : -width;
       } else {
-        spec.width = width;
+        conv.width = width;
       }
       return;
     }
     while (is_digit(peek())) {
-      spec.width = append_digit(spec.width, peek() - '0');
+      conv.width = append_digit(conv.width, peek() - '0');
       advance();
     }
   }
 
-  void parse_precision(conversion_spec &spec) noexcept {
+  void parse_precision(conversion_spec &conv) noexcept {
     if (peek() != '.') return;
     advance();
     if (peek() == '*') {
       advance();
       const int precision = va_arg(*args_, int);
-      spec.precision = precision < 0 ? 0 : precision;
+      conv.precision = precision < 0 ? 0 : precision;
       return;
     }
     if (!is_digit(peek())) return;  // a bare '.' leaves the precision absent
-    spec.precision = 0;
+    conv.precision = 0;
     while (is_digit(peek())) {
-      spec.precision = append_digit(spec.precision, peek() - '0');
+      conv.precision = append_digit(conv.precision, peek() - '0');
       advance();
     }
   }
 
-  void parse_length(conversion_spec &spec) noexcept {
+  void parse_length(conversion_spec &conv) noexcept {
     for (;;) {
       switch (peek()) {
         case 'h':
-          spec.flags |= flag_short;
+          conv.flags |= flag_short;
           break;
         case 'l':
-          spec.flags |= (spec.flags & flag_long) ? flag_64bit : flag_long;
+          conv.flags |= (conv.flags & flag_long) ? flag_64bit : flag_long;
           break;
         case 'L':
-          spec.flags |= flag_long_double | flag_64bit;
+          conv.flags |= flag_long_double | flag_64bit;
           break;
         default:
           return;
@@ -213,41 +213,41 @@ class formatter {
     }
   }
 
-  static void add_long(conversion_spec &spec) noexcept {
-    spec.flags |= (spec.flags & flag_long) ? flag_64bit : flag_long;
+  static void add_long(conversion_spec &conv) noexcept {
+    conv.flags |= (conv.flags & flag_long) ? flag_64bit : flag_long;
   }
 
   // Returns false for a character that names no conversion.
-  bool convert(int c, conversion_spec spec) noexcept {
+  bool convert(int c, conversion_spec conv) noexcept {
     switch (c) {
       case 'D':
-        add_long(spec);
+        add_long(conv);
         [[fallthrough]];
       case 'd':
       case 'i':
-        signed_number(spec, read_signed(spec.flags));
+        signed_number(conv, read_signed(conv.flags));
         return true;
       case 'U':
-        add_long(spec);
+        add_long(conv);
         [[fallthrough]];
       case 'u':
-        unsigned_number(spec, read_unsigned(spec.flags), 10, false);
+        unsigned_number(conv, read_unsigned(conv.flags), 10, false);
         return true;
       case 'o':
-        unsigned_number(spec, read_unsigned(spec.flags), 8, false);
+        unsigned_number(conv, read_unsigned(conv.flags), 8, false);
         return true;
       case 'x':
       case 'X':
-        unsigned_number(spec, read_unsigned(spec.flags), 16, c == 'X');
+        unsigned_number(conv, read_unsigned(conv.flags), 16, c == 'X');
         return true;
       case 'p':
-        unsigned_number(spec, reinterpret_cast<std::uintptr_t>(va_arg(*args_, void *)), 16, false);
+        unsigned_number(conv, reinterpret_cast<std::uintptr_t>(va_arg(*args_, void *)), 16, false);
         return true;
       case 'c':
-        character(spec, va_arg(*args_, int));
+        character(conv, va_arg(*args_, int));
         return true;
       case 's':
-        string(spec, va_arg(*args_, const char *));
+        string(conv, va_arg(*args_, const char *));
         return true;
       case 'n':
         store_count(va_arg(*args_, int *));
@@ -257,7 +257,7 @@ class formatter {
       case 'f':
       case 'g':
       case 'G':
-        floating(spec, static_cast<char>(c));
+        floating(conv, static_cast<char>(c));
         return true;
       default:
         return false;
@@ -285,35 +285,35 @@ class formatter {
     return 0;
   }
 
-  void signed_number(const conversion_spec &spec, long long value) noexcept {
+  void signed_number(const conversion_spec &conv, long long value) noexcept {
     char prefix[4] = {};
     int prefix_count = 0;
     unsigned long long magnitude = static_cast<unsigned long long>(value);
     if (value < 0) {
       prefix[prefix_count++] = '-';
       magnitude = 0ull - magnitude;
-    } else if (const char sign = sign_prefix(spec.flags)) {
+    } else if (const char sign = sign_prefix(conv.flags)) {
       prefix[prefix_count++] = sign;
     }
-    number(spec, prefix, prefix_count, magnitude, 10, false);
+    number(conv, prefix, prefix_count, magnitude, 10, false);
   }
 
-  void unsigned_number(const conversion_spec &spec, unsigned long long value, int base,
+  void unsigned_number(const conversion_spec &conv, unsigned long long value, int base,
                        bool upper) noexcept {
     char prefix[4] = {};
     int prefix_count = 0;
-    if (const char sign = sign_prefix(spec.flags)) prefix[prefix_count++] = sign;
-    if (spec.flags & flag_alternate) {
+    if (const char sign = sign_prefix(conv.flags)) prefix[prefix_count++] = sign;
+    if (conv.flags & flag_alternate) {
       if (base == 8) prefix[prefix_count++] = '0';
       if (base == 16) {
         prefix[prefix_count++] = '0';
         prefix[prefix_count++] = 'x';
       }
     }
-    number(spec, prefix, prefix_count, value, base, upper);
+    number(conv, prefix, prefix_count, value, base, upper);
   }
 
-  void number(const conversion_spec &spec, const char *prefix, int prefix_count,
+  void number(const conversion_spec &conv, const char *prefix, int prefix_count,
               unsigned long long magnitude, int base, bool upper) noexcept {
     const char *digit_set = upper ? "0123456789ABCDEF" : "0123456789abcdef";
     char digits[64];
@@ -323,49 +323,49 @@ class formatter {
       magnitude /= static_cast<unsigned>(base);
     } while (magnitude != 0);
 
-    const long long leading_zeros = spec.precision > digit_count ? spec.precision - digit_count : 0;
+    const long long leading_zeros = conv.precision > digit_count ? conv.precision - digit_count : 0;
     const long long length = prefix_count + leading_zeros + digit_count;
-    const long long padding = spec.width > length ? spec.width - length : 0;
+    const long long padding = conv.width > length ? conv.width - length : 0;
 
-    if (padding > 0 && !(spec.flags & (flag_left | flag_zero))) out_.put_repeated(' ', padding);
+    if (padding > 0 && !(conv.flags & (flag_left | flag_zero))) out_.put_repeated(' ', padding);
     out_.put_ascii(prefix, prefix_count);
-    if (padding > 0 && !(spec.flags & flag_left) && (spec.flags & flag_zero)) {
+    if (padding > 0 && !(conv.flags & flag_left) && (conv.flags & flag_zero)) {
       out_.put_repeated('0', padding);
     }
     out_.put_repeated('0', leading_zeros);
     while (digit_count > 0) out_.put(static_cast<unsigned char>(digits[--digit_count]));
-    if (padding > 0 && (spec.flags & flag_left)) out_.put_repeated(' ', padding);
+    if (padding > 0 && (conv.flags & flag_left)) out_.put_repeated(' ', padding);
   }
 
   // Padding in front of a text without prefix: zeros or spaces.
-  void pad_front(const conversion_spec &spec, long long length) noexcept {
-    if (spec.width <= length || (spec.flags & flag_left)) return;
-    out_.put_repeated((spec.flags & flag_zero) ? '0' : ' ', spec.width - length);
+  void pad_front(const conversion_spec &conv, long long length) noexcept {
+    if (conv.width <= length || (conv.flags & flag_left)) return;
+    out_.put_repeated((conv.flags & flag_zero) ? '0' : ' ', conv.width - length);
   }
 
-  void pad_back(const conversion_spec &spec, long long length) noexcept {
-    if (spec.width <= length || !(spec.flags & flag_left)) return;
-    out_.put_repeated(' ', spec.width - length);
+  void pad_back(const conversion_spec &conv, long long length) noexcept {
+    if (conv.width <= length || !(conv.flags & flag_left)) return;
+    out_.put_repeated(' ', conv.width - length);
   }
 
-  void character(const conversion_spec &spec, int c) noexcept {
-    pad_front(spec, 1);
+  void character(const conversion_spec &conv, int c) noexcept {
+    pad_front(conv, 1);
     out_.put(c);
-    pad_back(spec, 1);
+    pad_back(conv, 1);
   }
 
-  void string(const conversion_spec &spec, const char *s) noexcept {
+  void string(const conversion_spec &conv, const char *s) noexcept {
     char null_text[16];
     if (s == nullptr) s = literal("(null)", null_text, static_cast<int>(sizeof null_text));
-    const long long limit = spec.precision >= 0 ? spec.precision : LLONG_MAX;
+    const long long limit = conv.precision >= 0 ? conv.precision : LLONG_MAX;
 
     long long length = 0;
     for (const char *p = s; length < limit && current_next_char(&p) != 0;) ++length;
 
-    pad_front(spec, length);
+    pad_front(conv, length);
     const char *p = s;
     for (long long i = 0; i < length; ++i) out_.put(current_next_char(&p));
-    pad_back(spec, length);
+    pad_back(conv, length);
   }
 
   void store_count(int *where) noexcept {
@@ -392,16 +392,16 @@ class formatter {
   // max_c_library_precision digits: a double has no more digits than that to show, so further
   // ones are zeros, added here. The width is applied here too. The C library is thus never asked
   // for text in proportion to a width or precision from the format.
-  void floating(const conversion_spec &spec, char conversion_char) noexcept {
-    const double value = floating_argument(spec.flags);
+  void floating(const conversion_spec &conv, char conversion_char) noexcept {
+    const double value = floating_argument(conv.flags);
     const bool exponent_form = conversion_char == 'e' || conversion_char == 'E';
     const bool general_form = conversion_char == 'g' || conversion_char == 'G';
-    int precision = spec.precision;
+    int precision = conv.precision;
     long long extra_zeros = 0;
     if (precision > max_c_library_precision) {
       // The general form drops trailing zeros unless "#" keeps them; infinities and NaNs have no
       // digits at all.
-      if (std::isfinite(value) && (!general_form || (spec.flags & flag_alternate))) {
+      if (std::isfinite(value) && (!general_form || (conv.flags & flag_alternate))) {
         extra_zeros = precision - max_c_library_precision;
       }
       precision = max_c_library_precision;
@@ -410,9 +410,9 @@ class formatter {
     char c_format[16];
     int n = 0;
     c_format[n++] = '%';
-    if (spec.flags & flag_plus) c_format[n++] = '+';
-    if (spec.flags & flag_space) c_format[n++] = ' ';
-    if (spec.flags & flag_alternate) c_format[n++] = '#';
+    if (conv.flags & flag_plus) c_format[n++] = '+';
+    if (conv.flags & flag_space) c_format[n++] = ' ';
+    if (conv.flags & flag_alternate) c_format[n++] = '#';
     if (precision >= 0) {
       c_format[n++] = '.';
       n += std::snprintf(c_format + n, sizeof c_format - n, "%d", precision);
@@ -438,19 +438,19 @@ class formatter {
       }
     }
     const long long total = length + extra_zeros;
-    const long long padding = spec.width > total ? spec.width - total : 0;
+    const long long padding = conv.width > total ? conv.width - total : 0;
     // Zero padding goes behind the sign; infinities and NaNs are padded with spaces.
     const bool zero_padding =
-        (spec.flags & flag_zero) && !(spec.flags & flag_left) && std::isfinite(value);
+        (conv.flags & flag_zero) && !(conv.flags & flag_left) && std::isfinite(value);
     const int sign = (text[0] == '-' || text[0] == '+' || text[0] == ' ') ? 1 : 0;
 
-    if (padding > 0 && !(spec.flags & flag_left) && !zero_padding) out_.put_repeated(' ', padding);
+    if (padding > 0 && !(conv.flags & flag_left) && !zero_padding) out_.put_repeated(' ', padding);
     out_.put_ascii(text, sign);
     if (padding > 0 && zero_padding) out_.put_repeated('0', padding);
     out_.put_ascii(text + sign, zeros_at - sign);
     out_.put_repeated('0', extra_zeros);
     out_.put_ascii(text + zeros_at, length - zeros_at);
-    if (padding > 0 && (spec.flags & flag_left)) out_.put_repeated(' ', padding);
+    if (padding > 0 && (conv.flags & flag_left)) out_.put_repeated(' ', padding);
   }
 
   bounded_output &out_;
