@@ -69,7 +69,13 @@ int packfile_seek(packfile *f, long offset) noexcept {
     return -1;
   }
   const int result = f->ops->seek(f->userdata, offset);
-  return (result != 0 || get_error_number() != 0) ? -1 : 0;
+  if (result != 0) return -1;
+  // A caller's operations may report a failure only through the error number. The library's own
+  // streams answer for themselves: a layer below can fail while reading ahead (a compressed chunk
+  // whose enclosing stream turns bad behind the chunk's last byte) and set the error number
+  // without this stream having lost anything; that layer keeps its own error for its next reader.
+  if (!f->is_normal && get_error_number() != 0) return -1;
+  return 0;
 }
 
 int packfile_eof(packfile *f) noexcept {

@@ -167,6 +167,7 @@ def seeds():
         'stored_ffffffff.bin': hostile('chunk_stored_ffffffff.bin'),
         'stored_beyond_file.bin': hostile('chunk_stored_beyond_file.bin'),
         'inner_larger_than_outer.bin': hostile('chunk_inner_larger_than_outer.bin'),
+        'seek_past_outer_failure.bin': hostile('chunk_seek_past_outer_failure.bin'),
         'match_past_size.bin': hostile('chunk_match_past_size.bin'),
         'cut_after_flag.bin': hostile('chunk_cut_after_flag.bin'),
     }

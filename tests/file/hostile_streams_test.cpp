@@ -138,4 +138,36 @@ TEST(HostileChunkTest, InnerChunkLargerThanItsOuterChunkIsRejected) {
   close_packfile(f);
 }
 
+// A compressed stream holding compressed chunks; the outer stream's data turns bad after the
+// fourth chunk's compressed bytes, which the chunk's decoder reads ahead. The fourth chunk itself
+// holds its one byte: skipping over it succeeds, as reading it does, and the outer stream keeps
+// the failure for whoever reads it next.
+TEST(HostileChunkTest, SkippingAChunkIsNotFailedByTheOuterStreamsReadAhead) {
+  const std::string path = hostile_path("chunk_seek_past_outer_failure.bin");
+  for (const bool skip : {false, true}) {
+    packfile *f = open_packfile(path.c_str(), "rp");
+    ASSERT_NE(f, nullptr);
+    for (int i = 0; i < 3; ++i) {
+      packfile *chunk = open_packfile_chunk(f, 0);
+      ASSERT_NE(chunk, nullptr) << i;
+      read_all(chunk);
+      EXPECT_EQ(close_packfile_chunk(chunk), f);
+    }
+    packfile *chunk = open_packfile_chunk(f, 0);
+    ASSERT_NE(chunk, nullptr);
+    EXPECT_EQ(chunk_data_size, -1);
+    if (skip) {
+      EXPECT_EQ(packfile_seek(chunk, 100), 0);
+      EXPECT_EQ(packfile_getc(chunk), -1);
+    } else {
+      EXPECT_EQ(read_all(chunk).bytes.size(), 1U);
+    }
+    EXPECT_FALSE(packfile_error(chunk));
+    EXPECT_TRUE(packfile_eof(chunk));
+    EXPECT_EQ(close_packfile_chunk(chunk), f);
+    EXPECT_TRUE(packfile_error(f));
+    close_packfile(f);
+  }
+}
+
 }  // namespace
