@@ -17,8 +17,8 @@
 #include "corvane/keyboard.h"
 #include "corvane/packfile.h"
 #include "corvane/png.h"
-#include "corvane/timer.h"
 #include "corvane/system.h"
 #include "corvane/text.h"
+#include "corvane/timer.h"
 
 #endif /* CORVANE_H */
