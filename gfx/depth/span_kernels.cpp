@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 
+#include "gfx/depth/avx2_clones.h"
 #include "gfx/depth/pixel_traits.h"
 
 namespace corvane::depth {
@@ -45,15 +46,13 @@ inline void fill_repeating(unsigned char *dest, size_t bytes, const unsigned cha
 
 }  // namespace
 
-[[gnu::target_clones("avx2", "default")]] void fill_span16(unsigned char *dest, uint32_t color,
-                                                           size_t count) noexcept {
+CORVANE_AVX2_CLONES void fill_span16(unsigned char *dest, uint32_t color, size_t count) noexcept {
   const uint32_t word = color & 0xFFFFu;
   const uint32_t pair = word | (word << 16);
   fill_words(dest, count * 2, pair);
 }
 
-[[gnu::target_clones("avx2", "default")]] void fill_span24(unsigned char *dest, uint32_t color,
-                                                           size_t count) noexcept {
+CORVANE_AVX2_CLONES void fill_span24(unsigned char *dest, uint32_t color, size_t count) noexcept {
   const auto b0 = static_cast<unsigned char>(color >> 16);
   const auto b1 = static_cast<unsigned char>(color >> 8);
   const auto b2 = static_cast<unsigned char>(color);
@@ -71,23 +70,20 @@ inline void fill_repeating(unsigned char *dest, size_t bytes, const unsigned cha
   fill_repeating(dest, count * 3, block);
 }
 
-[[gnu::target_clones("avx2", "default")]] void fill_span32(unsigned char *dest, uint32_t color,
-                                                           size_t count) noexcept {
+CORVANE_AVX2_CLONES void fill_span32(unsigned char *dest, uint32_t color, size_t count) noexcept {
   fill_words(dest, count * 4, color);
 }
 
-[[gnu::target_clones("avx2", "default")]] void masked_span8(unsigned char *dest,
-                                                            const unsigned char *source,
-                                                            size_t count) noexcept {
+CORVANE_AVX2_CLONES void masked_span8(unsigned char *dest, const unsigned char *source,
+                                      size_t count) noexcept {
   for (size_t i = 0; i < count; ++i) {
     const unsigned char s = source[i];
     dest[i] = (s != 0) ? s : dest[i];
   }
 }
 
-[[gnu::target_clones("avx2", "default")]] void masked_span16(unsigned char *dest,
-                                                             const unsigned char *source,
-                                                             size_t count, uint32_t mask) noexcept {
+CORVANE_AVX2_CLONES void masked_span16(unsigned char *dest, const unsigned char *source,
+                                       size_t count, uint32_t mask) noexcept {
   const auto m = static_cast<uint16_t>(mask);
   for (size_t i = 0; i < count; ++i) {
     uint16_t s;
@@ -106,9 +102,8 @@ void masked_span24(unsigned char *dest, const unsigned char *source, size_t coun
   }
 }
 
-[[gnu::target_clones("avx2", "default")]] void masked_span32(unsigned char *dest,
-                                                             const unsigned char *source,
-                                                             size_t count, uint32_t mask) noexcept {
+CORVANE_AVX2_CLONES void masked_span32(unsigned char *dest, const unsigned char *source,
+                                       size_t count, uint32_t mask) noexcept {
   for (size_t i = 0; i < count; ++i) {
     uint32_t s;
     uint32_t d;

@@ -5,13 +5,12 @@
 #include <cstring>
 
 #include "gfx/blenders.h"
+#include "gfx/depth/avx2_clones.h"
 
 namespace corvane::depth {
 
-[[gnu::target_clones("avx2", "default")]] void mix_sprite_span32(unsigned char *dest,
-                                                                 const unsigned char *source,
-                                                                 size_t count, uint32_t weight,
-                                                                 uint32_t mask) noexcept {
+CORVANE_AVX2_CLONES void mix_sprite_span32(unsigned char *dest, const unsigned char *source,
+                                           size_t count, uint32_t weight, uint32_t mask) noexcept {
   for (size_t i = 0; i < count; ++i) {
     uint32_t s;
     uint32_t d;
@@ -42,24 +41,19 @@ inline void mix_span_packed16(unsigned char *dest, const unsigned char *source, 
 
 }  // namespace
 
-[[gnu::target_clones("avx2", "default")]] void mix_sprite_span15(unsigned char *dest,
-                                                                 const unsigned char *source,
-                                                                 size_t count, uint32_t k,
-                                                                 uint32_t mask) noexcept {
+CORVANE_AVX2_CLONES void mix_sprite_span15(unsigned char *dest, const unsigned char *source,
+                                           size_t count, uint32_t k, uint32_t mask) noexcept {
   mix_span_packed16<0x3E07C1Fu, 0x7C1Fu, 0x3E0u>(dest, source, count, k, mask);
 }
 
-[[gnu::target_clones("avx2", "default")]] void mix_sprite_span16(unsigned char *dest,
-                                                                 const unsigned char *source,
-                                                                 size_t count, uint32_t k,
-                                                                 uint32_t mask) noexcept {
+CORVANE_AVX2_CLONES void mix_sprite_span16(unsigned char *dest, const unsigned char *source,
+                                           size_t count, uint32_t k, uint32_t mask) noexcept {
   mix_span_packed16<0x7E0F81Fu, 0xF81Fu, 0x7E0u>(dest, source, count, k, mask);
 }
 
-[[gnu::target_clones("avx2", "default")]] void alpha_sprite_span32(unsigned char *dest,
-                                                                   const unsigned char *source,
-                                                                   size_t count, int alpha_shift,
-                                                                   uint32_t mask) noexcept {
+CORVANE_AVX2_CLONES void alpha_sprite_span32(unsigned char *dest, const unsigned char *source,
+                                             size_t count, int alpha_shift,
+                                             uint32_t mask) noexcept {
   const auto shift = static_cast<uint32_t>(alpha_shift) & 31u;
   for (size_t i = 0; i < count; ++i) {
     uint32_t s;
