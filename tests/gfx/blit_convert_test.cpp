@@ -18,23 +18,10 @@ namespace {
 using corvane::testing::bitmap_matches;
 using corvane::testing::bitmap_ptr;
 using corvane::testing::make_bitmap;
+using corvane::testing::mask_color_of;
 using corvane::testing::paint;
 using corvane::testing::random_image;
 using corvane::testing::reference_image;
-
-uint32_t mask_color_of(int depth) {
-  switch (depth) {
-    case 15:
-      return 0x7C1F;
-    case 16:
-      return 0xF81F;
-    case 24:
-    case 32:
-      return 0xFF00FF;
-    default:
-      return 0;
-  }
-}
 
 void random_palette(std::mt19937 &rng) {
   palette pal;

@@ -23,24 +23,11 @@ using corvane::testing::bitmap_ptr;
 using corvane::testing::capture;
 using corvane::testing::depth_value_mask;
 using corvane::testing::make_bitmap;
+using corvane::testing::mask_color_of;
 using corvane::testing::paint;
 using corvane::testing::random_image;
 using corvane::testing::raw_pixel;
 using corvane::testing::reference_image;
-
-uint32_t mask_color_of(int depth) {
-  switch (depth) {
-    case 15:
-      return 0x7C1F;
-    case 16:
-      return 0xF81F;
-    case 24:
-    case 32:
-      return 0xFF00FF;
-    default:
-      return 0;
-  }
-}
 
 // Blenders whose results depend on every argument, so that a swapped argument shows.
 uint32_t scramble(uint32_t x, uint32_t y, uint32_t n) {

@@ -17,7 +17,9 @@ int pixel_bytes(int depth) {
   return 4;
 }
 
-uint32_t mask_of(int depth) {
+}  // namespace
+
+uint32_t mask_color_of(int depth) {
   switch (depth) {
     case 15:
       return 0x7C1F;
@@ -30,8 +32,6 @@ uint32_t mask_of(int depth) {
       return 0;
   }
 }
-
-}  // namespace
 
 uint32_t depth_value_mask(int depth) {
   switch (pixel_bytes(depth)) {
@@ -110,7 +110,7 @@ reference_image random_image(int width, int height, int depth, std::mt19937 &rng
   std::uniform_real_distribution<double> share(0.0, 1.0);
   const uint32_t limit = depth_value_mask(depth);
   for (auto &pixel : image.pixels) {
-    pixel = (share(rng) < mask_share) ? mask_of(depth) : static_cast<uint32_t>(rng()) & limit;
+    pixel = (share(rng) < mask_share) ? mask_color_of(depth) : static_cast<uint32_t>(rng()) & limit;
   }
   return image;
 }

@@ -29,6 +29,9 @@ struct reference_image {
   uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
+// The mask colour (transparent pixel value) of a depth: 0 at 8 bits, bright pink above.
+uint32_t mask_color_of(int depth);
+
 // The largest pixel value of a depth (all bits of its storage).
 uint32_t depth_value_mask(int depth);
 
