@@ -245,7 +245,8 @@ CORVANE_API void free_sample(sample *spl) CORVANE_NOEXCEPT;
 
 /* Plays a sample on a voice of its own that frees itself when the sound ends: volume and pan
  * 0..255, frequency in thousandths of the sample's rate (1000: its own rate), loop nonzero to loop.
- * Returns the voice, or -1 when every voice is busy with more important sounds (or spl is null). */
+ * Returns the voice, or -1 when no virtual voice can be had (or spl is null). When every physical
+ * voice plays a more important sound, the voice is returned but stays silent. */
 CORVANE_API int start_sample(const sample *spl, int volume, int pan, int frequency,
                              int loop) CORVANE_NOEXCEPT;
 
@@ -261,8 +262,10 @@ CORVANE_API void halt_sample(const sample *spl) CORVANE_NOEXCEPT;
 /* Every call takes a virtual voice 0..255; calls with other numbers are ignored, and queries on
  * them answer -1 (null for check_voice). */
 
-/* Claims a voice for a sample (taking a free physical voice, one whose sound ended, or the least
- * important one of no higher priority). Returns the voice, or -1 when none can be had. */
+/* Claims a voice for a sample, with a physical voice that is free, whose sound ended, or that
+ * plays the least important sound of no higher priority (that sound loses it). Returns the voice,
+ * or -1 when every virtual voice holds a sound that has not ended (or spl is null); the voice has
+ * no physical voice, and plays nothing, when none could be had. */
 CORVANE_API int claim_voice(const sample *spl) CORVANE_NOEXCEPT;
 
 /* Stops the voice and gives it up. */
