@@ -44,9 +44,15 @@ voice_set start_voices(int quality, int bits, int stereo, int per_mille, int vol
     bytes.resize(static_cast<size_t>(SAMPLE_FRAMES) * (bits / 8) * (stereo != 0 ? 2 : 1));
     for (uint8_t &b : bytes) b = static_cast<uint8_t>(rng());
     sample &spl = set.samples[static_cast<size_t>(v)];
-    spl = sample{.bits = bits, .stereo = stereo, .frequency = RATE, .priority = 128,
-                 .length = SAMPLE_FRAMES, .loop_start = 0, .loop_end = SAMPLE_FRAMES,
-                 .user_param = 0, .data = bytes.data()};
+    spl = sample{.bits = bits,
+                 .stereo = stereo,
+                 .frequency = RATE,
+                 .priority = 128,
+                 .length = SAMPLE_FRAMES,
+                 .loop_start = 0,
+                 .loop_end = SAMPLE_FRAMES,
+                 .user_param = 0,
+                 .data = bytes.data()};
     corvane::physical_voice &p = corvane::physical_voices[v];
     p.playmode = PLAYMODE_LOOP;
     p.volume = volume << 12;
@@ -66,9 +72,9 @@ void report(benchmark::State &state) {
 
 // Arguments: quality, sample bits, stereo sample.
 void BM_render_mix_64_voices(benchmark::State &state) {
-  const voice_set set = start_voices(static_cast<int>(state.range(0)),
-                                     static_cast<int>(state.range(1)),
-                                     static_cast<int>(state.range(2)), 1000, 200);
+  const voice_set set =
+      start_voices(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
+                   static_cast<int>(state.range(2)), 1000, 200);
   std::vector<int16_t> out(FRAMES * 2);
   for (auto _ : state) {
     render_mix(out.data(), 0, 1);

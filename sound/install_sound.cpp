@@ -70,7 +70,8 @@ choice choose_driver(const driver_list_entry *list, int &id, Record *none,
 }
 
 void report_insufficient_voices(bool digital) noexcept {
-  format_text_bounded(error_text, ERROR_TEXT_SIZE, translate_text("Insufficient %s voices available"),
+  format_text_bounded(error_text, ERROR_TEXT_SIZE,
+                      translate_text("Insufficient %s voices available"),
                       translate_text(digital ? "digital" : "MIDI"));
 }
 
@@ -154,7 +155,8 @@ int install_sound(int digi_id, int midi_id) noexcept {
       midi_voices = midi_voices_wanted;
     } else {
       midi_voices = midi->default_voices;
-      if (midi_voices > digi->voice_limit - digi_voices) midi_voices = digi->voice_limit - digi_voices;
+      if (midi_voices > digi->voice_limit - digi_voices)
+        midi_voices = digi->voice_limit - digi_voices;
       if (midi_voices < 0) midi_voices = 0;
     }
     digi_voices += midi_voices;

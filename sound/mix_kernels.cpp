@@ -58,8 +58,7 @@ template <bool sixteen>
 
 // One frame of output from the sample frame at p (and, for quality 2, the frame at next).
 template <int quality, int out_channels, bool sixteen, bool stereo>
-[[gnu::always_inline]] inline void mix_frame(int32_t *__restrict out,
-                                             const sample_word<sixteen> *p,
+[[gnu::always_inline]] inline void mix_frame(int32_t *__restrict out, const sample_word<sixteen> *p,
                                              const sample_word<sixteen> *next, int32_t frac,
                                              int32_t a, int32_t b) {
   const int32_t left = p[0];
@@ -107,9 +106,8 @@ template <int quality, int out_channels>
 }
 
 template <int quality, int out_channels, bool sixteen, bool stereo>
-[[gnu::always_inline]] inline void span_body(int32_t *__restrict out, const void *data,
-                                             int64_t pos, int step, int n, int left_gain,
-                                             int right_gain) {
+[[gnu::always_inline]] inline void span_body(int32_t *__restrict out, const void *data, int64_t pos,
+                                             int step, int n, int left_gain, int right_gain) {
   using word = sample_word<sixteen>;
   constexpr int in_channels = stereo ? 2 : 1;
   const word *src = static_cast<const word *>(data);
@@ -121,25 +119,23 @@ template <int quality, int out_channels, bool sixteen, bool stereo>
     const word *__restrict p = src + (pos >> 8) * in_channels;
     const int32_t frac = static_cast<int32_t>(pos & 255);
     for (int j = 0; j < n; ++j) {
-      mix_frame<quality, out_channels, sixteen, stereo>(out + j * out_channels,
-                                                         p + j * in_channels,
-                                                         p + (j + 1) * in_channels, frac, a, b);
+      mix_frame<quality, out_channels, sixteen, stereo>(out + j * out_channels, p + j * in_channels,
+                                                        p + (j + 1) * in_channels, frac, a, b);
     }
     return;
   }
   for (int j = 0; j < n; ++j) {
     const word *p = src + (pos >> 8) * in_channels;
     mix_frame<quality, out_channels, sixteen, stereo>(out + j * out_channels, p, p + in_channels,
-                                                       static_cast<int32_t>(pos & 255), a, b);
+                                                      static_cast<int32_t>(pos & 255), a, b);
     pos += step;
   }
 }
 
 template <bool sixteen, bool stereo>
-[[gnu::always_inline]] inline void tail_body(int32_t *__restrict out, const void *data,
-                                             int64_t pos, int step, int n, int left_gain,
-                                             int right_gain, int64_t limit, int32_t next_left,
-                                             int32_t next_right) {
+[[gnu::always_inline]] inline void tail_body(int32_t *__restrict out, const void *data, int64_t pos,
+                                             int step, int n, int left_gain, int right_gain,
+                                             int64_t limit, int32_t next_left, int32_t next_right) {
   using word = sample_word<sixteen>;
   constexpr int in_channels = stereo ? 2 : 1;
   const word *src = static_cast<const word *>(data);
@@ -166,8 +162,7 @@ template <bool sixteen, bool stereo>
 template <int quality, int out_channels, bool sixteen, bool stereo>
 void span_base(int32_t *out, const void *data, int64_t pos, int step, int n, int left_gain,
                int right_gain) {
-  span_body<quality, out_channels, sixteen, stereo>(out, data, pos, step, n, left_gain,
-                                                     right_gain);
+  span_body<quality, out_channels, sixteen, stereo>(out, data, pos, step, n, left_gain, right_gain);
 }
 
 template <bool sixteen, bool stereo>
@@ -180,15 +175,14 @@ void tail_base(int32_t *out, const void *data, int64_t pos, int step, int n, int
 #if defined(__x86_64__) || defined(__i386__)
 #define CORVANE_MIX_HAVE_AVX2 1
 template <int quality, int out_channels, bool sixteen, bool stereo>
-[[gnu::target("avx2")]] void span_avx2(int32_t *out, const void *data, int64_t pos, int step,
-                                       int n, int left_gain, int right_gain) {
-  span_body<quality, out_channels, sixteen, stereo>(out, data, pos, step, n, left_gain,
-                                                     right_gain);
+[[gnu::target("avx2")]] void span_avx2(int32_t *out, const void *data, int64_t pos, int step, int n,
+                                       int left_gain, int right_gain) {
+  span_body<quality, out_channels, sixteen, stereo>(out, data, pos, step, n, left_gain, right_gain);
 }
 
 template <bool sixteen, bool stereo>
-[[gnu::target("avx2")]] void tail_avx2(int32_t *out, const void *data, int64_t pos, int step,
-                                       int n, int left_gain, int right_gain, int64_t limit,
+[[gnu::target("avx2")]] void tail_avx2(int32_t *out, const void *data, int64_t pos, int step, int n,
+                                       int left_gain, int right_gain, int64_t limit,
                                        int32_t next_left, int32_t next_right) {
   tail_body<sixteen, stereo>(out, data, pos, step, n, left_gain, right_gain, limit, next_left,
                              next_right);

@@ -145,8 +145,8 @@ void mix_interpolated(const mix_routines &routines, const mixer_voice &m, int pl
       }
       int32_t next_left = 0;
       int32_t next_right = 0;
-      const bool wraps = loops && (playmode & (PLAYMODE_BIDIR | PLAYMODE_BACKWARD)) == 0 &&
-                         m.loop_end == m.length;
+      const bool wraps =
+          loops && (playmode & (PLAYMODE_BIDIR | PLAYMODE_BACKWARD)) == 0 && m.loop_end == m.length;
       if (wraps) {
         const int64_t first = (m.loop_start >> 8) * m.channels;
         next_left = interpolation_value(m.data, m.bits, first);

@@ -16,9 +16,9 @@ namespace corvane {
 // fraction bits), held in 64 bits so that no sample length can wrap them. Guarded by the mixer
 // lock.
 struct mixer_voice {
-  int playing = 0;  // nonzero while the voice sounds
-  int channels = 1; // 2 for a stereo sample
-  int bits = 8;     // 8 or 16
+  int playing = 0;   // nonzero while the voice sounds
+  int channels = 1;  // 2 for a stereo sample
+  int bits = 8;      // 8 or 16
   const void *data = nullptr;
   int64_t position = 0;
   int step = 0;  // position increment per output frame; negative while playing backward
@@ -30,11 +30,11 @@ struct mixer_voice {
 };
 
 struct mixer_state {
-  int voice_count = 0;  // voices served, at most 64
-  int frames = 0;       // frames per block
-  int rate = 0;         // output rate in Hz
-  int channels = 0;     // 1 or 2
-  int bits = 0;         // 8 or 16
+  int voice_count = 0;                // voices served, at most 64
+  int frames = 0;                     // frames per block
+  int rate = 0;                       // output rate in Hz
+  int channels = 0;                   // 1 or 2
+  int bits = 0;                       // 8 or 16
   std::unique_ptr<int32_t[]> buffer;  // one block of accumulated output
   mixer_voice voices[PHYSICAL_VOICE_COUNT];
 };
@@ -95,8 +95,8 @@ mix_routines find_mix_routines(int quality, int out_channels, int bits, int chan
 
 // A sample value on the interpolation scale (+-2^23), as quality 2 reads it.
 inline int32_t interpolation_value(const void *data, int bits, int64_t index) noexcept {
-  if (bits == 16) return static_cast<int32_t>(static_cast<const uint16_t *>(data)[index]) * 256 -
-                         0x800000;
+  if (bits == 16)
+    return static_cast<int32_t>(static_cast<const uint16_t *>(data)[index]) * 256 - 0x800000;
   return (static_cast<int32_t>(static_cast<const uint8_t *>(data)[index]) - 128) * 65536;
 }
 

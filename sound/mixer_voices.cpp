@@ -14,8 +14,8 @@ int64_t clamp_frames(int64_t frames, int64_t length) noexcept {
 }
 
 // A ramp of time milliseconds toward end, stepped every 16 output frames.
-void start_ramp(std::atomic<int> &value, std::atomic<int> &step, std::atomic<int> &target,
-                int time, int end) noexcept {
+void start_ramp(std::atomic<int> &value, std::atomic<int> &step, std::atomic<int> &target, int time,
+                int end) noexcept {
   int64_t sweep_points = 0;
   {
     mixer_lock lock;

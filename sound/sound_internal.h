@@ -16,7 +16,7 @@ namespace corvane {
 struct virtual_voice {
   std::atomic<const sample *> sample_played{nullptr};  // empty when the voice is free
   std::atomic<int> physical{-1};                       // bound physical voice, -1 when none
-  std::atomic<int> autokill{0};  // nonzero: freed by claim_voice once its sound has ended
+  std::atomic<int> autokill{0};    // nonzero: freed by claim_voice once its sound has ended
   std::atomic<int> start_time{0};  // retrace count when claimed or started
   std::atomic<int> priority{0};
 };

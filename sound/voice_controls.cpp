@@ -25,8 +25,8 @@ int flipped_pan(int pan) noexcept { return flip_pan != 0 ? 255 - pan : pan; }
 
 // A ramp stepped by the timer emulation 50 times a second: time in milliseconds, end value in the
 // parameter's own units.
-void start_emulated_ramp(std::atomic<int> &value, std::atomic<int> &step,
-                         std::atomic<int> &target, int time, int end) noexcept {
+void start_emulated_ramp(std::atomic<int> &value, std::atomic<int> &step, std::atomic<int> &target,
+                         int time, int end) noexcept {
   const int steps = time >= 40 ? time / 20 : 1;
   const int goal = fixed_from(end);
   put(target, goal);
@@ -211,14 +211,16 @@ void set_voice_tremolo(int voice, int rate, int depth) noexcept {
   using namespace corvane;
   const int physical = bound_physical(voice);
   digi_driver_record *driver = digi_driver();
-  if (physical >= 0 && driver->write_tremolo != nullptr) driver->write_tremolo(physical, rate, depth);
+  if (physical >= 0 && driver->write_tremolo != nullptr)
+    driver->write_tremolo(physical, rate, depth);
 }
 
 void set_voice_vibrato(int voice, int rate, int depth) noexcept {
   using namespace corvane;
   const int physical = bound_physical(voice);
   digi_driver_record *driver = digi_driver();
-  if (physical >= 0 && driver->write_vibrato != nullptr) driver->write_vibrato(physical, rate, depth);
+  if (physical >= 0 && driver->write_vibrato != nullptr)
+    driver->write_vibrato(physical, rate, depth);
 }
 
 }  // extern "C"

@@ -70,11 +70,11 @@ typedef struct digi_driver_record {
   /*  6 */ int first_voice;    /* first virtual voice used by this driver (0 for digital drivers) */
   /*  7 */ int voice_limit;    /* most voices the driver can mix */
   /*  8 */ int default_voices; /* voices used when none are requested */
-  /*  9 */ int (*probe)(int input);           /* nonzero when the driver can run */
+  /*  9 */ int (*probe)(int input);            /* nonzero when the driver can run */
   /* 10 */ int (*open)(int input, int voices); /* 0, or nonzero with error_text set */
   /* 11 */ void (*close)(int input);
-  /* 12 */ int (*set_hw_volume)(int volume); /* 0..255; may be null */
-  /* 13 */ int (*get_hw_volume)(void);       /* may be null */
+  /* 12 */ int (*set_hw_volume)(int volume);                 /* 0..255; may be null */
+  /* 13 */ int (*get_hw_volume)(void);                       /* may be null */
   /* 14 */ void (*pin_voice)(int voice, int start, int end); /* may be null */
   /* 15 */ void (*unpin_voice)(int voice);                   /* may be null */
   /* 16 */ int (*block_size)(void);                          /* frames in one output block */
@@ -367,17 +367,17 @@ CORVANE_API void mixer_write_vibrato(int voice, int rate, int depth) CORVANE_NOE
 
 /* Fills slots 17 to 38 of a digital driver record in a designated initialiser:
  *   digi_driver_record my_driver = { ..., .block_size = my_block_size, MIXER_VOICE_SLOTS };  */
-#define MIXER_VOICE_SLOTS                                                                         \
-  .bind_voice = mixer_bind_voice, .unbind_voice = mixer_unbind_voice,                            \
-  .play_voice = mixer_play_voice, .halt_voice = mixer_halt_voice,                                \
-  .set_loop_mode = mixer_set_loop_mode, .read_position = mixer_read_position,                    \
-  .seek_voice = mixer_seek_voice, .read_volume = mixer_read_volume,                              \
-  .write_volume = mixer_write_volume, .fade_volume = mixer_fade_volume,                          \
-  .end_fade = mixer_end_fade, .read_frequency = mixer_read_frequency,                            \
-  .write_frequency = mixer_write_frequency, .glide_frequency = mixer_glide_frequency,            \
-  .end_frequency_glide = mixer_end_frequency_glide, .read_pan = mixer_read_pan,                  \
-  .write_pan = mixer_write_pan, .glide_pan = mixer_glide_pan,                                    \
-  .end_pan_glide = mixer_end_pan_glide, .write_echo = mixer_write_echo,                          \
+#define MIXER_VOICE_SLOTS                                                             \
+  .bind_voice = mixer_bind_voice, .unbind_voice = mixer_unbind_voice,                 \
+  .play_voice = mixer_play_voice, .halt_voice = mixer_halt_voice,                     \
+  .set_loop_mode = mixer_set_loop_mode, .read_position = mixer_read_position,         \
+  .seek_voice = mixer_seek_voice, .read_volume = mixer_read_volume,                   \
+  .write_volume = mixer_write_volume, .fade_volume = mixer_fade_volume,               \
+  .end_fade = mixer_end_fade, .read_frequency = mixer_read_frequency,                 \
+  .write_frequency = mixer_write_frequency, .glide_frequency = mixer_glide_frequency, \
+  .end_frequency_glide = mixer_end_frequency_glide, .read_pan = mixer_read_pan,       \
+  .write_pan = mixer_write_pan, .glide_pan = mixer_glide_pan,                         \
+  .end_pan_glide = mixer_end_pan_glide, .write_echo = mixer_write_echo,               \
   .write_tremolo = mixer_write_tremolo, .write_vibrato = mixer_write_vibrato
 
 CORVANE_EXTERN_C_END

@@ -231,8 +231,8 @@ struct voice_spec {
   int playmode = 0;
   int frequency = 0;  // 20.12
   int volume = 255, pan = 128;
-  int start = 0;      // first frame played
-  int ramp = 0;       // 0 none, 1 volume, 2 pan, 3 frequency
+  int start = 0;  // first frame played
+  int ramp = 0;   // 0 none, 1 volume, 2 pan, 3 frequency
   int ramp_time = 0, ramp_end = 0;
 };
 
@@ -261,8 +261,9 @@ void check_scenario(const scenario &sc) {
 
   sound_quality = sc.quality;
   int mixer_voices = PHYSICAL_VOICE_COUNT;
-  ASSERT_EQ(open_mixer(sc.frames * sc.channels, sc.rate, sc.channels == 2, sc.bits == 16,
-                       &mixer_voices), 0);
+  ASSERT_EQ(
+      open_mixer(sc.frames * sc.channels, sc.rate, sc.channels == 2, sc.bits == 16, &mixer_voices),
+      0);
   ASSERT_EQ(sound_quality, ref.quality);
 
   std::mt19937 rng(sc.data_seed);
@@ -270,9 +271,15 @@ void check_scenario(const scenario &sc) {
   for (size_t i = 0; i < sc.voices.size(); ++i) {
     const voice_spec &spec = sc.voices[i];
     owned_sample &s = samples[i];
-    s.spl = sample{.bits = spec.bits, .stereo = spec.stereo, .frequency = 0, .priority = 128,
-                   .length = spec.length, .loop_start = spec.loop_start,
-                   .loop_end = spec.loop_end, .user_param = 0, .data = nullptr};
+    s.spl = sample{.bits = spec.bits,
+                   .stereo = spec.stereo,
+                   .frequency = 0,
+                   .priority = 128,
+                   .length = spec.length,
+                   .loop_start = spec.loop_start,
+                   .loop_end = spec.loop_end,
+                   .user_param = 0,
+                   .data = nullptr};
     s.data.resize(static_cast<size_t>(spec.length) * (spec.bits / 8) * (spec.stereo ? 2 : 1));
     for (uint8_t &b : s.data) b = static_cast<uint8_t>(rng());
     s.spl.data = s.data.data();
@@ -375,7 +382,7 @@ scenario random_scenario(unsigned seed, int quality) {
     v.pan = pick(rng, 0, 255);
     // Start inside the sample, before the loop's far edge in the voice's direction.
     v.start = (v.playmode & PLAYMODE_BACKWARD) != 0 ? pick(rng, v.loop_start, v.length - 1)
-                                                     : pick(rng, 0, v.loop_end - 1);
+                                                    : pick(rng, 0, v.loop_end - 1);
     // Ramps of a few milliseconds end inside the blocks rendered.
     v.ramp = pick(rng, 0, 3);
     v.ramp_time = pick(rng, 0, 30);
@@ -424,8 +431,8 @@ TEST(MixerReferenceTest, SilentBidirectionalJumpsLandingExactlyOnTheEdges) {
   // Forward from the loop start, 6 frames move one width (onto the start, still backward), 9
   // frames two, 15 frames four; backward from the start, 9 frames move three (onto the last
   // position inside, now forward).
-  for (const auto &[frames, backward] : {std::pair{6, false}, std::pair{9, false},
-                                         std::pair{15, false}, std::pair{9, true}}) {
+  for (const auto &[frames, backward] :
+       {std::pair{6, false}, std::pair{9, false}, std::pair{15, false}, std::pair{9, true}}) {
     SCOPED_TRACE(::testing::Message() << frames << " frames, backward " << backward);
     scenario sc;
     sc.frames = frames;

@@ -47,8 +47,15 @@ class MixerTest : public ::testing::Test {
 
 sample constant_sample(std::vector<uint16_t> &data, uint16_t value, int frames) {
   data.assign(static_cast<size_t>(frames), value);
-  return sample{.bits = 16, .stereo = 0, .frequency = 44100, .priority = 128, .length = frames,
-                .loop_start = 0, .loop_end = frames, .user_param = 0, .data = data.data()};
+  return sample{.bits = 16,
+                .stereo = 0,
+                .frequency = 44100,
+                .priority = 128,
+                .length = frames,
+                .loop_start = 0,
+                .loop_end = frames,
+                .user_param = 0,
+                .data = data.data()};
 }
 
 TEST_F(MixerTest, EmptyBlocksAreSilenceInEveryFormat) {
@@ -93,8 +100,8 @@ TEST_F(MixerTest, SumsBeyondFullScaleClip) {
 }
 
 TEST_F(MixerTest, AutomaticVolumeShiftFollowsTheVoiceCount) {
-  for (const auto &[voices, shift] : {std::pair{1, 2}, std::pair{2, 2}, std::pair{3, 3},
-                                      std::pair{8, 4}, std::pair{64, 7}}) {
+  for (const auto &[voices, shift] :
+       {std::pair{1, 2}, std::pair{2, 2}, std::pair{3, 3}, std::pair{8, 4}, std::pair{64, 7}}) {
     open(16, 2, 16, voices);
     set_mix_volume_shift(-1);
     EXPECT_EQ(corvane::mix_volume_shift.load(), shift) << voices << " voices";

@@ -63,8 +63,9 @@ TEST_F(SoundThreadsTest, ProgramTimerAndOutputThreadsShareTheVoices) {
     for (size_t i = 0; i < bytes; ++i) data[i] = static_cast<uint8_t>(rng());
     samples.push_back(spl);
 
-    const int voice = start_sample(spl, static_cast<int>(rng() % 256), static_cast<int>(rng() % 256),
-                                   static_cast<int>(500 + rng() % 2000), static_cast<int>(rng() % 2));
+    const int voice =
+        start_sample(spl, static_cast<int>(rng() % 256), static_cast<int>(rng() % 256),
+                     static_cast<int>(500 + rng() % 2000), static_cast<int>(rng() % 2));
     if (voice >= 0) {
       ramp_voice_volume(voice, static_cast<int>(rng() % 200), static_cast<int>(rng() % 256));
       sweep_voice_pan(voice, static_cast<int>(rng() % 200), static_cast<int>(rng() % 256));
@@ -72,11 +73,21 @@ TEST_F(SoundThreadsTest, ProgramTimerAndOutputThreadsShareTheVoices) {
     }
     const sample *victim = samples[rng() % samples.size()];
     switch (rng() % 5) {
-      case 0: retune_sample(victim, 200, 20, 1500, 1); break;
-      case 1: halt_sample(victim); break;
-      case 2: stop_voice(static_cast<int>(rng() % 16)); break;
-      case 3: set_voice_position(static_cast<int>(rng() % 16), static_cast<int>(rng() % 1000)); break;
-      default: set_mix_volume_shift(static_cast<int>(rng() % 4)); break;
+      case 0:
+        retune_sample(victim, 200, 20, 1500, 1);
+        break;
+      case 1:
+        halt_sample(victim);
+        break;
+      case 2:
+        stop_voice(static_cast<int>(rng() % 16));
+        break;
+      case 3:
+        set_voice_position(static_cast<int>(rng() % 16), static_cast<int>(rng() % 1000));
+        break;
+      default:
+        set_mix_volume_shift(static_cast<int>(rng() % 4));
+        break;
     }
     if (samples.size() > 24) {
       free_sample(samples.front());

@@ -33,7 +33,8 @@ class VoicesTest : public sound_test {
   // Fills every physical voice with a voice of the sample.
   std::vector<int> fill_all(int loop) {
     std::vector<int> voices;
-    for (int i = 0; i < PHYSICAL_VOICE_COUNT; ++i) voices.push_back(start_sample(spl, 255, 128, 1000, loop));
+    for (int i = 0; i < PHYSICAL_VOICE_COUNT; ++i)
+      voices.push_back(start_sample(spl, 255, 128, 1000, loop));
     return voices;
   }
   bool called(const std::string &call) const {
@@ -94,7 +95,8 @@ TEST_F(VoicesTest, StealingPrefersOneShotsAndOlderSoundsAndTiesGoLow) {
   EXPECT_EQ(corvane::virtual_voices[voice].physical.load(), 0);
   EXPECT_TRUE(called("halt 0"));
   EXPECT_EQ(corvane::virtual_voices[0].physical.load(), -1);
-  EXPECT_EQ(corvane::virtual_voices[0].sample_played.load(), spl);  // lost its voice, kept its sample
+  EXPECT_EQ(corvane::virtual_voices[0].sample_played.load(),
+            spl);  // lost its voice, kept its sample
   for (int v = 0; v < VIRTUAL_VOICE_COUNT; ++v) free_voice(v);
 
   // A looping sound goes after a one-shot of the same priority and age.
@@ -213,9 +215,8 @@ TEST_F(VoicesTest, EmulatedRampsStepFiftyTimesASecond) {
   sweep_voice_pan(0, 40, 0);
   advance_ticks(VOICE_SWEEP_PERIOD);
   advance_ticks(VOICE_SWEEP_PERIOD);
-  EXPECT_EQ(the_test_digi().calls,
-            (std::vector<std::string>{"frequency 0 16537", "pan 0 64", "frequency 0 11025",
-                                      "pan 0 0"}));
+  EXPECT_EQ(the_test_digi().calls, (std::vector<std::string>{"frequency 0 16537", "pan 0 64",
+                                                             "frequency 0 11025", "pan 0 0"}));
   stop_voice_ramp(0);
   EXPECT_TRUE(called("end fade 0"));
 }
@@ -250,8 +251,7 @@ TEST_F(VoicesTest, RebindKeepsThePhysicalVoice) {
   other->priority = 7;
   the_test_digi().calls.clear();
   rebind_voice(voice, other);
-  EXPECT_EQ(the_test_digi().calls,
-            (std::vector<std::string>{"halt 0", "unbind 0", "bind 0"}));
+  EXPECT_EQ(the_test_digi().calls, (std::vector<std::string>{"halt 0", "unbind 0", "bind 0"}));
   EXPECT_EQ(corvane::virtual_voices[voice].autokill.load(), 0);
   EXPECT_EQ(corvane::virtual_voices[voice].priority.load(), 7);
   EXPECT_EQ(corvane::physical_voices[0].frequency.load(), 8000 << 12);

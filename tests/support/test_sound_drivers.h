@@ -21,7 +21,7 @@ struct test_digi {
   int probe_result = -1;
   int open_result = 0;
   const char *open_error = nullptr;  // written to error_text by a failing open
-  int opened_voices = -1;   // the voices open was asked for; -1 before open
+  int opened_voices = -1;            // the voices open was asked for; -1 before open
   int open_calls = 0;
   int close_calls = 0;
   // Per physical voice: what the driver last heard, and the position read_position answers.
