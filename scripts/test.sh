@@ -24,8 +24,8 @@ ctest --preset asan -j "$jobs"
 
 echo "== ThreadSanitizer build of the threaded modules"
 cmake --preset tsan
-cmake --build --preset tsan --target timer_tests input_tests
-ctest --preset tsan -j "$jobs" -L 'timer|input'
+cmake --build --preset tsan --target timer_tests input_tests sound_tests
+ctest --preset tsan -j "$jobs" -L 'timer|input|sound'
 
 if [ -x fuzz/run ]; then
   echo "== fuzz smoke runs"
