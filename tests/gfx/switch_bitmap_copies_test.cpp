@@ -1,6 +1,5 @@
 // Saving and restoring the registered bitmaps across a display switch: drawing goes to a memory
 // copy while away, sub-bitmaps follow their parent, and everything drawn comes back.
-// It needs memory bitmaps and blits, and runs once it sits in tests/timer/ beside the others.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -10,9 +9,11 @@
 #include "corvane/gfx.h"
 #include "corvane/system.h"
 #include "corvane/timer.h"
+#include "gfx/switch_bitmap_tree.h"
+#include "gfx/switch_pointer_hooks.h"
+#include "support/manual_timer.h"
 #include "support/test_system.h"
-#include "timer/display_switch.h"
-#include "timer/switch_bitmap_tree.h"
+#include "timer/timer_internal.h"
 
 namespace {
 
@@ -178,6 +179,29 @@ TEST_F(SwitchBitmapCopiesTest, EightBitScreenGetsItsPaletteAgain) {
   restore_switch_bitmaps();
   screen_bitmap = nullptr;
   EXPECT_EQ(palette_writes, 1);
+}
+
+// The timer system counts as not installed while the copies are drawn back, and as installed
+// again afterwards.
+std::vector<int> installed_while_pointer_moved;
+bitmap *pointer_on_screen() { return pointer_bitmap; }
+void note_timer_state(bitmap *) {
+  installed_while_pointer_moved.push_back(corvane::timer_installed.load());
+}
+const corvane::switch_pointer_hooks timer_watch{pointer_on_screen, note_timer_state};
+
+TEST_F(SwitchBitmapCopiesTest, TimerCountsAsNotInstalledWhileBitmapsComeBack) {
+  give_test_system_mutexes();
+  the_test_system().timer_drivers = manual_timer_list();
+  ASSERT_EQ(install_timer_system(), 0);
+  pointer_bitmap = screen;
+  corvane::set_switch_pointer_hooks(&timer_watch);
+  save_switch_bitmaps(SWITCH_PAUSE);
+  restore_switch_bitmaps();
+  corvane::set_switch_pointer_hooks(nullptr);
+  // Hidden and shown again around the save, then around the restore.
+  EXPECT_EQ(installed_while_pointer_moved, (std::vector<int>{-1, -1, 0, 0}));
+  EXPECT_EQ(corvane::timer_installed.load(), -1);
 }
 
 }  // namespace

@@ -4,13 +4,13 @@
 #include <atomic>
 #include <cstring>
 
+#include "core/module_hooks.h"
 #include "corvane/bitmap.h"
 #include "corvane/color.h"
 #include "corvane/gfx.h"
 #include "corvane/timer.h"
-#include "timer/display_switch.h"
-#include "timer/switch_bitmap_tree.h"
-#include "timer/timer_internal.h"
+#include "gfx/switch_bitmap_tree.h"
+#include "gfx/switch_pointer_hooks.h"
 
 namespace corvane {
 namespace {
@@ -132,7 +132,9 @@ void restore_switch_bitmaps(void) noexcept {
   using namespace corvane;
   std::lock_guard<std::recursive_mutex> lock(switch_bitmap_mutex());
   if (display_switched_away() == 0) return;
-  const int installed = timer_installed.exchange(0, std::memory_order_acq_rel);
+  // The timer system counts as not installed while the bitmaps are drawn back.
+  void (*switching_in)(bool) noexcept = switch_in_hook.load(std::memory_order_acquire);
+  if (switching_in != nullptr) switching_in(true);
   {
     hidden_pointer pointer;
     for (switch_bitmap_node *node = switch_bitmaps; node != nullptr; node = node->next) {
@@ -145,7 +147,7 @@ void restore_switch_bitmaps(void) noexcept {
       screen_bitmap->vtable->color_depth == 8) {
     apply_palette(current_palette);
   }
-  timer_installed.store(installed, std::memory_order_release);
+  if (switching_in != nullptr) switching_in(false);
 }
 
 }  // extern "C"

@@ -7,8 +7,7 @@
 
 #include "corvane/bitmap.h"
 #include "corvane/system.h"
-#include "corvane/timer.h"
-#include "timer/switch_bitmap_tree.h"
+#include "gfx/switch_bitmap_tree.h"
 
 namespace corvane {
 

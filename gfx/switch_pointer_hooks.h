@@ -1,6 +1,7 @@
-// Internal interface of the display-switch support, for the modules that take part in a switch.
-#ifndef CORVANE_TIMER_DISPLAY_SWITCH_H
-#define CORVANE_TIMER_DISPLAY_SWITCH_H
+// How the switch-bitmap registry hides the mouse pointer while it saves or restores the bitmaps,
+// so that the pointer is not copied along with the picture.
+#ifndef CORVANE_GFX_SWITCH_POINTER_HOOKS_H
+#define CORVANE_GFX_SWITCH_POINTER_HOOKS_H
 
 #include "corvane/bitmap.h"
 
@@ -18,4 +19,4 @@ void set_switch_pointer_hooks(const switch_pointer_hooks *hooks) noexcept;
 
 }  // namespace corvane
 
-#endif  // CORVANE_TIMER_DISPLAY_SWITCH_H
+#endif  // CORVANE_GFX_SWITCH_POINTER_HOOKS_H

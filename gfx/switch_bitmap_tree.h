@@ -1,8 +1,8 @@
 // The registry of bitmaps that are saved and restored across a display switch: a tree whose top
 // level holds the bitmaps that own a surface (the screen) and whose children are the sub-bitmaps
 // made from them. Shared by the registry and the code that makes and draws back the copies.
-#ifndef CORVANE_TIMER_SWITCH_BITMAP_TREE_H
-#define CORVANE_TIMER_SWITCH_BITMAP_TREE_H
+#ifndef CORVANE_GFX_SWITCH_BITMAP_TREE_H
+#define CORVANE_GFX_SWITCH_BITMAP_TREE_H
 
 #include <mutex>
 
@@ -42,4 +42,4 @@ void set_display_switched_away(bool away) noexcept;
 
 }  // namespace corvane
 
-#endif  // CORVANE_TIMER_SWITCH_BITMAP_TREE_H
+#endif  // CORVANE_GFX_SWITCH_BITMAP_TREE_H
