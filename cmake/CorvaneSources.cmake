@@ -51,7 +51,10 @@ set_target_properties(corvane_objects PROPERTIES
 target_include_directories(corvane_objects
   PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>
   PRIVATE ${PROJECT_SOURCE_DIR})
-target_compile_definitions(corvane_objects PRIVATE CORVANE_BUILDING_LIBRARY=1)
+# The identification string names the host the library is built for.
+target_compile_definitions(corvane_objects PRIVATE
+  CORVANE_BUILDING_LIBRARY=1
+  "CORVANE_HOST_NAME=\"${CMAKE_SYSTEM_NAME}\"")
 if(CORVANE_HAVE_LINUX_HOST)
   target_compile_definitions(corvane_objects PRIVATE CORVANE_HAVE_LINUX_HOST=1)
 endif()
