@@ -146,7 +146,7 @@ TEST(TerminalKeyParser, Utf8CharactersAndBrokenBytes) {
 // ---- The driver -----------------------------------------------------------------------------
 
 driver_list_entry terminal_list[] = {
-    {CORVANE_ID('T', 'E', 'R', 'M'), &terminal_keyboard_driver, -1},
+    {corvane::KEYBOARD_TERMINAL, &terminal_keyboard_driver, -1},
     {0, nullptr, 0},
 };
 

@@ -16,7 +16,7 @@
 
 #include <cstring>
 
-#include "platform/linux/sdl_host.h"
+#include "platform/sdl2/sdl_host.h"
 
 namespace corvane::sdl {
 namespace {

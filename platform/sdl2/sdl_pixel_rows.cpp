@@ -1,5 +1,5 @@
 // Conversion of screen rows of every depth into the XRGB8888 pixels of the presentation texture.
-#include "platform/linux/sdl_pixel_rows.h"
+#include "platform/sdl2/sdl_pixel_rows.h"
 
 #include <array>
 #include <cstring>

@@ -1,13 +1,38 @@
 // The SDL2 host thread. Every SDL video call of the library happens on this one thread, which the
 // library owns: it starts SDL video for the first user (the keyboard or a display driver) and
-// stops it after the last, runs the tasks the program's threads hand it, pumps the display's
-// events into the keyboard and the window, and presents the screen at the display's rate.
-#ifndef CORVANE_PLATFORM_LINUX_SDL_HOST_H
-#define CORVANE_PLATFORM_LINUX_SDL_HOST_H
+// stops it after the last, runs the tasks the program's threads hand it, hands the display's
+// events to the handlers its users registered, and gives them a frame at the display's rate.
+#ifndef CORVANE_PLATFORM_SDL2_SDL_HOST_H
+#define CORVANE_PLATFORM_SDL2_SDL_HOST_H
+
+#include <SDL.h>
 
 #include <cstdint>
 
 namespace corvane::sdl {
+
+// What a user of the host (a driver) does on the host thread. The host knows its users only
+// through these: it calls every registered set in turn. Any member may be null.
+struct host_handlers {
+  // One event of the display's queue.
+  void (*event)(const SDL_Event &event) noexcept;
+  // The queue is empty for this frame.
+  void (*events_done)() noexcept;
+  // Once a frame, after the events: shows what changed. Returns true when it presented with
+  // vertical sync (the call then already waited for the display).
+  bool (*frame)() noexcept;
+  // The host is stopping: whatever the user still holds of SDL video goes now.
+  void (*host_stopping)() noexcept;
+};
+
+// Registers a set of handlers, which must stay valid while registered; registering a set twice
+// registers it once. Registrations outlive the host thread: a user registers once and is called
+// whenever the host runs. False when the host has no room for another set.
+bool add_host_handlers(const host_handlers *handlers) noexcept;
+
+// Takes a set of handlers back. On the host thread it takes effect at once; on another thread the
+// host may still be inside one of its handlers.
+void remove_host_handlers(const host_handlers *handlers) noexcept;
 
 // Starts SDL video on the host thread when it is not running and counts one more user. Returns
 // false, with error_text set, when no display can be reached.
@@ -74,4 +99,4 @@ bool display_lost() noexcept;
 
 }  // namespace corvane::sdl
 
-#endif  // CORVANE_PLATFORM_LINUX_SDL_HOST_H
+#endif  // CORVANE_PLATFORM_SDL2_SDL_HOST_H

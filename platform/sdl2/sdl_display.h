@@ -1,9 +1,9 @@
-// The screen shared by the SDL2 window and full-screen drivers: the screen bitmap in memory, the
-// table of rows changed since they were last shown, the 8-bit palette, and the window, renderer
-// and texture through which the host thread presents the changed rows, scaled by whole
-// multiples with black bars around.
-#ifndef CORVANE_PLATFORM_LINUX_SDL_DISPLAY_H
-#define CORVANE_PLATFORM_LINUX_SDL_DISPLAY_H
+// The display shared by the SDL2 window and full-screen drivers: the screen bitmap in memory with
+// the rows changed since they were last shown and the 8-bit palette (sdl_screen.cpp), and the
+// window, renderer and texture through which the host thread presents the changed rows, scaled by
+// whole multiples with black bars around (sdl_presenter.cpp).
+#ifndef CORVANE_PLATFORM_SDL2_SDL_DISPLAY_H
+#define CORVANE_PLATFORM_SDL2_SDL_DISPLAY_H
 
 #include <SDL.h>
 
@@ -59,20 +59,11 @@ int initial_window_scale(int width, int height, int desktop_width, int desktop_h
 // The SDL video driver and renderer in use, for the driver's description ("" when closed).
 const char *video_driver_name() noexcept;
 
-// ---- Host side: called on the host thread only.
-
-// Copies the changed rows to the texture and presents when anything changed. Returns true when it
-// presented with vertical sync (the call then already waited for the display).
-bool present_changes() noexcept;
-
-// A window event: a resized, exposed or restored window is drawn again in full.
-void handle_window_event(const SDL_WindowEvent &event) noexcept;
+// ---- Host side: called on the host thread only. The presenter registers its own event and frame
+// handlers with the host when a mode first opens.
 
 // Sets the window's title to the host's current title.
 void retitle_window() noexcept;
-
-// Destroys the window objects that a close reached outside a host task left behind.
-void destroy_abandoned_window() noexcept;
 
 // The window of the display, or null.
 SDL_Window *display_window() noexcept;
@@ -83,4 +74,4 @@ bool read_presented_frame(std::vector<uint32_t> *pixels, int *width, int *height
 
 }  // namespace corvane::sdl
 
-#endif  // CORVANE_PLATFORM_LINUX_SDL_DISPLAY_H
+#endif  // CORVANE_PLATFORM_SDL2_SDL_DISPLAY_H

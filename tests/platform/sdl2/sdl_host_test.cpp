@@ -1,38 +1,33 @@
-// The SDL2 host thread and what the Linux system driver gets from it: the driver lists, the
-// desktop, the safe mode, keys travelling from the display's queue to read_key, the life of the
-// host thread, running without a display, and the fatal-signal path.
+// The SDL2 host thread and what the Linux system driver gets from it: autodetection choosing the
+// display's drivers, the desktop, the safe mode, the handlers drivers register, keys travelling
+// from the display's queue to read_key, the life of the host thread, running without a display,
+// and the fatal-signal path.
 #include <SDL.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "corvane/gfx.h"
 #include "corvane/keyboard.h"
 #include "corvane/system.h"
-#include "platform/linux/sdl_display.h"
-#include "platform/linux/sdl_drivers.h"
-#include "platform/linux/sdl_host.h"
 #include "platform/linux/unix_host.h"
+#include "platform/null/headless_gfx_driver.h"
+#include "platform/sdl2/sdl_display.h"
+#include "platform/sdl2/sdl_drivers.h"
+#include "platform/sdl2/sdl_host.h"
+#include "support/env_guard.h"
 
 namespace {
 
 using namespace corvane;
-
-void use_dummy_display() {
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
-  setenv("SDL_RENDER_DRIVER", "software", 1);
-}
-
-// No display at all: X11 only, and no X server named.
-void use_no_display() {
-  setenv("SDL_VIDEODRIVER", "x11", 1);
-  unsetenv("DISPLAY");
-}
+using corvane::testing::env_guard;
 
 class SdlHostTest : public ::testing::Test {
  protected:
@@ -40,21 +35,83 @@ class SdlHostTest : public ::testing::Test {
     shutdown_corvane();
     EXPECT_FALSE(sdl::video_running());
   }
+
+  // SDL's "dummy" display: 1024 x 768 at 32 bits, shown nowhere.
+  void use_dummy_display() {
+    video_driver_.emplace("SDL_VIDEODRIVER", "dummy");
+    render_driver_.emplace("SDL_RENDER_DRIVER", "software");
+  }
+  // No display at all: X11 only, and no X server named.
+  void use_no_display() {
+    video_driver_.emplace("SDL_VIDEODRIVER", "x11");
+    x_display_.emplace("DISPLAY", nullptr);
+  }
+
+ private:
+  std::optional<env_guard> video_driver_;
+  std::optional<env_guard> render_driver_;
+  std::optional<env_guard> x_display_;
 };
 
-TEST_F(SdlHostTest, SystemDriverHandsOutTheHostsLists) {
+TEST_F(SdlHostTest, AutodetectionTakesTheDisplaysDriversFirst) {
   use_dummy_display();
   ASSERT_EQ(startup_corvane(SYSTEM_AUTODETECT, nullptr, nullptr), 0);
-  ASSERT_NE(current_system_driver->list_gfx_drivers, nullptr);
-  const driver_list_entry *gfx = current_system_driver->list_gfx_drivers();
-  EXPECT_EQ(gfx[0].id, CORVANE_ID('S', 'D', 'L', 'W'));
-  EXPECT_EQ(gfx[0].driver, &sdl::window_driver);
-  EXPECT_NE(gfx[0].autodetect, 0);
-  EXPECT_EQ(gfx[1].id, CORVANE_ID('S', 'D', 'L', 'F'));
-  EXPECT_NE(gfx[1].autodetect, 0);
-  const driver_list_entry *keyboards = current_system_driver->list_keyboard_drivers();
-  EXPECT_EQ(keyboards[0].id, CORVANE_ID('S', 'D', 'L', 'K'));
-  EXPECT_EQ(keyboards[0].driver, &sdl::keyboard_driver);
+  set_color_depth(8);
+  ASSERT_EQ(select_gfx_mode(GFX_AUTODETECT, 320, 200, 0, 0), 0) << error_text;
+  EXPECT_EQ(current_gfx_driver, &sdl::window_driver);  // a window before the whole screen
+  select_gfx_mode(TEXT_MODE, 0, 0, 0, 0);
+  ASSERT_EQ(install_keyboard(), 0);
+  EXPECT_EQ(keyboard_driver, &sdl::keyboard_driver);
+}
+
+// What a driver registers with the host: the host hands it every event and a frame.
+std::atomic<int> user_events{0};
+std::atomic<int> user_events_done{0};
+std::atomic<int> user_frames{0};
+std::atomic<int> user_stops{0};
+void count_event(const SDL_Event &event) noexcept {
+  if (event.type == SDL_USEREVENT) ++user_events;
+}
+void count_events_done() noexcept { ++user_events_done; }
+bool count_frame() noexcept {
+  ++user_frames;
+  return false;
+}
+void count_stop() noexcept { ++user_stops; }
+const sdl::host_handlers counting_user = {
+    .event = count_event,
+    .events_done = count_events_done,
+    .frame = count_frame,
+    .host_stopping = count_stop,
+};
+
+TEST_F(SdlHostTest, RegisteredHandlersHearEventsAndFramesUntilTakenBack) {
+  use_dummy_display();
+  ASSERT_TRUE(sdl::add_host_handlers(&counting_user));
+  ASSERT_TRUE(sdl::add_host_handlers(&counting_user));  // once is enough
+  ASSERT_TRUE(sdl::acquire_video());
+  SDL_Event event{};
+  event.type = SDL_USEREVENT;
+  ASSERT_EQ(SDL_PushEvent(&event), 1);
+  for (int i = 0; i < 400 && user_events == 0; ++i) SDL_Delay(5);
+  sdl::wait_for_next_frame(1000);
+  EXPECT_EQ(user_events.load(), 1);  // one registration, one call
+  EXPECT_GT(user_events_done.load(), 0);
+  EXPECT_GT(user_frames.load(), 0);
+  EXPECT_EQ(user_stops.load(), 0);
+
+  sdl::release_video();
+  EXPECT_EQ(user_stops.load(), 1);
+  sdl::remove_host_handlers(&counting_user);
+  ASSERT_TRUE(sdl::acquire_video());
+  const int frames = user_frames;
+  ASSERT_EQ(SDL_PushEvent(&event), 1);
+  sdl::wait_for_next_frame(1000);
+  sdl::wait_for_next_frame(1000);
+  sdl::release_video();
+  EXPECT_EQ(user_frames.load(), frames);
+  EXPECT_EQ(user_events.load(), 1);
+  EXPECT_EQ(user_stops.load(), 1);
 }
 
 TEST_F(SdlHostTest, DesktopAndSafeModeComeFromTheDisplay) {
@@ -69,7 +126,7 @@ TEST_F(SdlHostTest, DesktopAndSafeModeComeFromTheDisplay) {
   int driver = 0;
   gfx_mode_entry mode{};
   current_system_driver->get_safe_mode(&driver, &mode);
-  EXPECT_EQ(driver, CORVANE_ID('S', 'D', 'L', 'W'));
+  EXPECT_EQ(driver, sdl::GFX_SDL_WINDOW);
   EXPECT_EQ(mode.width, 320);
   EXPECT_EQ(mode.height, 200);
   EXPECT_EQ(mode.bpp, 8);
@@ -86,7 +143,7 @@ TEST_F(SdlHostTest, WithoutADisplayEverythingFailsCleanly) {
   int driver = 0;
   gfx_mode_entry mode{};
   current_system_driver->get_safe_mode(&driver, &mode);
-  EXPECT_EQ(driver, CORVANE_ID('H', 'D', 'L', 'S'));  // the headless driver needs nothing
+  EXPECT_EQ(driver, GFX_HEADLESS);  // the headless driver needs nothing
   EXPECT_EQ(mode.bpp, 8);
 
   error_text[0] = 0;
@@ -97,6 +154,12 @@ TEST_F(SdlHostTest, WithoutADisplayEverythingFailsCleanly) {
   EXPECT_EQ(std::string(error_text).rfind("Cannot reach a display: ", 0), 0u) << error_text;
   EXPECT_EQ(sdl::fullscreen_driver.list_modes(), nullptr);
   EXPECT_FALSE(sdl::video_running());
+
+  // Autodetection goes on past the display's drivers to the host's own.
+  set_color_depth(8);
+  ASSERT_EQ(select_gfx_mode(GFX_AUTODETECT, 320, 200, 0, 0), 0) << error_text;
+  EXPECT_EQ(current_gfx_driver, &headless_gfx_driver);
+  select_gfx_mode(TEXT_MODE, 0, 0, 0, 0);
 }
 
 TEST_F(SdlHostTest, HostRunsWhileAnyoneHoldsIt) {

@@ -9,7 +9,7 @@
 
 #include "corvane/bitmap.h"
 #include "corvane/color.h"
-#include "platform/linux/sdl_pixel_rows.h"
+#include "platform/sdl2/sdl_pixel_rows.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // drivers lay the screen's components out so that this is cheap: 15 bits red 10, green 5, blue 0;
 // 16 bits red 11, green 5, blue 0; 24 bits red, green, blue bytes in memory; 32 bits alpha 24,
 // red 16, green 8, blue 0 (the texture's own layout, so 32-bit rows are not converted at all).
-#ifndef CORVANE_PLATFORM_LINUX_SDL_PIXEL_ROWS_H
-#define CORVANE_PLATFORM_LINUX_SDL_PIXEL_ROWS_H
+#ifndef CORVANE_PLATFORM_SDL2_SDL_PIXEL_ROWS_H
+#define CORVANE_PLATFORM_SDL2_SDL_PIXEL_ROWS_H
 
 #include <cstdint>
 
@@ -24,4 +24,4 @@ void convert_row_to_xrgb(int depth, const unsigned char *source, uint32_t *dest,
 
 }  // namespace corvane::sdl
 
-#endif  // CORVANE_PLATFORM_LINUX_SDL_PIXEL_ROWS_H
+#endif  // CORVANE_PLATFORM_SDL2_SDL_PIXEL_ROWS_H

@@ -9,9 +9,9 @@
 #include <atomic>
 
 #include "corvane/keyboard.h"
-#include "platform/linux/sdl_drivers.h"
-#include "platform/linux/sdl_host.h"
-#include "platform/linux/sdl_keyboard.h"
+#include "platform/sdl2/sdl_drivers.h"
+#include "platform/sdl2/sdl_host.h"
+#include "platform/sdl2/sdl_keyboard.h"
 
 namespace corvane::sdl {
 namespace {
@@ -165,14 +165,30 @@ void key_up(const SDL_KeyboardEvent &event) noexcept {
   if (index > 0) handle_key_release(index);
 }
 
+// What the host thread calls while the driver is installed.
+const host_handlers keyboard_handlers = {
+    .event = handle_keyboard_event,
+    .events_done = finish_keyboard_events,
+    .frame = nullptr,
+    .host_stopping = nullptr,
+};
+
 int keyboard_init() {
-  if (!acquire_video()) return -1;
+  if (!add_host_handlers(&keyboard_handlers)) {
+    set_error_text("The display has no room for another user");
+    return -1;
+  }
+  if (!acquire_video()) {
+    remove_host_handlers(&keyboard_handlers);
+    return -1;
+  }
   auto enable = [] {
     pending = pending_press{};
     store_key_shifts(key_shifts_of_modifiers(SDL_GetModState()));
     events_enabled = true;
   };
   if (!run_on_host(enable)) {
+    remove_host_handlers(&keyboard_handlers);
     release_video();
     return -1;
   }
@@ -185,6 +201,7 @@ void keyboard_exit() {
     pending = pending_press{};
   };
   if (!run_on_host(disable)) events_enabled = false;
+  remove_host_handlers(&keyboard_handlers);
   // Keys still held are let go, so that the low-level callback hears of every release.
   for (int index = 1; index < KEY_MAX; ++index) {
     if (std::atomic_ref<signed char>(key_state[index]).load(std::memory_order_relaxed) != 0) {
@@ -232,7 +249,7 @@ void set_keyboard_events_enabled(bool enabled) noexcept {
 }
 
 keyboard_driver_rec keyboard_driver = {
-    .id = keyboard_driver_id,
+    .id = KEYBOARD_SDL,
     .name = empty_string,
     .description = empty_string,
     .ascii_label = "SDL2 keyboard",

@@ -5,8 +5,8 @@
 #include "corvane/gfx.h"
 #include "corvane/system.h"
 #include "corvane/text.h"
-#include "platform/linux/sdl_display.h"
-#include "platform/linux/sdl_drivers.h"
+#include "platform/sdl2/sdl_display.h"
+#include "platform/sdl2/sdl_drivers.h"
 
 namespace corvane::sdl {
 namespace {
@@ -38,7 +38,7 @@ void window_write_palette(const rgb_entry *pal, int from, int to, int retrace) {
 }  // namespace
 
 gfx_driver window_driver = {
-    .id = window_driver_id,
+    .id = GFX_SDL_WINDOW,
     .name = empty_string,
     .description = empty_string,
     .ascii_label = "SDL2 window",

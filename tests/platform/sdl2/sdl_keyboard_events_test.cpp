@@ -12,7 +12,7 @@
 
 #include "corvane/keyboard.h"
 #include "corvane/system.h"
-#include "platform/linux/sdl_keyboard.h"
+#include "platform/sdl2/sdl_keyboard.h"
 #include "support/test_keyboard.h"
 
 namespace {

@@ -1,6 +1,7 @@
 // The SDL2 host thread: SDL video is started, used and stopped on this one thread, which runs the
-// tasks handed to it, pumps the display's events and presents the screen once a frame.
-#include "platform/linux/sdl_host.h"
+// tasks handed to it, pumps the display's events to the registered handlers and gives them a
+// frame at the display's rate.
+#include "platform/sdl2/sdl_host.h"
 
 #include <SDL.h>
 #include <pthread.h>
@@ -17,8 +18,6 @@
 #include "corvane/config.h"
 #include "corvane/system.h"
 #include "corvane/text.h"
-#include "platform/linux/sdl_display.h"
-#include "platform/linux/sdl_keyboard.h"
 #include "platform/linux/unix_host.h"
 
 namespace corvane::sdl {
@@ -77,6 +76,19 @@ host_state &host() {
   return *state;
 }
 
+// The handlers of the host's users. Registration is rare and serialised; the host thread reads the
+// slots without the lock.
+constexpr int handler_slot_count = 8;
+std::mutex registration_mutex;
+std::atomic<const host_handlers *> handler_slots[handler_slot_count];
+
+template <class Call>
+void for_each_handler_set(Call call) noexcept {
+  for (auto &slot : handler_slots) {
+    if (const host_handlers *handlers = slot.load(std::memory_order_acquire)) call(*handlers);
+  }
+}
+
 thread_local bool is_host_thread = false;
 thread_local int host_task_depth = 0;
 
@@ -130,21 +142,38 @@ void run_tasks(host_state &h) noexcept {
 }
 
 void dispatch_event(const SDL_Event &event) noexcept {
-  handle_keyboard_event(event);
-  if (event.type == SDL_WINDOWEVENT) {
-    handle_window_event(event.window);
-    if (event.window.event != SDL_WINDOWEVENT_CLOSE) return;
-  } else if (event.type != SDL_QUIT) {
-    return;
-  }
+  for_each_handler_set([&](const host_handlers &h) {
+    if (h.event != nullptr) h.event(event);
+  });
+  const bool close_requested =
+      event.type == SDL_QUIT ||
+      (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE);
   // The close button (or the session asking the program to quit): the program decides.
+  if (!close_requested) return;
   if (void (*callback)() = unix_host::close_callback(); callback != nullptr) callback();
 }
 
 void pump_events() noexcept {
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) dispatch_event(event);
-  finish_keyboard_events();
+  for_each_handler_set([](const host_handlers &h) {
+    if (h.events_done != nullptr) h.events_done();
+  });
+}
+
+// Gives every user its frame; true when one of them presented with vertical sync.
+bool run_frame() noexcept {
+  bool presented_with_vsync = false;
+  for_each_handler_set([&](const host_handlers &h) {
+    if (h.frame != nullptr && h.frame()) presented_with_vsync = true;
+  });
+  return presented_with_vsync;
+}
+
+void tell_users_host_stops() noexcept {
+  for_each_handler_set([](const host_handlers &h) {
+    if (h.host_stopping != nullptr) h.host_stopping();
+  });
 }
 
 int read_refresh_rate() noexcept {
@@ -202,14 +231,13 @@ void *host_main(void *) {
     }
     run_tasks(h);
     pump_events();
-    destroy_abandoned_window();
     const int rate = h.refresh_rate > 0 ? h.refresh_rate.load() : 60;
     const auto period = std::chrono::microseconds(1000000 / rate);
     const clock::time_point before_present = clock::now();
     // With vertical sync the present waits for the display, and the next frame may start at
     // once; a present that came back at once did not wait (some displays claim vertical sync
     // without offering it), and the host keeps the display's rate itself.
-    const bool presented_with_vsync = present_changes();
+    const bool presented_with_vsync = run_frame();
     const clock::time_point now = clock::now();
     const bool waited_for_display = presented_with_vsync && now - before_present >= period / 4;
     {
@@ -235,7 +263,7 @@ void *host_main(void *) {
   }
   h.task_done.notify_all();
   h.frame_done.notify_all();
-  destroy_abandoned_window();
+  tell_users_host_stops();
   stop_watching_display_connection();
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   // With nothing else of SDL in use (sound has its own subsystem), SDL is taken down whole, which
@@ -292,6 +320,30 @@ bool request_stop(host_state &h, pthread_t *thread) noexcept {
 }
 
 }  // namespace
+
+bool add_host_handlers(const host_handlers *handlers) noexcept {
+  if (handlers == nullptr) return false;
+  std::lock_guard<std::mutex> lock(registration_mutex);
+  for (auto &slot : handler_slots) {
+    if (slot.load(std::memory_order_relaxed) == handlers) return true;
+  }
+  for (auto &slot : handler_slots) {
+    if (slot.load(std::memory_order_relaxed) == nullptr) {
+      slot.store(handlers, std::memory_order_release);
+      return true;
+    }
+  }
+  return false;
+}
+
+void remove_host_handlers(const host_handlers *handlers) noexcept {
+  std::lock_guard<std::mutex> lock(registration_mutex);
+  for (auto &slot : handler_slots) {
+    if (slot.load(std::memory_order_relaxed) == handlers) {
+      slot.store(nullptr, std::memory_order_release);
+    }
+  }
+}
 
 bool acquire_video() noexcept {
   host_state &h = host();

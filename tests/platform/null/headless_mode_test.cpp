@@ -11,6 +11,7 @@
 #include "corvane/system.h"
 #include "platform/null/headless_gfx_driver.h"
 #include "support/bitmap_compare.h"
+#include "support/env_guard.h"
 #include "support/test_system.h"
 
 namespace {
@@ -22,22 +23,21 @@ using corvane::testing::raw_pixel;
 using corvane::testing::scoped_work_dir;
 
 driver_list_entry headless_only[] = {
-    {CORVANE_ID('H', 'D', 'L', 'S'), &headless_gfx_driver, -1},
+    {corvane::GFX_HEADLESS, &headless_gfx_driver, -1},
     {0, nullptr, 0},
 };
 
 class HeadlessModeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    unsetenv("CORVANE_SCREENSHOT");
     ASSERT_EQ(corvane::testing::start_with_test_system(), 0);
     corvane::testing::the_test_system().gfx_drivers = headless_only;
   }
   void TearDown() override {
     shutdown_corvane();
-    unsetenv("CORVANE_SCREENSHOT");
     set_color_depth(8);
   }
+  corvane::testing::env_guard screenshot_{"CORVANE_SCREENSHOT", nullptr};
   scoped_work_dir dir_;
 };
 
@@ -65,13 +65,13 @@ TEST_F(HeadlessModeTest, WindowedRequestsFallBackToItAndFullScreenOnesNever) {
 TEST_F(HeadlessModeTest, ChosenByIdAtEveryDepthAndUnsupportedDepthsAreRefused) {
   for (const int depth : {8, 15, 16, 24, 32}) {
     set_color_depth(depth);
-    ASSERT_EQ(select_gfx_mode(CORVANE_ID('H', 'D', 'L', 'S'), 320, 240, 0, 0), 0) << depth;
+    ASSERT_EQ(select_gfx_mode(corvane::GFX_HEADLESS, 320, 240, 0, 0), 0) << depth;
     EXPECT_EQ(bitmap_color_depth(screen_bitmap), depth);
     // A new mode starts black.
     EXPECT_EQ(raw_pixel(screen_bitmap, 319, 239), 0u);
   }
   set_color_depth(12);
-  EXPECT_EQ(select_gfx_mode(CORVANE_ID('H', 'D', 'L', 'S'), 320, 240, 0, 0), -1);
+  EXPECT_EQ(select_gfx_mode(corvane::GFX_HEADLESS, 320, 240, 0, 0), -1);
   EXPECT_STREQ(error_text, "Unsupported color depth");
 }
 
@@ -83,7 +83,7 @@ TEST_F(HeadlessModeTest, VirtualScreenCanScroll) {
 }
 
 TEST_F(HeadlessModeTest, ShutdownWritesTheScreenshot) {
-  setenv("CORVANE_SCREENSHOT", dir_.file("at_exit.png").c_str(), 1);
+  screenshot_.set(dir_.file("at_exit.png").c_str());
   set_color_depth(16);
   ASSERT_EQ(select_gfx_mode(GFX_AUTODETECT, 40, 30, 0, 0), 0);
   screen_bitmap->vtable->clear_to_color(screen_bitmap, make_color(0, 255, 0));
@@ -96,7 +96,7 @@ TEST_F(HeadlessModeTest, ShutdownWritesTheScreenshot) {
 }
 
 TEST_F(HeadlessModeTest, EightBitScreenshotUsesTheAppliedPalette) {
-  setenv("CORVANE_SCREENSHOT", dir_.file("desk.png").c_str(), 1);
+  screenshot_.set(dir_.file("desk.png").c_str());
   ASSERT_EQ(select_gfx_mode(GFX_AUTODETECT, 320, 200, 0, 0), 0);
   apply_palette(desktop_palette);
   screen_bitmap->vtable->clear_to_color(screen_bitmap, make_color(255, 255, 255));

@@ -12,10 +12,12 @@
 
 #include "corvane/system.h"
 #include "platform/linux/unix_host.h"
+#include "support/env_guard.h"
 #include "support/test_system.h"
 
 namespace {
 
+using corvane::testing::env_guard;
 using corvane::testing::scoped_work_dir;
 using corvane::testing::write_file;
 
@@ -28,7 +30,7 @@ TEST_F(UnixHostTest, IsChosenByAutodetection) {
   ASSERT_EQ(startup_corvane(SYSTEM_AUTODETECT, nullptr, nullptr), 0);
   ASSERT_EQ(current_system_driver, &corvane::unix_host::driver);
   EXPECT_STREQ(current_system_driver->name, "Unix");
-  EXPECT_EQ(current_system_driver->id, CORVANE_ID('U', 'N', 'I', 'X'));
+  EXPECT_EQ(current_system_driver->id, corvane::unix_host::SYSTEM_UNIX);
 }
 
 TEST_F(UnixHostTest, ExecutablePathIsThisProgram) {
@@ -68,8 +70,7 @@ TEST_F(UnixHostTest, MutexIsRecursiveAndExcludesOtherThreads) {
 
 TEST_F(UnixHostTest, ResourceSearchFindsHomeFilesAndHiddenRcFiles) {
   scoped_work_dir dir;
-  const std::string old_home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
-  setenv("HOME", dir.path().c_str(), 1);
+  const env_guard home("HOME", dir.path());
   char found[256];
 
   EXPECT_EQ(corvane::unix_host::driver.locate_resource_hook(found, "corvane.cfg", sizeof found),
@@ -89,7 +90,6 @@ TEST_F(UnixHostTest, ResourceSearchFindsHomeFilesAndHiddenRcFiles) {
   ASSERT_EQ(mkdir(dir.file("level.dat").c_str(), 0755), 0);
   EXPECT_EQ(corvane::unix_host::driver.locate_resource_hook(found, "level.dat", sizeof found), -1);
   EXPECT_EQ(corvane::unix_host::driver.locate_resource_hook(found, "", sizeof found), -1);
-  setenv("HOME", old_home.c_str(), 1);
 }
 
 TEST_F(UnixHostTest, MessagesGoToStandardError) {
@@ -99,16 +99,49 @@ TEST_F(UnixHostTest, MessagesGoToStandardError) {
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Unable to set any graphic mode\nreason\n");
 }
 
+std::string window_title() {
+  char title[corvane::unix_host::WINDOW_TITLE_SIZE];
+  corvane::unix_host::copy_window_title(title, sizeof title);
+  return title;
+}
+
 TEST_F(UnixHostTest, CloseCallbackAndTitleAreKept) {
   ASSERT_EQ(startup_corvane(SYSTEM_AUTODETECT, nullptr, nullptr), 0);
-  EXPECT_EQ(corvane::unix_host::window_title(), "platform_tests");
+  EXPECT_EQ(window_title(), "platform_tests");
   current_system_driver->set_window_title("My game");
-  EXPECT_EQ(corvane::unix_host::window_title(), "My game");
+  EXPECT_EQ(window_title(), "My game");
   static int closes = 0;
   EXPECT_EQ(set_close_button_callback([] { ++closes; }), 0);
   ASSERT_NE(corvane::unix_host::close_callback(), nullptr);
   corvane::unix_host::close_callback()();
   EXPECT_EQ(closes, 1);
+}
+
+TEST_F(UnixHostTest, OverlongTitleIsCutBeforeACharacterThatDoesNotFit) {
+  ASSERT_EQ(startup_corvane(SYSTEM_AUTODETECT, nullptr, nullptr), 0);
+  // Two-byte characters after one ASCII byte: the last one that fits whole ends the title.
+  std::string title = "x";
+  while (title.size() < 2 * corvane::unix_host::WINDOW_TITLE_SIZE) title += "\xC3\xA9";
+  current_system_driver->set_window_title(title.c_str());
+  const std::string kept = window_title();
+  EXPECT_EQ(kept.size(), corvane::unix_host::WINDOW_TITLE_SIZE - 1);
+  EXPECT_EQ(kept, title.substr(0, kept.size()));
+
+  char tiny[5];
+  corvane::unix_host::copy_window_title(tiny, sizeof tiny);
+  EXPECT_STREQ(tiny, "x\xC3\xA9");  // "x" and one whole character of the four bytes
+}
+
+TEST_F(UnixHostTest, EveryDeviceFamilyGetsTheHostsList) {
+  ASSERT_EQ(startup_corvane(SYSTEM_AUTODETECT, nullptr, nullptr), 0);
+  // A family whose list slot were empty would fall back on its built-in list instead.
+  for (auto list :
+       {current_system_driver->list_gfx_drivers, current_system_driver->list_digi_drivers,
+        current_system_driver->list_midi_drivers, current_system_driver->list_keyboard_drivers,
+        current_system_driver->list_mouse_drivers, current_system_driver->list_joystick_drivers}) {
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list(), list());  // one list, made once
+  }
 }
 
 void exit_function_writes_marker() { (void)!write(STDERR_FILENO, "exit function ran\n", 18); }

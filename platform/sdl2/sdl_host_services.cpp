@@ -3,10 +3,10 @@
 #include <SDL.h>
 
 #include "corvane/gfx.h"
-#include "platform/linux/sdl_display.h"
-#include "platform/linux/sdl_drivers.h"
-#include "platform/linux/sdl_host.h"
 #include "platform/linux/unix_host.h"
+#include "platform/sdl2/sdl_display.h"
+#include "platform/sdl2/sdl_drivers.h"
+#include "platform/sdl2/sdl_host.h"
 
 namespace corvane::sdl {
 namespace {
@@ -28,7 +28,7 @@ int desktop_size(int *width, int *height) {
 bool safe_mode(int *driver_id, gfx_mode_entry *mode) {
   if (!acquire_video()) return false;
   release_video();
-  if (driver_id != nullptr) *driver_id = window_driver_id;
+  if (driver_id != nullptr) *driver_id = GFX_SDL_WINDOW;
   if (mode != nullptr) *mode = gfx_mode_entry{.width = 320, .height = 200, .bpp = 8};
   return true;
 }

@@ -1,7 +1,7 @@
-// The drivers of the Linux host that run on SDL2: a window, the whole screen, and the keyboard
+// The SDL2 drivers, the Linux host's display layer: a window, the whole screen, and the keyboard
 // fed by the display's events, with the services the system driver asks of the display layer.
-#ifndef CORVANE_PLATFORM_LINUX_SDL_DRIVERS_H
-#define CORVANE_PLATFORM_LINUX_SDL_DRIVERS_H
+#ifndef CORVANE_PLATFORM_SDL2_SDL_DRIVERS_H
+#define CORVANE_PLATFORM_SDL2_SDL_DRIVERS_H
 
 #include "corvane/gfx.h"
 #include "corvane/keyboard.h"
@@ -9,9 +9,9 @@
 
 namespace corvane::sdl {
 
-inline constexpr int window_driver_id = CORVANE_ID('S', 'D', 'L', 'W');
-inline constexpr int fullscreen_driver_id = CORVANE_ID('S', 'D', 'L', 'F');
-inline constexpr int keyboard_driver_id = CORVANE_ID('S', 'D', 'L', 'K');
+inline constexpr int GFX_SDL_WINDOW = CORVANE_ID('S', 'D', 'L', 'W');
+inline constexpr int GFX_SDL_FULLSCREEN = CORVANE_ID('S', 'D', 'L', 'F');
+inline constexpr int KEYBOARD_SDL = CORVANE_ID('S', 'D', 'L', 'K');
 
 // 'SDLW': the screen in a resizable window, scaled by whole multiples.
 extern gfx_driver window_driver;
@@ -27,4 +27,4 @@ extern const unix_host::display_services host_services;
 
 }  // namespace corvane::sdl
 
-#endif  // CORVANE_PLATFORM_LINUX_SDL_DRIVERS_H
+#endif  // CORVANE_PLATFORM_SDL2_SDL_DRIVERS_H

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "corvane/keyboard.h"
-#include "platform/linux/sdl_keyboard.h"
+#include "platform/sdl2/sdl_keyboard.h"
 
 namespace corvane::sdl {
 namespace {

@@ -18,9 +18,10 @@
 #include "corvane/font.h"
 #include "corvane/gfx.h"
 #include "corvane/system.h"
-#include "platform/linux/sdl_display.h"
-#include "platform/linux/sdl_drivers.h"
-#include "platform/linux/sdl_host.h"
+#include "platform/sdl2/sdl_display.h"
+#include "platform/sdl2/sdl_drivers.h"
+#include "platform/sdl2/sdl_host.h"
+#include "support/env_guard.h"
 
 namespace {
 
@@ -78,11 +79,7 @@ void fill_box(bitmap *bmp, int x1, int y1, int x2, int y2, int color) {
 
 class SdlDisplayTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_RENDER_DRIVER", "software", 1);
-    ASSERT_EQ(startup_corvane(SYSTEM_AUTODETECT, nullptr, nullptr), 0);
-  }
+  void SetUp() override { ASSERT_EQ(startup_corvane(SYSTEM_AUTODETECT, nullptr, nullptr), 0); }
   void TearDown() override {
     if (screen_ != nullptr) close();
     shutdown_corvane();
@@ -101,6 +98,8 @@ class SdlDisplayTest : public ::testing::Test {
     screen_ = nullptr;
   }
 
+  corvane::testing::env_guard video_driver_{"SDL_VIDEODRIVER", "dummy"};
+  corvane::testing::env_guard render_driver_{"SDL_RENDER_DRIVER", "software"};
   bitmap *screen_ = nullptr;
   gfx_driver *driver_ = nullptr;
 };

@@ -17,6 +17,7 @@
 #include "corvane/system.h"
 #include "platform/null/headless_gfx_driver.h"
 #include "support/bitmap_compare.h"
+#include "support/env_guard.h"
 #include "support/test_system.h"
 
 namespace {
@@ -33,12 +34,9 @@ using corvane::testing::scoped_work_dir;
 
 class HeadlessGfxTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    unsetenv("CORVANE_SCREENSHOT");
-    ASSERT_EQ(corvane::testing::start_with_test_system(), 0);
-  }
+  void SetUp() override { ASSERT_EQ(corvane::testing::start_with_test_system(), 0); }
   void TearDown() override {
-    unsetenv("CORVANE_SCREENSHOT");
+    screenshot_.set(nullptr);  // closing at shutdown writes no screenshot
     set_color_depth(8);
     shutdown_corvane();
   }
@@ -52,6 +50,7 @@ class HeadlessGfxTest : public ::testing::Test {
     destroy_bitmap(screen);
   }
 
+  corvane::testing::env_guard screenshot_{"CORVANE_SCREENSHOT", nullptr};
   scoped_work_dir dir_;
 };
 
@@ -174,7 +173,7 @@ class HeadlessScreenshotTest : public HeadlessGfxTest, public ::testing::WithPar
 
 TEST_P(HeadlessScreenshotTest, ClosingTheModeWritesTheScreen) {
   const int depth = GetParam();
-  setenv("CORVANE_SCREENSHOT", dir_.file("shot.png").c_str(), 1);
+  screenshot_.set(dir_.file("shot.png").c_str());
   bitmap *screen = open(64, 48, depth);
   ASSERT_NE(screen, nullptr);
   std::mt19937 rng(static_cast<unsigned>(depth));
@@ -196,7 +195,7 @@ TEST_P(HeadlessScreenshotTest, ClosingTheModeWritesTheScreen) {
 INSTANTIATE_TEST_SUITE_P(AllDepths, HeadlessScreenshotTest, ::testing::Values(8, 15, 16, 24, 32));
 
 TEST_F(HeadlessGfxTest, EightBitScreenshotShowsThePaletteLastWritten) {
-  setenv("CORVANE_SCREENSHOT", dir_.file("eight.png").c_str(), 1);
+  screenshot_.set(dir_.file("eight.png").c_str());
   bitmap *screen = open(16, 16, 8);
   ASSERT_NE(screen, nullptr);
   palette shown{};
@@ -229,7 +228,7 @@ TEST_F(HeadlessGfxTest, EightBitScreenshotShowsThePaletteLastWritten) {
 }
 
 TEST_F(HeadlessGfxTest, VirtualScreenIsWrittenWhole) {
-  setenv("CORVANE_SCREENSHOT", dir_.file("virtual.png").c_str(), 1);
+  screenshot_.set(dir_.file("virtual.png").c_str());
   bitmap *screen = open(32, 20, 24, 48, 40);
   ASSERT_NE(screen, nullptr);
   std::mt19937 rng(11);
@@ -250,7 +249,7 @@ TEST_F(HeadlessGfxTest, ConfigurationNamesTheScreenshotAndTheEnvironmentWins) {
   close(screen);
   EXPECT_TRUE(file_exists_on_disk(dir_.file("configured.png")));
 
-  setenv("CORVANE_SCREENSHOT", dir_.file("from_env.png").c_str(), 1);
+  screenshot_.set(dir_.file("from_env.png").c_str());
   screen = open(32, 20, 32);
   ASSERT_NE(screen, nullptr);
   close(screen);
@@ -263,7 +262,7 @@ TEST_F(HeadlessGfxTest, NoScreenshotUnlessAsked) {
   bitmap *screen = open(32, 20, 32);
   ASSERT_NE(screen, nullptr);
   close(screen);
-  setenv("CORVANE_SCREENSHOT", "", 1);  // empty counts as unset
+  screenshot_.set("");  // empty counts as unset
   screen = open(32, 20, 32);
   ASSERT_NE(screen, nullptr);
   close(screen);
@@ -271,7 +270,7 @@ TEST_F(HeadlessGfxTest, NoScreenshotUnlessAsked) {
 }
 
 TEST_F(HeadlessGfxTest, FailedScreenshotIsToldOnStandardErrorAndChangesNoError) {
-  setenv("CORVANE_SCREENSHOT", dir_.file("missing/dir/shot.png").c_str(), 1);
+  screenshot_.set(dir_.file("missing/dir/shot.png").c_str());
   bitmap *screen = open(32, 20, 16);
   ASSERT_NE(screen, nullptr);
   set_error_text("earlier reason");

@@ -9,9 +9,9 @@
 #include "corvane/gfx.h"
 #include "corvane/system.h"
 #include "corvane/text.h"
-#include "platform/linux/sdl_display.h"
-#include "platform/linux/sdl_drivers.h"
-#include "platform/linux/sdl_host.h"
+#include "platform/sdl2/sdl_display.h"
+#include "platform/sdl2/sdl_drivers.h"
+#include "platform/sdl2/sdl_host.h"
 
 namespace corvane::sdl {
 namespace {
@@ -86,7 +86,7 @@ gfx_mode_list *fullscreen_list_modes() {
 }  // namespace
 
 gfx_driver fullscreen_driver = {
-    .id = fullscreen_driver_id,
+    .id = GFX_SDL_FULLSCREEN,
     .name = empty_string,
     .description = empty_string,
     .ascii_label = "SDL2 full screen",
