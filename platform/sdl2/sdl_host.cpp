@@ -67,14 +67,24 @@ struct host_state {
 
   std::atomic<bool> visible{false};
   std::atomic<int> refresh_rate{0};
-  std::atomic<bool> signal_shutdown{false};
   std::atomic<bool> lost{false};
 };
 
+// The host's state once anything has used the host. The fatal-signal path reads it without
+// making it, since a signal handler must not allocate.
+std::atomic<host_state *> made_host{nullptr};
+
 host_state &host() {
-  static host_state *state = new host_state;
+  static host_state *state = [] {
+    auto *made = new host_state;
+    made_host.store(made, std::memory_order_release);
+    return made;
+  }();
   return *state;
 }
+
+// Set by the fatal-signal path: waits for the host become bounded from then on.
+std::atomic<bool> signal_shutdown{false};
 
 // The handlers of the host's users. Registration is rare and serialised; the host thread reads the
 // slots without the lock.
@@ -284,7 +294,7 @@ void *host_main(void *) {
 void reap_thread(host_state &h, pthread_t thread) noexcept {
   std::unique_lock<std::mutex> lock(h.mutex);
   const auto ended = [&] { return h.thread_done || h.state == host_state::phase::lost; };
-  if (h.signal_shutdown) {
+  if (signal_shutdown) {
     if (!h.state_known.wait_for(lock, signal_wait_limit, ended)) return;
   } else {
     h.state_known.wait(lock, ended);
@@ -432,7 +442,7 @@ bool video_is_visible() noexcept { return video_running() && host().visible; }
 bool on_host_thread() noexcept { return is_host_thread; }
 
 bool host_may_tear_down() noexcept {
-  return is_host_thread && host_task_depth > 0 && !host().signal_shutdown && !display_lost();
+  return is_host_thread && host_task_depth > 0 && !signal_shutdown && !display_lost();
 }
 
 bool run_on_host(void (*task)(void *context), void *context) noexcept {
@@ -460,7 +470,7 @@ bool run_on_host(void (*task)(void *context), void *context) noexcept {
   h.last_task = node;
   h.wake_host.notify_all();
 
-  if (h.signal_shutdown) {
+  if (signal_shutdown) {
     if (!h.task_done.wait_for(lock, signal_wait_limit, [&] { return node->done; })) {
       // Not answered: take the task back when the host has not begun it.
       host_task **link = &h.first_task;
@@ -506,7 +516,7 @@ void wait_for_next_frame(int limit_ms) noexcept {
 
 int desktop_refresh_rate() noexcept { return host().refresh_rate; }
 
-void begin_signal_shutdown() noexcept { host().signal_shutdown = true; }
+void begin_signal_shutdown() noexcept { signal_shutdown = true; }
 
 void host_lost_display() noexcept {
   host_state &h = host();
@@ -535,7 +545,9 @@ void host_lost_display() noexcept {
 bool display_lost() noexcept { return host().lost; }
 
 void stop_after_signal() noexcept {
-  host_state &h = host();
+  host_state *made = made_host.load(std::memory_order_acquire);
+  if (made == nullptr) return;  // nothing ever used the host
+  host_state &h = *made;
   pthread_t thread{};
   bool reap = false;
   {
