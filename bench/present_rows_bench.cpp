@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "corvane/color.h"
-#include "platform/linux/sdl_pixel_rows.h"
+#include "platform/sdl2/sdl_pixel_rows.h"
 
 namespace {
 

@@ -1,46 +1,261 @@
-# The library target. Each source folder contributes every .cpp/.c file it holds, so adding a file
-# to a folder is enough to build it. Platform folders are chosen here and nowhere else.
+# The library target, built from explicit source lists: one list per folder, so that a change to
+# a folder touches only that folder's lines. The platform folders are chosen here, by folder, and
+# nowhere else.
 
-set(CORVANE_SOURCE_DIRS core config file text gfx gfx/depth input timer sound platform/null)
-# The Linux host: its system driver and terminal input need only POSIX; the files named sdl_*
-# (display, keyboard and sound through SDL2) are built when SDL2 is found.
-if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
-  list(APPEND CORVANE_SOURCE_DIRS platform/linux)
-  set(CORVANE_HAVE_LINUX_HOST ON)
-endif()
+# ---- Device-independent modules -------------------------------------------------------------
 
+set(CORVANE_CORE_SOURCES
+  core/ascii_strings.cpp
+  core/cpu.cpp
+  core/diagnostics.cpp
+  core/driver_list.cpp
+  core/error.cpp
+  core/exit_functions.cpp
+  core/memory.cpp
+  core/module_hooks.cpp
+  core/object_types.cpp
+  core/platform_queries.cpp
+  core/random.cpp
+  core/startup.cpp
+  core/system_none.cpp)
+
+set(CORVANE_TEXT_SOURCES
+  text/ascii8.cpp
+  text/ascii_run.cpp
+  text/char_classes.cpp
+  text/codepage.cpp
+  text/conversion.cpp
+  text/encoding_table.cpp
+  text/error_string.cpp
+  text/format.cpp
+  text/locale.cpp
+  text/number_parse.cpp
+  text/string_case.cpp
+  text/string_compare.cpp
+  text/string_copy.cpp
+  text/string_index.cpp
+  text/string_search.cpp
+  text/string_support.cpp
+  text/tokenize.cpp
+  text/unicode16.cpp
+  text/utf8.cpp)
+
+set(CORVANE_FILE_SOURCES
+  file/appended_data.cpp
+  file/chunks.cpp
+  file/datafile.cpp
+  file/file_io.cpp
+  file/integer_io.cpp
+  file/lzss_decoder.cpp
+  file/lzss_encoder.cpp
+  file/packfile.cpp
+  file/packfile_buffer.cpp
+  file/packfile_stream.cpp
+  file/password.cpp
+  file/text_io.cpp)
+
+set(CORVANE_CONFIG_SOURCES
+  config/canonicalize.cpp
+  config/config_argv.cpp
+  config/config_get.cpp
+  config/config_hooks.cpp
+  config/config_list.cpp
+  config/config_load.cpp
+  config/config_parse.cpp
+  config/config_set.cpp
+  config/config_store.cpp
+  config/config_text.cpp
+  config/config_write.cpp
+  config/file_attributes.cpp
+  config/file_names.cpp
+  config/find_files.cpp
+  config/locate_resource.cpp
+  config/path_text.cpp
+  config/resource_path.cpp
+  config/standard_resource_places.cpp
+  config/translate.cpp
+  config/wildcard.cpp)
+
+# The files of gfx/ on the hot paths (blenders, run-length sprites); see CORVANE_HOT_SOURCES.
+set(CORVANE_GFX_HOT_SOURCES
+  gfx/blend_modes.cpp
+  gfx/blend_setters.cpp
+  gfx/blender_state.cpp
+  gfx/rle_sprite.cpp)
+
+set(CORVANE_GFX_SOURCES
+  ${CORVANE_GFX_HOT_SOURCES}
+  gfx/arc.cpp
+  gfx/bitmap.cpp
+  gfx/blit.cpp
+  gfx/circle.cpp
+  gfx/color.cpp
+  gfx/default_font.cpp
+  gfx/dither.cpp
+  gfx/draw_calls.cpp
+  gfx/draw_mode.cpp
+  gfx/ellipse.cpp
+  gfx/flood_fill.cpp
+  gfx/font.cpp
+  gfx/font_color.cpp
+  gfx/font_mono.cpp
+  gfx/gfx_driver_search.cpp
+  gfx/gfx_mode.cpp
+  gfx/gfx_mode_list.cpp
+  gfx/hsv.cpp
+  gfx/line.cpp
+  gfx/nearest_color.cpp
+  gfx/palette.cpp
+  gfx/palette_data.cpp
+  gfx/png_file.cpp
+  gfx/polygon.cpp
+  gfx/rect.cpp
+  gfx/rgb_index_table.cpp
+  gfx/screen_bitmap.cpp
+  gfx/scroll.cpp
+  gfx/shade_tables.cpp
+  gfx/spline.cpp
+  gfx/sub_bitmap.cpp
+  gfx/switch_bitmap_copies.cpp
+  gfx/switch_bitmaps.cpp
+  gfx/text_draw.cpp
+  gfx/video_bitmap.cpp
+  gfx/vtable_by_depth.cpp)
+
+# The per-depth routines: every file is on a hot path.
+set(CORVANE_GFX_DEPTH_SOURCES
+  gfx/depth/blit_convert.cpp
+  gfx/depth/error_diffusion.cpp
+  gfx/depth/glyph_routines.cpp
+  gfx/depth/shared_routines.cpp
+  gfx/depth/span_kernels.cpp
+  gfx/depth/sprite_kernels.cpp
+  gfx/depth/vtable_15.cpp
+  gfx/depth/vtable_16.cpp
+  gfx/depth/vtable_24.cpp
+  gfx/depth/vtable_32.cpp
+  gfx/depth/vtable_8.cpp)
+
+set(CORVANE_INPUT_SOURCES
+  input/key_buffer.cpp
+  input/key_events.cpp
+  input/key_names.cpp
+  input/key_reading.cpp
+  input/key_repeat.cpp
+  input/keyboard.cpp)
+
+set(CORVANE_TIMER_SOURCES
+  timer/dispatch.cpp
+  timer/display_switch.cpp
+  timer/install_timer.cpp
+  timer/rest.cpp
+  timer/retrace.cpp
+  timer/timer_mutex.cpp
+  timer/timer_slots.cpp)
+
+# ---- Platform folders ------------------------------------------------------------------------
+
+# platform/null: drivers that need nothing of the host and the driver lists the families fall
+# back on. Built on every host.
+set(CORVANE_PLATFORM_NULL_SOURCES
+  platform/null/default_driver_lists.cpp
+  platform/null/headless_gfx_driver.cpp
+  platform/null/pthread_timer_driver.cpp)
+
+# The system driver list of a host without a system driver of its own: built when no host
+# folder is chosen, since a host folder defines the list itself.
+set(CORVANE_PLATFORM_NULL_HOST_SOURCES
+  platform/null/system_driver_list.cpp)
+
+# platform/linux: the Unix host system driver, the terminal keyboard and the host's driver lists.
+set(CORVANE_PLATFORM_LINUX_SOURCES
+  platform/linux/linux_driver_lists.cpp
+  platform/linux/terminal_key_parser.cpp
+  platform/linux/terminal_keyboard.cpp
+  platform/linux/unix_mutex.cpp
+  platform/linux/unix_signals.cpp
+  platform/linux/unix_system_driver.cpp)
+
+# The Linux host without a display layer: built when platform/sdl2 is not.
+set(CORVANE_PLATFORM_LINUX_NO_DISPLAY_LAYER_SOURCES
+  platform/linux/no_display_layer.cpp)
+
+# platform/sdl2: the window, full-screen and keyboard drivers on SDL2, the Linux host's display
+# layer.
+set(CORVANE_PLATFORM_SDL2_SOURCES
+  platform/sdl2/sdl_display_layer.cpp
+  platform/sdl2/sdl_fullscreen_driver.cpp
+  platform/sdl2/sdl_host.cpp
+  platform/sdl2/sdl_host_services.cpp
+  platform/sdl2/sdl_key_table.cpp
+  platform/sdl2/sdl_keyboard.cpp
+  platform/sdl2/sdl_pixel_rows.cpp
+  platform/sdl2/sdl_presenter.cpp
+  platform/sdl2/sdl_screen.cpp
+  platform/sdl2/sdl_window_driver.cpp
+  platform/sdl2/sdl_x11_connection.cpp)
+
+# ---- Choosing the folders --------------------------------------------------------------------
+
+# PNG files (the headless display's screenshots and the public PNG functions) need libpng.
+find_package(PNG REQUIRED)
 if(CORVANE_WITH_SDL2)
   find_package(SDL2 QUIET)
 endif()
-# PNG files (the headless display's screenshots and the public PNG functions) need libpng.
-find_package(PNG REQUIRED)
-set(CORVANE_HAVE_SDL2 OFF)
-if(SDL2_FOUND)
-  set(CORVANE_HAVE_SDL2 ON)
-  message(STATUS "Corvane: SDL2 found, building the Linux display, input and sound drivers")
-else()
-  message(STATUS "Corvane: SDL2 not found, building without the Linux SDL2 drivers")
-endif()
 
-set(CORVANE_SOURCES "")
-foreach(dir IN LISTS CORVANE_SOURCE_DIRS)
-  file(GLOB _dir_sources CONFIGURE_DEPENDS
-       "${PROJECT_SOURCE_DIR}/${dir}/*.cpp" "${PROJECT_SOURCE_DIR}/${dir}/*.c")
-  list(APPEND CORVANE_SOURCES ${_dir_sources})
-endforeach()
-if(NOT CORVANE_HAVE_SDL2)
-  list(FILTER CORVANE_SOURCES EXCLUDE REGEX "/platform/[^/]+/sdl_[^/]*$")
+set(CORVANE_SOURCES
+  ${CORVANE_CORE_SOURCES}
+  ${CORVANE_TEXT_SOURCES}
+  ${CORVANE_FILE_SOURCES}
+  ${CORVANE_CONFIG_SOURCES}
+  ${CORVANE_GFX_SOURCES}
+  ${CORVANE_GFX_DEPTH_SOURCES}
+  ${CORVANE_INPUT_SOURCES}
+  ${CORVANE_TIMER_SOURCES}
+  ${CORVANE_PLATFORM_NULL_SOURCES})
+
+# The SDL2 drivers are the Linux host's display layer, built when SDL2 is found.
+set(CORVANE_HAVE_SDL2 OFF)
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  list(APPEND CORVANE_SOURCES ${CORVANE_PLATFORM_LINUX_SOURCES})
+  if(SDL2_FOUND)
+    set(CORVANE_HAVE_SDL2 ON)
+    list(APPEND CORVANE_SOURCES ${CORVANE_PLATFORM_SDL2_SOURCES})
+    message(STATUS "Corvane: SDL2 found, building the SDL2 display and input drivers")
+  else()
+    list(APPEND CORVANE_SOURCES ${CORVANE_PLATFORM_LINUX_NO_DISPLAY_LAYER_SOURCES})
+    message(STATUS "Corvane: SDL2 not found, building without the SDL2 drivers")
+  endif()
+else()
+  list(APPEND CORVANE_SOURCES ${CORVANE_PLATFORM_NULL_HOST_SOURCES})
 endif()
-file(GLOB_RECURSE CORVANE_PUBLIC_HEADERS CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/include/*.h")
+list(TRANSFORM CORVANE_SOURCES PREPEND "${PROJECT_SOURCE_DIR}/")
+
+set(CORVANE_PUBLIC_HEADERS
+  include/corvane.h
+  include/corvane/base.h
+  include/corvane/bitmap.h
+  include/corvane/blend.h
+  include/corvane/color.h
+  include/corvane/config.h
+  include/corvane/draw.h
+  include/corvane/file.h
+  include/corvane/font.h
+  include/corvane/gfx.h
+  include/corvane/keyboard.h
+  include/corvane/packfile.h
+  include/corvane/png.h
+  include/corvane/system.h
+  include/corvane/text.h
+  include/corvane/timer.h)
+list(TRANSFORM CORVANE_PUBLIC_HEADERS PREPEND "${PROJECT_SOURCE_DIR}/")
 
 # Hot paths (per-depth pixel and blit routines, sprites, blenders, the mixer) are built with -O3 so
 # that GCC vectorises their plain loops; the rest of the library keeps the build type's level.
-set(CORVANE_HOT_SOURCES ${CORVANE_SOURCES})
-list(FILTER CORVANE_HOT_SOURCES INCLUDE REGEX "/gfx/depth/|/gfx/(sprite|blend|rle)[^/]*$|/sound/mix[^/]*$")
-if(CORVANE_HOT_SOURCES)
-  set_source_files_properties(${CORVANE_HOT_SOURCES} PROPERTIES
-    COMPILE_OPTIONS "$<$<NOT:$<CONFIG:Debug>>:-O3>")
-endif()
+set(CORVANE_HOT_SOURCES ${CORVANE_GFX_DEPTH_SOURCES} ${CORVANE_GFX_HOT_SOURCES})
+list(TRANSFORM CORVANE_HOT_SOURCES PREPEND "${PROJECT_SOURCE_DIR}/")
+set_source_files_properties(${CORVANE_HOT_SOURCES} PROPERTIES
+  COMPILE_OPTIONS "$<$<NOT:$<CONFIG:Debug>>:-O3>")
 
 add_library(corvane_objects OBJECT ${CORVANE_SOURCES})
 set_target_properties(corvane_objects PROPERTIES
@@ -51,17 +266,13 @@ set_target_properties(corvane_objects PROPERTIES
 target_include_directories(corvane_objects
   PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>
   PRIVATE ${PROJECT_SOURCE_DIR})
-target_compile_definitions(corvane_objects PRIVATE CORVANE_BUILDING_LIBRARY=1)
-if(CORVANE_HAVE_LINUX_HOST)
-  target_compile_definitions(corvane_objects PRIVATE CORVANE_HAVE_LINUX_HOST=1)
-endif()
+# The identification string names the host the library is built for.
+target_compile_definitions(corvane_objects PRIVATE
+  CORVANE_BUILDING_LIBRARY=1
+  "CORVANE_HOST_NAME=\"${CMAKE_SYSTEM_NAME}\"")
+target_link_libraries(corvane_objects PRIVATE PNG::PNG)
 if(CORVANE_HAVE_SDL2)
   target_link_libraries(corvane_objects PRIVATE SDL2::SDL2)
-  target_compile_definitions(corvane_objects PRIVATE CORVANE_HAVE_SDL2=1)
-endif()
-if(PNG_FOUND)
-  target_link_libraries(corvane_objects PRIVATE PNG::PNG)
-  target_compile_definitions(corvane_objects PRIVATE CORVANE_HAVE_PNG=1)
 endif()
 find_package(Threads REQUIRED)
 target_link_libraries(corvane_objects PUBLIC Threads::Threads)
@@ -72,12 +283,9 @@ add_library(Corvane::corvane ALIAS corvane)
 target_include_directories(corvane PUBLIC
   $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
 target_link_libraries(corvane PUBLIC Threads::Threads)
-target_link_libraries(corvane PRIVATE m)
+target_link_libraries(corvane PRIVATE m PNG::PNG)
 if(CORVANE_HAVE_SDL2)
   target_link_libraries(corvane PRIVATE SDL2::SDL2)
-endif()
-if(PNG_FOUND)
-  target_link_libraries(corvane PRIVATE PNG::PNG)
 endif()
 if(BUILD_SHARED_LIBS)
   target_compile_definitions(corvane INTERFACE CORVANE_SHARED=1)
@@ -92,12 +300,9 @@ set_target_properties(corvane PROPERTIES
 if(BUILD_SHARED_LIBS)
   add_library(corvane_testing STATIC $<TARGET_OBJECTS:corvane_objects>)
   target_include_directories(corvane_testing PUBLIC ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR})
-  target_link_libraries(corvane_testing PUBLIC Threads::Threads m)
+  target_link_libraries(corvane_testing PUBLIC Threads::Threads m PNG::PNG)
   if(CORVANE_HAVE_SDL2)
     target_link_libraries(corvane_testing PUBLIC SDL2::SDL2)
-  endif()
-  if(PNG_FOUND)
-    target_link_libraries(corvane_testing PUBLIC PNG::PNG)
   endif()
 else()
   add_library(corvane_testing INTERFACE)

@@ -5,6 +5,17 @@
 #include "corvane/system.h"
 #include "corvane/text.h"
 
+namespace {
+
+// cpu_type follows the numbering of Mach's CPU types, in which the x86 family is 7.
+constexpr int cpu_type_x86 = 7;
+
+// Bits of cpu_feature_bits.
+constexpr int cpu_feature_sse2 = 1;
+constexpr int cpu_feature_avx2 = 2;
+
+}  // namespace
+
 extern "C" {
 
 char cpu_arch_name[32] = "";
@@ -19,10 +30,10 @@ void detect_cpu(void) noexcept {
                     static_cast<int>(sizeof cpu_arch_name));
 #if defined(__x86_64__) || defined(__i386__)
   __builtin_cpu_init();
-  cpu_type = 7;  // the x86 family
+  cpu_type = cpu_type_x86;
   cpu_subtype = 0;
-  cpu_feature_bits =
-      (__builtin_cpu_supports("sse2") ? 1 : 0) | (__builtin_cpu_supports("avx2") ? 2 : 0);
+  cpu_feature_bits = (__builtin_cpu_supports("sse2") ? cpu_feature_sse2 : 0) |
+                     (__builtin_cpu_supports("avx2") ? cpu_feature_avx2 : 0);
 #else
   cpu_type = 0;
   cpu_subtype = 0;

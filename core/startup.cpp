@@ -5,10 +5,18 @@
 
 #include "core/exit_functions.h"
 #include "core/internal.h"
-#include "corvane/color.h"
+#include "core/module_hooks.h"
 #include "corvane/config.h"
 #include "corvane/system.h"
 #include "corvane/text.h"
+
+// The identification string is made of the version numbers, as text, and the name of the host
+// the library is built for, which the build passes in as CORVANE_HOST_NAME ("Linux").
+#define CORVANE_TEXT_OF_TOKENS(value) #value
+#define CORVANE_TEXT_OF(value) CORVANE_TEXT_OF_TOKENS(value)
+#define CORVANE_VERSION_TEXT             \
+  CORVANE_TEXT_OF(CORVANE_VERSION_MAJOR) \
+  "." CORVANE_TEXT_OF(CORVANE_VERSION_MINOR) "." CORVANE_TEXT_OF(CORVANE_VERSION_PATCH)
 
 namespace corvane {
 extern bool errno_is_system;
@@ -16,12 +24,6 @@ extern bool errno_is_system;
 void exit_handler() noexcept { shutdown_corvane(); }
 
 namespace {
-
-// Steps 2 of start-up: the all-black palette and the desktop palette's repetition.
-void prepare_palettes() noexcept {
-  for (auto &entry : black_palette) entry = rgb_entry{0, 0, 0, 0};
-  for (int i = 16; i < PALETTE_SIZE; ++i) desktop_palette[i] = desktop_palette[i % 16];
-}
 
 // Tries one entry of the system driver list: makes it current, names it and starts it.
 bool try_system_driver(const driver_list_entry &entry) noexcept {
@@ -40,7 +42,7 @@ extern "C" {
 
 system_driver *current_system_driver = nullptr;
 int install_count = 0;
-const char *corvane_id_string = "Corvane 4.2.1, Linux";
+const char *corvane_id_string = "Corvane " CORVANE_VERSION_TEXT ", " CORVANE_HOST_NAME;
 int screensaver_setting = 1;
 
 int startup_corvane(int system_id, int *errno_pointer,
@@ -48,7 +50,7 @@ int startup_corvane(int system_id, int *errno_pointer,
   corvane::errno_is_system = (errno_pointer == nullptr);
   errno_location = errno_pointer != nullptr ? errno_pointer : &errno;
 
-  corvane::prepare_palettes();
+  if (corvane::start_palettes_hook != nullptr) corvane::start_palettes_hook();
 
   // Configuration loading may already ask the platform for paths.
   current_system_driver = static_cast<system_driver *>(system_driver_list[0].driver);

@@ -10,7 +10,6 @@
 #include "corvane/color.h"
 #include "corvane/gfx.h"
 #include "corvane/system.h"
-#include "corvane/timer.h"
 #include "gfx/bitmap_internal.h"
 
 namespace corvane {

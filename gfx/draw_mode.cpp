@@ -2,7 +2,6 @@
 #include "corvane/bitmap.h"
 #include "corvane/draw.h"
 #include "corvane/gfx.h"
-#include "corvane/timer.h"
 
 namespace {
 

@@ -7,7 +7,6 @@
 #include "corvane/color.h"
 #include "corvane/gfx.h"
 #include "corvane/system.h"
-#include "corvane/timer.h"
 #include "gfx/color_internal.h"
 
 extern "C" {

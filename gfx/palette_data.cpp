@@ -1,4 +1,6 @@
-// The library's constant palettes: the desktop palette and the all-black palette.
+// The library's constant palettes: the desktop palette and the all-black palette, which every
+// start-up makes whole again.
+#include "core/module_hooks.h"
 #include "corvane/color.h"
 
 extern "C" {
@@ -13,3 +15,20 @@ palette desktop_palette = {
 palette black_palette = {};
 
 }  // extern "C"
+
+namespace corvane {
+namespace {
+
+void make_start_palettes() noexcept {
+  for (auto &entry : black_palette) entry = rgb_entry{0, 0, 0, 0};
+  for (int i = 16; i < PALETTE_SIZE; ++i) desktop_palette[i] = desktop_palette[i % 16];
+}
+
+// Start-up reaches the palettes through its hook, set while the program loads; a program that
+// never names a palette does not link this file, and has no palettes to make.
+struct start_palettes_registration {
+  start_palettes_registration() noexcept { start_palettes_hook = make_start_palettes; }
+} registration;
+
+}  // namespace
+}  // namespace corvane

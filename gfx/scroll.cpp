@@ -2,8 +2,8 @@
 // buffering: thin wrappers around the current driver's operations.
 #include <algorithm>
 
+#include "corvane/bitmap.h"
 #include "corvane/gfx.h"
-#include "corvane/timer.h"
 
 namespace {
 

@@ -6,7 +6,6 @@
 
 #include "corvane/bitmap.h"
 #include "corvane/system.h"
-#include "corvane/timer.h"
 #include "gfx/bitmap_internal.h"
 
 namespace corvane {

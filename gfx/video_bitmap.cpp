@@ -7,7 +7,6 @@
 
 #include "corvane/bitmap.h"
 #include "corvane/gfx.h"
-#include "corvane/timer.h"
 #include "gfx/bitmap_internal.h"
 
 namespace corvane {

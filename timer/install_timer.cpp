@@ -3,6 +3,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "core/module_hooks.h"
 #include "corvane/config.h"
 #include "corvane/system.h"
 #include "corvane/timer.h"
@@ -11,6 +12,26 @@
 namespace corvane {
 
 std::atomic<int> timer_installed{0};
+
+namespace {
+
+// While a display switch-in draws the saved bitmaps back, the timer system counts as not
+// installed; afterwards it is what it was. Switch-ins do not nest.
+int installed_before_switch_in = 0;
+
+void note_switch_in(bool starting) noexcept {
+  if (starting) {
+    installed_before_switch_in = timer_installed.exchange(0, std::memory_order_acq_rel);
+  } else {
+    timer_installed.store(installed_before_switch_in, std::memory_order_release);
+  }
+}
+
+struct switch_in_registration {
+  switch_in_registration() noexcept { switch_in_hook.store(note_switch_in); }
+} registration;
+
+}  // namespace
 
 timer_driver *installed_timer_driver() noexcept {
   return std::atomic_ref<timer_driver *>(current_timer_driver).load(std::memory_order_acquire);

@@ -268,6 +268,30 @@ CORVANE_API void blit(bitmap *source, bitmap *dest, int source_x, int source_y, 
 CORVANE_API void masked_blit(bitmap *source, bitmap *dest, int source_x, int source_y, int dest_x,
                              int dest_y, int width, int height) CORVANE_NOEXCEPT;
 
+/* ---- Bitmaps across a display switch ----------------------------------------------------------
+ */
+
+/* Registers a bitmap whose contents are saved when the program loses the display and restored
+ * when it regains it; a sub-bitmap is registered under its parent (a parent that is not
+ * registered adds nothing). */
+CORVANE_API void register_switch_bitmap(struct bitmap *bmp, struct bitmap *parent) CORVANE_NOEXCEPT;
+
+/* Forgets a registered bitmap and everything registered under it. */
+CORVANE_API void unregister_switch_bitmap(struct bitmap *bmp) CORVANE_NOEXCEPT;
+
+/* Called by the platform when the display is lost: every registered top-level bitmap gets a
+ * memory copy that drawing goes to while away (filled with its contents unless the mode, a switch
+ * mode of corvane/timer.h, is SWITCH_AMNESIA or SWITCH_BACKAMNESIA, cleared then); sub-bitmaps
+ * follow their parent. */
+CORVANE_API void save_switch_bitmaps(int mode) CORVANE_NOEXCEPT;
+
+/* Called by the platform when the display is regained: the copies are drawn back and freed. */
+CORVANE_API void restore_switch_bitmaps(void) CORVANE_NOEXCEPT;
+
+/* Nonzero while the display is switched away from the program (between save_switch_bitmaps and
+ * restore_switch_bitmaps). */
+CORVANE_API int display_switched_away(void) CORVANE_NOEXCEPT;
+
 CORVANE_EXTERN_C_END
 
 #endif /* CORVANE_BITMAP_H */

@@ -11,8 +11,6 @@
 
 CORVANE_EXTERN_C_BEGIN
 
-struct bitmap;
-
 /* ---- Constants ------------------------------------------------------------------------------ */
 
 #define TIMER_TICKS_PER_SECOND 1193181
@@ -167,25 +165,8 @@ CORVANE_API void remove_switch_callback(int group, void (*callback)(void)) CORVA
 CORVANE_API void run_switch_in_callbacks(void) CORVANE_NOEXCEPT;
 CORVANE_API void run_switch_out_callbacks(void) CORVANE_NOEXCEPT;
 
-/* Registers a bitmap whose contents are saved when the program loses the display and restored
- * when it regains it; a sub-bitmap is registered under its parent (a parent that is not
- * registered adds nothing). */
-CORVANE_API void register_switch_bitmap(struct bitmap *bmp, struct bitmap *parent) CORVANE_NOEXCEPT;
-
-/* Forgets a registered bitmap and everything registered under it. */
-CORVANE_API void unregister_switch_bitmap(struct bitmap *bmp) CORVANE_NOEXCEPT;
-
-/* Called by the platform when the display is lost: every registered top-level bitmap gets a
- * memory copy that drawing goes to while away (filled with its contents unless the mode is
- * SWITCH_AMNESIA or SWITCH_BACKAMNESIA, cleared otherwise); sub-bitmaps follow their parent. */
-CORVANE_API void save_switch_bitmaps(int mode) CORVANE_NOEXCEPT;
-
-/* Called by the platform when the display is regained: the copies are drawn back and freed. */
-CORVANE_API void restore_switch_bitmaps(void) CORVANE_NOEXCEPT;
-
-/* Nonzero while the display is switched away from the program (between save_switch_bitmaps and
- * restore_switch_bitmaps). */
-CORVANE_API int display_switched_away(void) CORVANE_NOEXCEPT;
+/* The bitmaps saved and restored across a switch are registered with the bitmaps, in
+ * corvane/bitmap.h. */
 
 CORVANE_EXTERN_C_END
 

@@ -1,54 +1,98 @@
-// The drivers of the Linux host, in autodetection order, and the display layer the system driver
-// asks about the desktop. Drivers that are built only when their library is found (SDL2) are
-// named here and nowhere else.
-#include "corvane/gfx.h"
-#include "corvane/keyboard.h"
+// The driver lists of the Linux host: the system drivers start-up chooses from and, for each
+// device family, the display layer's drivers followed by the host's own. A new driver of the host
+// is one line in its family's list below; the display layer keeps its lines in its own folder.
+#include "corvane/system.h"
+#include "platform/linux/display_layer.h"
 #include "platform/linux/terminal_keyboard.h"
 #include "platform/linux/unix_host.h"
 #include "platform/null/headless_gfx_driver.h"
 
-#if defined(CORVANE_HAVE_SDL2)
-#include "platform/linux/sdl_drivers.h"
-#endif
+extern "C" {
+
+// The host's driver first; 'NONE' only when the program or the configuration asks for it.
+driver_list_entry system_driver_list[] = {
+    {corvane::unix_host::SYSTEM_UNIX, &corvane::unix_host::driver, -1},
+    {SYSTEM_NONE, &system_none, 0},
+    {0, nullptr, 0},
+};
+
+}  // extern "C"
 
 namespace corvane::unix_host {
+namespace {
 
-// A window first, since it leaves the desktop usable; then the whole screen; then, with no
-// display at all, the headless driver.
-driver_list_entry gfx_driver_list[] = {
-#if defined(CORVANE_HAVE_SDL2)
-    {sdl::window_driver_id, &sdl::window_driver, -1},
-    {sdl::fullscreen_driver_id, &sdl::fullscreen_driver, -1},
-#endif
-    {CORVANE_ID('H', 'D', 'L', 'S'), &headless_gfx_driver, -1},
+// The host's own drivers of each family, tried after the display layer's.
+
+// With no display at all, the headless driver, which needs nothing.
+const driver_list_entry own_gfx_drivers[] = {
+    {GFX_HEADLESS, &headless_gfx_driver, -1},
     {0, nullptr, 0},
 };
 
-// Keys come from the display's events when there is a display, else from the terminal.
-driver_list_entry keyboard_driver_list[] = {
-#if defined(CORVANE_HAVE_SDL2)
-    {sdl::keyboard_driver_id, &sdl::keyboard_driver, -1},
-#endif
-    {CORVANE_ID('T', 'E', 'R', 'M'), &terminal_keyboard_driver, -1},
+// Keys from the terminal when the display layer has none to offer.
+const driver_list_entry own_keyboard_drivers[] = {
+    {KEYBOARD_TERMINAL, &terminal_keyboard_driver, -1},
     {0, nullptr, 0},
 };
 
-#if defined(CORVANE_HAVE_SDL2)
-const display_services *const host_display_services = &sdl::host_services;
-#else
-const display_services *const host_display_services = nullptr;
-#endif
+const driver_list_entry own_digi_drivers[] = {{0, nullptr, 0}};
+const driver_list_entry own_midi_drivers[] = {{0, nullptr, 0}};
+const driver_list_entry own_mouse_drivers[] = {{0, nullptr, 0}};
+const driver_list_entry own_joystick_drivers[] = {{0, nullptr, 0}};
 
-// The safe mode is a small 8-bit window when a display can be reached, and otherwise the
-// headless driver, which needs nothing.
-void get_safe_mode(int *driver_id, gfx_mode_entry *mode) noexcept {
-  const display_services *services = host_display_services;
-  if (services != nullptr && services->safe_mode != nullptr &&
-      services->safe_mode(driver_id, mode)) {
-    return;
+// One family's list as the system driver hands it out: the entries of two lists, in order, and
+// the terminator. It is put together at its first use, so that the display layer, built in
+// another folder, needs no line here.
+class joined_driver_list {
+ public:
+  joined_driver_list(const driver_list_entry *first, const driver_list_entry *second) noexcept {
+    append(first);
+    append(second);
   }
-  if (driver_id != nullptr) *driver_id = CORVANE_ID('H', 'D', 'L', 'S');
-  if (mode != nullptr) *mode = gfx_mode_entry{.width = 320, .height = 200, .bpp = 8};
+  driver_list_entry *entries() noexcept { return entries_; }
+
+ private:
+  // Far more than any family has drivers on one host; entries beyond it would be dropped.
+  static constexpr int capacity = 32;
+
+  void append(const driver_list_entry *list) noexcept {
+    for (; list->driver != nullptr && count_ < capacity; ++list) entries_[count_++] = *list;
+  }
+
+  driver_list_entry entries_[capacity + 1] = {};
+  int count_ = 0;
+};
+
+}  // namespace
+
+driver_list_entry *list_gfx_drivers() noexcept {
+  static joined_driver_list list(display_layer::gfx_drivers, own_gfx_drivers);
+  return list.entries();
+}
+
+driver_list_entry *list_digi_drivers() noexcept {
+  static joined_driver_list list(display_layer::digi_drivers, own_digi_drivers);
+  return list.entries();
+}
+
+driver_list_entry *list_midi_drivers() noexcept {
+  static joined_driver_list list(display_layer::midi_drivers, own_midi_drivers);
+  return list.entries();
+}
+
+driver_list_entry *list_keyboard_drivers() noexcept {
+  static joined_driver_list list(display_layer::keyboard_drivers, own_keyboard_drivers);
+  return list.entries();
+}
+
+driver_list_entry *list_mouse_drivers() noexcept {
+  static joined_driver_list list(display_layer::mouse_drivers, own_mouse_drivers);
+  return list.entries();
+}
+
+driver_list_entry *list_joystick_drivers() noexcept {
+  static joined_driver_list list(display_layer::joystick_drivers, own_joystick_drivers);
+  return list.entries();
 }
 
 }  // namespace corvane::unix_host

@@ -274,7 +274,7 @@ void use_input_descriptor(int fd) noexcept { chosen_input.store(fd < 0 ? -1 : fd
 }  // namespace terminal_input
 
 keyboard_driver_rec terminal_keyboard_driver = {
-    .id = CORVANE_ID('T', 'E', 'R', 'M'),
+    .id = KEYBOARD_TERMINAL,
     .name = empty_string,
     .description = empty_string,
     .ascii_label = "Terminal keyboard",

@@ -10,6 +10,9 @@
 
 namespace corvane {
 
+// The driver's id, 'TERM'.
+inline constexpr int KEYBOARD_TERMINAL = CORVANE_ID('T', 'E', 'R', 'M');
+
 extern keyboard_driver_rec terminal_keyboard_driver;
 
 namespace terminal_input {

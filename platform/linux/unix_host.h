@@ -4,18 +4,25 @@
 #ifndef CORVANE_PLATFORM_LINUX_UNIX_HOST_H
 #define CORVANE_PLATFORM_LINUX_UNIX_HOST_H
 
-#include <string>
+#include <cstddef>
 
 #include "corvane/gfx.h"
 #include "corvane/system.h"
 
 namespace corvane::unix_host {
 
-// The host system driver, 'UNIX'.
+// The host system driver's id, 'UNIX'.
+inline constexpr int SYSTEM_UNIX = CORVANE_ID('U', 'N', 'I', 'X');
+
+// The host system driver.
 extern system_driver driver;
 
-// The window title in UTF-8: the program's name until the program sets another.
-std::string window_title();
+// Room for the window title in UTF-8, terminator included; longer titles are cut.
+inline constexpr std::size_t WINDOW_TITLE_SIZE = 1024;
+
+// Copies the window title (UTF-8: the program's name until the program sets another) into buffer,
+// bounded to size bytes and always terminated.
+void copy_window_title(char *buffer, std::size_t size) noexcept;
 
 // The function the window's close button calls, or null.
 void (*close_callback())();
@@ -25,8 +32,7 @@ void (*close_callback())();
 void install_fatal_signal_handlers() noexcept;
 void remove_fatal_signal_handlers() noexcept;
 
-// What a display layer (SDL2, when it is built) offers the system driver. Every member may be
-// null.
+// What a display layer offers the system driver. Every member may be null.
 struct display_services {
   // Bits per pixel of the desktop, or -1 when no display can be reached.
   int (*desktop_depth)();
@@ -49,15 +55,14 @@ struct display_services {
 // must be async-signal-safe.
 void set_terminal_restorer(void (*restore)() noexcept) noexcept;
 
-// The display layer's services, or null when the library is built without one.
-extern const display_services *const host_display_services;
-
-// The graphics and keyboard drivers of this host, in autodetection order.
-extern driver_list_entry gfx_driver_list[];
-extern driver_list_entry keyboard_driver_list[];
-
-// The mode asked for by a request for the safe mode.
-void get_safe_mode(int *driver_id, gfx_mode_entry *mode) noexcept;
+// The host's drivers of each family in autodetection order: the display layer's first, then the
+// host's own. The timer family has no list here and falls back on its built-in one.
+driver_list_entry *list_gfx_drivers() noexcept;
+driver_list_entry *list_digi_drivers() noexcept;
+driver_list_entry *list_midi_drivers() noexcept;
+driver_list_entry *list_keyboard_drivers() noexcept;
+driver_list_entry *list_mouse_drivers() noexcept;
+driver_list_entry *list_joystick_drivers() noexcept;
 
 // Recursive mutexes on pthreads.
 void *mutex_create() noexcept;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/linux/display_layer.h"
 #include "platform/linux/unix_host.h"
 
 namespace corvane::unix_host {
@@ -31,7 +32,7 @@ void fatal_signal_handler(int signal_number) {
   if (auto restore = terminal_restorer.load()) restore();
   // A second fatal signal during the shutdown goes straight to its previous handler.
   if (!shutting_down.exchange(true)) {
-    const display_services *services = host_display_services;
+    const display_services *services = display_layer::services;
     if (services != nullptr && services->begin_signal_shutdown != nullptr) {
       services->begin_signal_shutdown();
     }

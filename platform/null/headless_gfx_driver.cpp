@@ -227,7 +227,7 @@ gfx_mode_list *headless_list_modes() noexcept {
 }  // namespace
 
 gfx_driver headless_gfx_driver = {
-    .id = CORVANE_ID('H', 'D', 'L', 'S'),
+    .id = GFX_HEADLESS,
     .name = empty_string,
     .description = empty_string,
     .ascii_label = "Headless",

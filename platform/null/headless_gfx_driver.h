@@ -9,6 +9,9 @@
 
 namespace corvane {
 
+// The driver's id, 'HDLS'.
+inline constexpr int GFX_HEADLESS = CORVANE_ID('H', 'D', 'L', 'S');
+
 // Autodetected last: it starts wherever memory is available. It counts as windowed (an unseen
 // window), so GFX_AUTODETECT_WINDOWED falls back to it while GFX_AUTODETECT_FULLSCREEN, which
 // asks to take over a real display, never does.

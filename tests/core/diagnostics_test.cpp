@@ -6,6 +6,7 @@
 #include <string>
 
 #include "corvane/system.h"
+#include "support/env_guard.h"
 #include "support/test_system.h"
 
 namespace {
@@ -16,15 +17,13 @@ using corvane::testing::scoped_work_dir;
 
 class DiagnosticsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    unsetenv("CORVANE_TRACE");
-    unsetenv("CORVANE_ASSERT");
-  }
   void TearDown() override {
     shutdown_corvane();
     trace_hook = nullptr;
     assert_hook = nullptr;
   }
+  corvane::testing::env_guard trace_file_{"CORVANE_TRACE", nullptr};
+  corvane::testing::env_guard assert_file_{"CORVANE_ASSERT", nullptr};
   scoped_work_dir dir_;
 };
 
@@ -38,7 +37,7 @@ TEST_F(DiagnosticsTest, NoTraceFileUntilTheFirstLine) {
 }
 
 TEST_F(DiagnosticsTest, TraceHonoursTheEnvironmentAndKeepsTheErrorNumber) {
-  setenv("CORVANE_TRACE", dir_.file("elsewhere.txt").c_str(), 1);
+  trace_file_.set(dir_.file("elsewhere.txt").c_str());
   errno = EDOM;
   write_trace("line\n");
   EXPECT_EQ(errno, EDOM);
@@ -82,7 +81,7 @@ TEST_F(DiagnosticsTest, OverlongTraceLineIsCut) {
 }
 
 TEST_F(DiagnosticsTest, AssertionGoesToTheAssertFile) {
-  setenv("CORVANE_ASSERT", dir_.file("asserts.txt").c_str(), 1);
+  assert_file_.set(dir_.file("asserts.txt").c_str());
   report_assert("game.c", 42);
   report_assert("other.c", 7);
   EXPECT_EQ(read_file(dir_.file("asserts.txt")),

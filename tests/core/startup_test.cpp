@@ -1,12 +1,20 @@
 // Start-up, shutdown, the exit-function list and the version check.
 #include <gtest/gtest.h>
 
+#include <sys/utsname.h>
+
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "core/exit_functions.h"
+#include "corvane/color.h"
+#include "corvane/gfx.h"
+#include "corvane/keyboard.h"
 #include "corvane/system.h"
+#include "corvane/timer.h"
 #include "support/test_system.h"
 
 namespace {
@@ -28,28 +36,25 @@ class StartupTest : public ::testing::Test {
   void TearDown() override { shutdown_corvane(); }
 };
 
-TEST_F(StartupTest, NoneDriverStartsAndHandsOutOnlyEmptyLists) {
+TEST_F(StartupTest, NoneDriverStartsButOffersNoDevices) {
   ASSERT_EQ(startup_corvane(SYSTEM_NONE, nullptr, nullptr), 0);
   ASSERT_EQ(current_system_driver, &system_none);
   EXPECT_STREQ(current_system_driver->name, "Agnostic");
   EXPECT_STREQ(current_system_driver->description, "Agnostic");
   EXPECT_EQ(install_count, 1);
 
-  driver_list_entry *(*lists[])() = {
-      system_none.list_gfx_drivers,   system_none.list_digi_drivers,
-      system_none.list_midi_drivers,  system_none.list_keyboard_drivers,
-      system_none.list_mouse_drivers, system_none.list_joystick_drivers,
-      system_none.list_timer_drivers,
-  };
-  for (auto list : lists) {
-    ASSERT_NE(list, nullptr);
-    const driver_list_entry *entries = list();
-    EXPECT_EQ(entries[0].driver, nullptr);
-    EXPECT_EQ(entries[0].id, 0);
-    EXPECT_EQ(entries[0].autodetect, 0);
-  }
-  EXPECT_EQ(system_none.get_executable_path, nullptr);
-  EXPECT_EQ(system_none.show_message_op, nullptr);
+  // Every family finds its list empty: nothing can be installed.
+  EXPECT_EQ(install_keyboard(), -1);
+  EXPECT_EQ(install_timer_system(), -1);
+  EXPECT_EQ(select_gfx_mode(GFX_AUTODETECT, 320, 200, 0, 0), -1);
+
+  // Without the platform's answers the generic ones are given.
+  char path[16];
+  query_executable_path(path, sizeof path);
+  EXPECT_STREQ(path, "./");
+  ::testing::internal::CaptureStdout();
+  show_message("%s\n", "to standard output");
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "to standard output\n");
 }
 
 TEST_F(StartupTest, UnknownIdFailsWithEmptyErrorText) {
@@ -212,19 +217,31 @@ TEST(DriverListTest, LookupFindsTheFirstMatchOrNull) {
   EXPECT_EQ(find_driver_in_list(nullptr, 0), nullptr);
 }
 
-TEST(DriverListTest, FourCharacterIds) {
-  EXPECT_EQ(CORVANE_ID('O', 'S', 'X', ' '), 0x4F535820);
-  EXPECT_EQ(SYSTEM_NONE, 0x4E4F4E45);
-  EXPECT_EQ(CORVANE_ID('S', 'A', 'F', 'E'), 0x53414645);
-  EXPECT_EQ(CORVANE_VERSION, 0x40201);
+TEST(DriverListTest, FourCharacterIdsPutTheFirstLetterHighest) {
+  EXPECT_EQ(CORVANE_ID('O', 'S', 'X', ' '), ('O' << 24) | ('S' << 16) | ('X' << 8) | ' ');
+  EXPECT_EQ(CORVANE_ID('\xFF', 0, 0, 1), static_cast<int>(0xFF000001u));  // bytes, not chars
 }
 
-TEST(DriverListTest, SystemDriverListEndsWithNone) {
-  const driver_list_entry *e = system_driver_list;
-  while (e[1].driver != nullptr) ++e;
-  EXPECT_EQ(e->id, SYSTEM_NONE);
-  EXPECT_EQ(e->driver, &system_none);
-  EXPECT_EQ(e->autodetect, 0);
+TEST(IdentificationTest, NamesTheVersionAndTheHost) {
+  struct utsname host {};
+  ASSERT_EQ(uname(&host), 0);
+  char expected[128];
+  std::snprintf(expected, sizeof expected, "Corvane %d.%d.%d, %s", CORVANE_VERSION_MAJOR,
+                CORVANE_VERSION_MINOR, CORVANE_VERSION_PATCH, host.sysname);
+  EXPECT_STREQ(corvane_id_string, expected);
+}
+
+TEST_F(StartupTest, StartupMakesTheStartPalettesWhole) {
+  desktop_palette[20] = rgb_entry{1, 2, 3, 0};
+  black_palette[7] = rgb_entry{9, 9, 9, 0};
+  ASSERT_EQ(startup_corvane(SYSTEM_NONE, nullptr, nullptr), 0);
+  for (int i = 16; i < PALETTE_SIZE; ++i) {
+    EXPECT_EQ(std::memcmp(&desktop_palette[i], &desktop_palette[i % 16], sizeof(rgb_entry)), 0)
+        << i;
+  }
+  for (const rgb_entry &entry : black_palette) {
+    EXPECT_EQ(entry.r | entry.g | entry.b | entry.filler, 0);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,29 @@
+// The SDL2 drivers as the Linux host's display layer: what each family's list offers before the
+// host's own drivers, in autodetection order, and the services the system driver asks of the
+// display. A new SDL2 driver is one line in its family's list.
+#include "platform/linux/display_layer.h"
+#include "platform/sdl2/sdl_drivers.h"
+
+namespace corvane::display_layer {
+
+// A window first, since it leaves the desktop usable; then the whole screen.
+const driver_list_entry gfx_drivers[] = {
+    {sdl::GFX_SDL_WINDOW, &sdl::window_driver, -1},
+    {sdl::GFX_SDL_FULLSCREEN, &sdl::fullscreen_driver, -1},
+    {0, nullptr, 0},
+};
+
+// Keys from the display's events when there is a display.
+const driver_list_entry keyboard_drivers[] = {
+    {sdl::KEYBOARD_SDL, &sdl::keyboard_driver, -1},
+    {0, nullptr, 0},
+};
+
+const driver_list_entry digi_drivers[] = {{0, nullptr, 0}};
+const driver_list_entry midi_drivers[] = {{0, nullptr, 0}};
+const driver_list_entry mouse_drivers[] = {{0, nullptr, 0}};
+const driver_list_entry joystick_drivers[] = {{0, nullptr, 0}};
+
+const unix_host::display_services *const services = &sdl::host_services;
+
+}  // namespace corvane::display_layer
