@@ -153,6 +153,26 @@ set(CORVANE_TIMER_SOURCES
   timer/timer_mutex.cpp
   timer/timer_slots.cpp)
 
+# The mixer's inner loops are on the hot path; see CORVANE_HOT_SOURCES.
+set(CORVANE_SOUND_HOT_SOURCES
+  sound/mix_kernels.cpp
+  sound/mix_voice.cpp
+  sound/mixer.cpp
+  sound/mixer_voices.cpp)
+
+set(CORVANE_SOUND_SOURCES
+  ${CORVANE_SOUND_HOT_SOURCES}
+  sound/install_sound.cpp
+  sound/no_sound_drivers.cpp
+  sound/sample.cpp
+  sound/sound_config.cpp
+  sound/sound_input.cpp
+  sound/sound_state.cpp
+  sound/sound_volume.cpp
+  sound/voice_controls.cpp
+  sound/voice_sweeps.cpp
+  sound/voices.cpp)
+
 # ---- Platform folders ------------------------------------------------------------------------
 
 # platform/null: drivers that need nothing of the host and the driver lists the families fall
@@ -160,6 +180,7 @@ set(CORVANE_TIMER_SOURCES
 set(CORVANE_PLATFORM_NULL_SOURCES
   platform/null/default_driver_lists.cpp
   platform/null/headless_gfx_driver.cpp
+  platform/null/offline_digi_driver.cpp
   platform/null/pthread_timer_driver.cpp)
 
 # The system driver list of a host without a system driver of its own: built when no host
@@ -212,6 +233,7 @@ set(CORVANE_SOURCES
   ${CORVANE_GFX_DEPTH_SOURCES}
   ${CORVANE_INPUT_SOURCES}
   ${CORVANE_TIMER_SOURCES}
+  ${CORVANE_SOUND_SOURCES}
   ${CORVANE_PLATFORM_NULL_SOURCES})
 
 # The SDL2 drivers are the Linux host's display layer, built when SDL2 is found.
@@ -243,8 +265,10 @@ set(CORVANE_PUBLIC_HEADERS
   include/corvane/font.h
   include/corvane/gfx.h
   include/corvane/keyboard.h
+  include/corvane/offline_sound.h
   include/corvane/packfile.h
   include/corvane/png.h
+  include/corvane/sound.h
   include/corvane/system.h
   include/corvane/text.h
   include/corvane/timer.h)
@@ -252,7 +276,7 @@ list(TRANSFORM CORVANE_PUBLIC_HEADERS PREPEND "${PROJECT_SOURCE_DIR}/")
 
 # Hot paths (per-depth pixel and blit routines, sprites, blenders, the mixer) are built with -O3 so
 # that GCC vectorises their plain loops; the rest of the library keeps the build type's level.
-set(CORVANE_HOT_SOURCES ${CORVANE_GFX_DEPTH_SOURCES} ${CORVANE_GFX_HOT_SOURCES})
+set(CORVANE_HOT_SOURCES ${CORVANE_GFX_DEPTH_SOURCES} ${CORVANE_GFX_HOT_SOURCES} ${CORVANE_SOUND_HOT_SOURCES})
 list(TRANSFORM CORVANE_HOT_SOURCES PREPEND "${PROJECT_SOURCE_DIR}/")
 set_source_files_properties(${CORVANE_HOT_SOURCES} PROPERTIES
   COMPILE_OPTIONS "$<$<NOT:$<CONFIG:Debug>>:-O3>")
