@@ -120,6 +120,18 @@ bool translucent_ready(blender_func hook) noexcept {
   }
 }
 
+// The pattern modes for one pixel: S is the pattern pixel, C the drawing colour.
+template <class Pixel>
+void store_pattern_pixel(unsigned char *dest, int mode, uint32_t s, uint32_t c) noexcept {
+  if (mode == MODE_PATTERN_COPY) {
+    Pixel::store(dest, s);
+  } else if (mode == MODE_PATTERN_SOLID) {
+    Pixel::store(dest, s == Pixel::mask ? Pixel::mask : c);
+  } else if (s != Pixel::mask) {
+    Pixel::store(dest, c);
+  }
+}
+
 template <class Pixel>
 int get_pixel(bitmap *bmp, int x, int y) noexcept {
   if (x < 0 || x >= bmp->width || y < 0 || y >= bmp->height) return -1;
@@ -157,13 +169,7 @@ void put_pixel(bitmap *bmp, int x, int y, int color) noexcept {
       const unsigned char *pattern = pattern_row<Pixel>(y);
       if (pattern == nullptr) break;
       const uint32_t s = Pixel::load(pattern + pattern_column(x) * Pixel::bytes);
-      if (mode == MODE_PATTERN_COPY) {
-        Pixel::store(write_row(bmp, y) + at, s);
-      } else if (mode == MODE_PATTERN_SOLID) {
-        Pixel::store(write_row(bmp, y) + at, s == Pixel::mask ? Pixel::mask : c);
-      } else if (s != Pixel::mask) {
-        Pixel::store(write_row(bmp, y) + at, c);
-      }
+      store_pattern_pixel<Pixel>(write_row(bmp, y) + at, mode, s, c);
       break;
     }
     default:
@@ -245,14 +251,7 @@ void draw_hline(bitmap *bmp, int x1, int y, int x2, int color) noexcept {
       unsigned char *dest = write_row(bmp, y) + at;
       for (size_t i = 0; i < count; ++i, column = (column + 1) & wrap) {
         const uint32_t s = Pixel::load(pattern + column * Pixel::bytes);
-        unsigned char *d = dest + i * Pixel::bytes;
-        if (mode == MODE_PATTERN_COPY) {
-          Pixel::store(d, s);
-        } else if (mode == MODE_PATTERN_SOLID) {
-          Pixel::store(d, s == Pixel::mask ? Pixel::mask : c);
-        } else if (s != Pixel::mask) {
-          Pixel::store(d, c);
-        }
+        store_pattern_pixel<Pixel>(dest + i * Pixel::bytes, mode, s, c);
       }
       break;
     }
