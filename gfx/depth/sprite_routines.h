@@ -24,7 +24,7 @@
 
 namespace corvane::depth {
 
-// ---- Placement and row access ------------------------------------------------------------------
+// ---- Row access ---------------------------------------------------------------------------------
 
 // The target's rows: through the line accessors for display and system bitmaps, straight from the
 // line table for memory bitmaps.
