@@ -224,50 +224,38 @@ struct pixel8 : pixel_byte {
   static uint32_t blend_color() noexcept { return 0; }
 };
 
-struct pixel15 : pixel_word16 {
-  static constexpr int depth = 15;
-  static constexpr uint32_t mask = MASK_COLOR_15;
-  using storage = pixel_word16;
-  using layout = packed_layout<5, 5, 5>;
-  static layout current_layout() noexcept { return {red_shift_15, green_shift_15, blue_shift_15}; }
-  static blender_func blender() noexcept { return blend_hook15; }
-  static blender_func alpha_blender() noexcept { return alpha_hook15; }
-  static uint32_t blend_color() noexcept { return blend_color15; }
+// A depth of packed components, its facts given as the process-wide variables that hold them.
+template <int Depth, uint32_t Mask, class Storage, class Layout, const int &RedShift,
+          const int &GreenShift, const int &BlueShift, const blender_func &Blender,
+          const blender_func &AlphaBlender, const uint32_t &BlendColor>
+struct packed_pixel : Storage {
+  static constexpr int depth = Depth;
+  static constexpr uint32_t mask = Mask;
+  using storage = Storage;
+  using layout = Layout;
+  static layout current_layout() noexcept { return {RedShift, GreenShift, BlueShift}; }
+  static blender_func blender() noexcept { return Blender; }
+  static blender_func alpha_blender() noexcept { return AlphaBlender; }
+  static uint32_t blend_color() noexcept { return BlendColor; }
 };
 
-struct pixel16 : pixel_word16 {
-  static constexpr int depth = 16;
-  static constexpr uint32_t mask = MASK_COLOR_16;
-  using storage = pixel_word16;
-  using layout = packed_layout<5, 6, 5>;
-  static layout current_layout() noexcept { return {red_shift_16, green_shift_16, blue_shift_16}; }
-  static blender_func blender() noexcept { return blend_hook16; }
-  static blender_func alpha_blender() noexcept { return alpha_hook16; }
-  static uint32_t blend_color() noexcept { return blend_color16; }
-};
+struct pixel15
+    : packed_pixel<15, MASK_COLOR_15, pixel_word16, packed_layout<5, 5, 5>, red_shift_15,
+                   green_shift_15, blue_shift_15, blend_hook15, alpha_hook15, blend_color15> {};
 
-struct pixel24 : pixel_bytes24 {
-  static constexpr int depth = 24;
-  static constexpr uint32_t mask = MASK_COLOR_24;
-  using storage = pixel_bytes24;
-  using layout = packed_layout<8, 8, 8>;
-  static layout current_layout() noexcept { return {red_shift_24, green_shift_24, blue_shift_24}; }
-  static blender_func blender() noexcept { return blend_hook24; }
-  static blender_func alpha_blender() noexcept { return alpha_hook24; }
-  static uint32_t blend_color() noexcept { return blend_color24; }
-};
+struct pixel16
+    : packed_pixel<16, MASK_COLOR_16, pixel_word16, packed_layout<5, 6, 5>, red_shift_16,
+                   green_shift_16, blue_shift_16, blend_hook16, alpha_hook16, blend_color16> {};
 
-struct pixel32 : pixel_word32 {
-  static constexpr int depth = 32;
-  static constexpr uint32_t mask = MASK_COLOR_32;
-  using storage = pixel_word32;
-  using layout = packed_layout<8, 8, 8>;
-  static layout current_layout() noexcept { return {red_shift_32, green_shift_32, blue_shift_32}; }
-  static blender_func blender() noexcept { return blend_hook32; }
-  // A 32-bit source over a 32-bit target needs no moving of components: blend_hook32 does it.
-  static blender_func alpha_blender() noexcept { return blend_hook32; }
-  static uint32_t blend_color() noexcept { return blend_color32; }
-};
+struct pixel24
+    : packed_pixel<24, MASK_COLOR_24, pixel_bytes24, packed_layout<8, 8, 8>, red_shift_24,
+                   green_shift_24, blue_shift_24, blend_hook24, alpha_hook24, blend_color24> {};
+
+// A 32-bit source over a 32-bit target needs no moving of components: blend_hook32 is the alpha
+// blender too.
+struct pixel32
+    : packed_pixel<32, MASK_COLOR_32, pixel_word32, packed_layout<8, 8, 8>, red_shift_32,
+                   green_shift_32, blue_shift_32, blend_hook32, blend_hook32, blend_color32> {};
 
 // Calls f with a value of the traits type of a depth and returns its result; a depth without
 // traits gives a value-initialised result (0, null or nothing) and f is not called.
