@@ -1,12 +1,7 @@
-// The pixel, line, clear and blit routines compiled for every depth, and the no-op routines that
-// sit in the same slot of every depth's table.
+// The pixel, line, clear and blit routines compiled for every depth.
 #include "gfx/depth/pixel_routines.h"
 
 namespace corvane::depth {
-
-void release_line_noop(bitmap * /*bmp*/) noexcept {}
-
-void end_marker_noop() noexcept {}
 
 CORVANE_PIXEL_ROUTINES(template, pixel8)
 CORVANE_PIXEL_ROUTINES(template, pixel15)

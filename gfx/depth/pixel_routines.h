@@ -349,14 +349,15 @@ void blit_masked(bitmap *source, bitmap *dest, int source_x, int source_y, int d
   const size_t count = static_cast<size_t>(width);
   const size_t from = static_cast<size_t>(source_x) * Storage::bytes;
   const size_t to = static_cast<size_t>(dest_x) * Storage::bytes;
-  const bool memory_rows = dest->write_line == default_line_accessor;
-  for (int r = 0; r < height; ++r) {
-    const unsigned char *s = read_row(source, source_y + r) + from;
-    unsigned char *d = write_row(dest, dest_y + r) + to;
-    if (memory_rows) {
-      Storage::copy_masked(d, s, count, mask);
-    } else {
-      store_unmasked<Storage>(d, s, count, mask);
+  if (dest->write_line == default_line_accessor) {
+    for (int r = 0; r < height; ++r) {
+      const unsigned char *s = read_row(source, source_y + r) + from;
+      Storage::copy_masked(dest->lines[dest_y + r] + to, s, count, mask);
+    }
+  } else {
+    for (int r = 0; r < height; ++r) {
+      const unsigned char *s = read_row(source, source_y + r) + from;
+      store_unmasked<Storage>(write_row(dest, dest_y + r) + to, s, count, mask);
     }
   }
   release_blit_rows(source, dest);
