@@ -120,15 +120,16 @@ bool translucent_ready(blender_func hook) noexcept {
   }
 }
 
-// The pattern modes for one pixel: S is the pattern pixel, C the drawing colour.
-template <class Pixel>
-void store_pattern_pixel(unsigned char *dest, int mode, uint32_t s, uint32_t c) noexcept {
+// The pattern modes for one pixel: S is the pattern pixel, C the drawing colour; target() gives the
+// pixel's address and is called only when the pixel is written.
+template <class Pixel, class Target>
+void store_pattern_pixel(Target target, int mode, uint32_t s, uint32_t c) noexcept {
   if (mode == MODE_PATTERN_COPY) {
-    Pixel::store(dest, s);
+    Pixel::store(target(), s);
   } else if (mode == MODE_PATTERN_SOLID) {
-    Pixel::store(dest, s == Pixel::mask ? Pixel::mask : c);
+    Pixel::store(target(), s == Pixel::mask ? Pixel::mask : c);
   } else if (s != Pixel::mask) {
-    Pixel::store(dest, c);
+    Pixel::store(target(), c);
   }
 }
 
@@ -169,7 +170,7 @@ void put_pixel(bitmap *bmp, int x, int y, int color) noexcept {
       const unsigned char *pattern = pattern_row<Pixel>(y);
       if (pattern == nullptr) break;
       const uint32_t s = Pixel::load(pattern + pattern_column(x) * Pixel::bytes);
-      store_pattern_pixel<Pixel>(write_row(bmp, y) + at, mode, s, c);
+      store_pattern_pixel<Pixel>([bmp, y, at] { return write_row(bmp, y) + at; }, mode, s, c);
       break;
     }
     default:
@@ -251,7 +252,8 @@ void draw_hline(bitmap *bmp, int x1, int y, int x2, int color) noexcept {
       unsigned char *dest = write_row(bmp, y) + at;
       for (size_t i = 0; i < count; ++i, column = (column + 1) & wrap) {
         const uint32_t s = Pixel::load(pattern + column * Pixel::bytes);
-        store_pattern_pixel<Pixel>(dest + i * Pixel::bytes, mode, s, c);
+        unsigned char *d = dest + i * Pixel::bytes;
+        store_pattern_pixel<Pixel>([d] { return d; }, mode, s, c);
       }
       break;
     }
