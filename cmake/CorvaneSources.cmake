@@ -127,14 +127,12 @@ set(CORVANE_GFX_DEPTH_SOURCES
   gfx/depth/blit_convert.cpp
   gfx/depth/error_diffusion.cpp
   gfx/depth/glyph_routines.cpp
+  gfx/depth/pixel_routines.cpp
+  gfx/depth/rle_sprite_routines.cpp
   gfx/depth/shared_routines.cpp
   gfx/depth/span_kernels.cpp
   gfx/depth/sprite_kernels.cpp
-  gfx/depth/vtable_15.cpp
-  gfx/depth/vtable_16.cpp
-  gfx/depth/vtable_24.cpp
-  gfx/depth/vtable_32.cpp
-  gfx/depth/vtable_8.cpp)
+  gfx/depth/sprite_routines.cpp)
 
 set(CORVANE_INPUT_SOURCES
   input/key_buffer.cpp
