@@ -3,25 +3,17 @@
 # find the prefix from where they were installed, so an installed tree may be moved or copied.
 include(CMakePackageConfigHelpers)
 
-# The public headers, one by one: a header that is not listed here is not installed.
-target_sources(corvane PUBLIC FILE_SET HEADERS BASE_DIRS ${PROJECT_SOURCE_DIR}/include FILES
-  include/corvane.h
-  include/corvane/base.h
-  include/corvane/bitmap.h
-  include/corvane/blend.h
-  include/corvane/color.h
-  include/corvane/config.h
-  include/corvane/draw.h
-  include/corvane/file.h
-  include/corvane/font.h
-  include/corvane/frame_pacer.h
-  include/corvane/gfx.h
-  include/corvane/keyboard.h
-  include/corvane/packfile.h
-  include/corvane/png.h
-  include/corvane/system.h
-  include/corvane/text.h
-  include/corvane/timer.h)
+# The public headers (CORVANE_PUBLIC_HEADERS, from the source lists) are installed as a file set.
+# A header under include/ that the list misses would silently be left out of the package, so
+# configuring stops instead.
+file(GLOB_RECURSE _headers_present CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/include/*.h")
+foreach(_header IN LISTS _headers_present)
+  if(NOT _header IN_LIST CORVANE_PUBLIC_HEADERS)
+    message(FATAL_ERROR "${_header} is not in CORVANE_PUBLIC_HEADERS, so it would not be installed")
+  endif()
+endforeach()
+target_sources(corvane PUBLIC FILE_SET HEADERS BASE_DIRS ${PROJECT_SOURCE_DIR}/include
+  FILES ${CORVANE_PUBLIC_HEADERS})
 
 # The library is C++ inside. A C program is linked by the C compiler, which does not add the C++
 # runtime; a static library therefore names it (the libraries the C++ compiler adds that the C
