@@ -110,12 +110,8 @@ void fold_into_loop(const mixer_voice &m, physical_voice &p, int64_t &pos, int &
 void wrap_after_edge(const mixer_voice &m, physical_voice &p, int64_t &pos, int &step) noexcept {
   const bool bidirectional = (get(p.playmode) & PLAYMODE_BIDIR) != 0;
   const int64_t length = m.loop_end - m.loop_start;
-  int64_t next = pos;
-  if (step > 0) {
-    next = bidirectional ? (m.loop_end - 1) * 2 - pos : pos - length;
-  } else {
-    next = bidirectional ? m.loop_start * 2 - pos : pos + length;
-  }
+  const int64_t next = step > 0 ? (bidirectional ? (m.loop_end - 1) * 2 - pos : pos - length)
+                                : (bidirectional ? m.loop_start * 2 - pos : pos + length);
   if (next < 0 || next >= m.length) {
     fold_into_loop(m, p, pos, step);
     return;

@@ -23,9 +23,12 @@ void draw_glyph_mono(bitmap *bmp, bitmap *source, int x, int y, int color, int b
 
 // The routines depend on the pixel size only (Storage is a storage type, so 15 and 16 bits share
 // them) and are compiled once, in glyph_routines.cpp.
+// The arguments are a declaration prefix and a type, which cannot take parentheses.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define CORVANE_GLYPH_ROUTINES(PREFIX, Storage)                                               \
   PREFIX void draw_glyph<Storage>(bitmap *, const mono_glyph *, int, int, int, int) noexcept; \
   PREFIX void draw_glyph_mono<Storage>(bitmap *, bitmap *, int, int, int, int) noexcept;
+// NOLINTEND(bugprone-macro-parentheses)
 
 CORVANE_GLYPH_ROUTINES(extern template, pixel_byte)
 CORVANE_GLYPH_ROUTINES(extern template, pixel_word16)

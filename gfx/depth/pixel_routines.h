@@ -367,6 +367,8 @@ void blit_masked(bitmap *source, bitmap *dest, int source_x, int source_y, int d
 
 // Each depth's routines are compiled once, in pixel_routines.cpp, with the hot-path optimisation;
 // the drawing tables only take their addresses.
+// The arguments are a declaration prefix and a type, which cannot take parentheses.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define CORVANE_PIXEL_ROUTINES(PREFIX, Pixel)                           \
   PREFIX int get_pixel<Pixel>(bitmap *, int, int) noexcept;             \
   PREFIX void put_pixel<Pixel>(bitmap *, int, int, int) noexcept;       \
@@ -378,6 +380,7 @@ void blit_masked(bitmap *source, bitmap *dest, int source_x, int source_y, int d
   PREFIX void blit_copy_backward<Storage>(bitmap *, bitmap *, int, int, int, int, int,       \
                                           int) noexcept;                                     \
   PREFIX void blit_masked<Storage>(bitmap *, bitmap *, int, int, int, int, int, int) noexcept;
+// NOLINTEND(bugprone-macro-parentheses)
 
 CORVANE_PIXEL_ROUTINES(extern template, pixel8)
 CORVANE_PIXEL_ROUTINES(extern template, pixel15)

@@ -202,6 +202,8 @@ void draw_rle_lit(bitmap *bmp, const run_sprite *sprite, int x, int y, int level
 
 // Each depth's run-length routines are compiled once, in rle_sprite_routines.cpp, with the
 // hot-path optimisation; the drawing tables only take their addresses.
+// The arguments are a declaration prefix and a type, which cannot take parentheses.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define CORVANE_RLE_SPRITE_ROUTINES(PREFIX, Pixel)                                    \
   PREFIX void draw_rle_trans<Pixel>(bitmap *, const run_sprite *, int, int) noexcept; \
   PREFIX void draw_rle_lit<Pixel>(bitmap *, const run_sprite *, int, int, int) noexcept;
@@ -209,6 +211,7 @@ void draw_rle_lit(bitmap *bmp, const run_sprite *sprite, int x, int y, int level
   PREFIX void draw_rle_alpha<Pixel>(bitmap *, const run_sprite *, int, int) noexcept;
 #define CORVANE_STORAGE_RLE_SPRITE_ROUTINES(PREFIX, Storage) \
   PREFIX void draw_rle<Storage>(bitmap *, const run_sprite *, int, int) noexcept;
+// NOLINTEND(bugprone-macro-parentheses)
 
 CORVANE_RLE_SPRITE_ROUTINES(extern template, pixel8)
 CORVANE_RLE_SPRITE_ROUTINES(extern template, pixel15)

@@ -312,6 +312,8 @@ void draw_sprite_gouraud(bitmap *bmp, bitmap *sprite, int x, int y, int c1, int 
 
 // Each depth's sprite routines are compiled once, in sprite_routines.cpp, with the hot-path
 // optimisation; the drawing tables only take their addresses.
+// The arguments are a declaration prefix and a type, which cannot take parentheses.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define CORVANE_SPRITE_ROUTINES(PREFIX, Pixel)                                    \
   PREFIX void draw_sprite_trans<Pixel>(bitmap *, bitmap *, int, int) noexcept;    \
   PREFIX void draw_sprite_lit<Pixel>(bitmap *, bitmap *, int, int, int) noexcept; \
@@ -326,6 +328,7 @@ void draw_sprite_gouraud(bitmap *bmp, bitmap *sprite, int x, int y, int c1, int 
 // The 8-bit table puts draw_sprite in slot 18.
 #define CORVANE_PALETTE_SPRITE_ROUTINES(PREFIX, Storage) \
   PREFIX void draw_sprite_8bit<Storage>(bitmap *, bitmap *, int, int) noexcept;
+// NOLINTEND(bugprone-macro-parentheses)
 
 CORVANE_SPRITE_ROUTINES(extern template, pixel8)
 CORVANE_SPRITE_ROUTINES(extern template, pixel15)

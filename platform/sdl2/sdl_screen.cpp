@@ -106,9 +106,16 @@ bool allocate_screen_memory(display_state &d, int width, int height, int depth) 
 
 }  // namespace
 
+// The state lives for the whole process and is never destroyed: the presenter thread and the
+// exit handlers may still reach it while static objects are torn down.
 display_state &display() noexcept {
-  static display_state *state = new display_state;
-  return *state;
+  union never_destroyed {
+    display_state state;
+    never_destroyed() : state() {}
+    ~never_destroyed() {}
+  };
+  static never_destroyed holder;
+  return holder.state;
 }
 
 void mark_every_row(display_state &d) noexcept {
