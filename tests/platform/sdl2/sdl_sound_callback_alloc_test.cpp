@@ -35,6 +35,11 @@ std::atomic<long> counted_allocations{0};
 thread_local bool watch_this_thread = false;
 std::atomic<bool> watch_audio_threads{false};
 
+}  // namespace
+
+#if CORVANE_COUNTING_ALLOCATOR
+namespace {
+
 void count_allocation() noexcept {
   if (watch_this_thread) {
     counted_allocations.fetch_add(1, std::memory_order_relaxed);
@@ -49,7 +54,6 @@ void count_allocation() noexcept {
 
 }  // namespace
 
-#if CORVANE_COUNTING_ALLOCATOR
 extern "C" {
 void *__libc_malloc(size_t size);
 void *__libc_calloc(size_t count, size_t size);
