@@ -70,8 +70,8 @@ void put_le(unsigned char *at, uint32_t value, int bytes) noexcept {
 void make_header(unsigned char *header, const wav_format &f, uint32_t riff_size,
                  uint32_t data_size) noexcept {
   const uint32_t frame_bytes = static_cast<uint32_t>(f.channels * (f.bits / 8));
-  const unsigned char tags[][4] = {{'R', 'I', 'F', 'F'}, {'W', 'A', 'V', 'E'},
-                                   {'f', 'm', 't', ' '}, {'d', 'a', 't', 'a'}};
+  const unsigned char tags[][4] = {
+      {'R', 'I', 'F', 'F'}, {'W', 'A', 'V', 'E'}, {'f', 'm', 't', ' '}, {'d', 'a', 't', 'a'}};
   for (int i = 0; i < 4; ++i) header[i] = tags[0][i];
   put_le(header + 4, riff_size, 4);
   for (int i = 0; i < 4; ++i) header[8 + i] = tags[1][i];
@@ -113,8 +113,8 @@ void write_block() noexcept {
 }
 
 void *run_output(void *) {
-  const auto block_time = std::chrono::nanoseconds(int64_t{FILE_BLOCK_FRAMES} * 1000000000 /
-                                                   state.format.rate);
+  const auto block_time =
+      std::chrono::nanoseconds(int64_t{FILE_BLOCK_FRAMES} * 1000000000 / state.format.rate);
   clock::time_point next = clock::now();
   std::unique_lock<std::mutex> guard(state.lock);
   while (!state.stop) {
@@ -142,8 +142,8 @@ void choose_file_name(char *name) noexcept {
 }
 
 int report_file_error(const char *name, int error) noexcept {
-  format_text_bounded(error_text, ERROR_TEXT_SIZE, translate_text("Cannot create the sound file %s"),
-                      name);
+  format_text_bounded(error_text, ERROR_TEXT_SIZE,
+                      translate_text("Cannot create the sound file %s"), name);
   set_error_number(error);
   return -1;
 }

@@ -1,7 +1,7 @@
 // The SDL2 sound output driver 'SDLA': opens an SDL audio device in the format the sound settings
-// ask for and feeds it from the software mixer. SDL asks for its own byte counts; the callback hands
-// out the frames of one mixed block and mixes the next when it runs out, so the mixer always works
-// in whole blocks.
+// ask for and feeds it from the software mixer. SDL asks for its own byte counts; the callback
+// hands out the frames of one mixed block and mixes the next when it runs out, so the mixer always
+// works in whole blocks.
 //
 // SDL's audio runs in its own subsystem, started and stopped here on the program's thread, apart
 // from the host thread's video: each open (and each probe) holds one reference to it. A device that
@@ -138,7 +138,7 @@ int buffer_frames(int rate) noexcept {
   const int ms = std::clamp(sound_config_int("sound_latency", default_latency_ms), 1, 1000);
   const int64_t limit = int64_t{rate} * ms / 1000;
   int frames = 32;
-  while (frames < 32768 && frames * 2 <= limit) frames *= 2;
+  while (frames < 32768 && int64_t{frames} * 2 <= limit) frames *= 2;
   return frames;
 }
 

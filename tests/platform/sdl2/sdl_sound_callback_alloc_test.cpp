@@ -119,8 +119,8 @@ TEST_F(SdlSoundCallbackAllocTest, CallbackNeverAllocates) {
   ASSERT_EQ(install_sound(corvane::sdl::DIGI_SDL, MIDI_NONE), 0);
   for (int i = 0; i < 64; ++i) {
     sample *spl = new_sample(i % 2 != 0 ? 16 : 8, (i / 2) % 2, 22050 + 300 * i, 3000 + 7 * i);
-    std::memset(spl->data, 0x5A + i, static_cast<size_t>(spl->length) * (spl->bits / 8) *
-                                         (spl->stereo != 0 ? 2 : 1));
+    std::memset(spl->data, 0x5A + i,
+                static_cast<size_t>(spl->length) * (spl->bits / 8) * (spl->stereo != 0 ? 2 : 1));
     samples.push_back(spl);
     const int voice = start_sample(spl, 255, 4 * i, 1000, i % 3 != 0 ? 1 : 0);
     ASSERT_GE(voice, 0);

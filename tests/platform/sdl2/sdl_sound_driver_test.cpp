@@ -62,7 +62,7 @@ TEST_F(SdlSoundDriverTest, NoDeviceMeansNoSoundNotAFailure) {
   // Asked for by id, the driver reports why it cannot run.
   remove_sound();
   EXPECT_EQ(install_sound(DIGI_SDL, MIDI_NONE), -1);
-  EXPECT_STREQ(error_text, "Cannot start SDL audio: Audio target 'no-such-audio-driver' not available");
+  EXPECT_EQ(std::string(error_text).rfind("Cannot start SDL audio: ", 0), 0u) << error_text;
   EXPECT_EQ(current_digi_driver, &digi_none_driver);
   // The drivers that need no device are there by id.
   EXPECT_EQ(install_sound(DIGI_OFFLINE, MIDI_NONE), 0);
@@ -134,8 +134,7 @@ TEST_F(SdlSoundDriverTest, SettingsChooseFormatAndLatency) {
       "[sound]\nsound_bits = 8\nsound_stereo = 0\nsound_freq = 22050\nsound_latency = 10\n";
   use_config_data(config, sizeof config - 1);
   ASSERT_EQ(install_sound(DIGI_SDL, MIDI_NONE), 0);
-  EXPECT_STREQ(current_digi_driver->description,
-               "default device (dummy), 8 bits, 22050 bps, mono");
+  EXPECT_STREQ(current_digi_driver->description, "default device (dummy), 8 bits, 22050 bps, mono");
   EXPECT_EQ(sound_bits, 8);
   EXPECT_EQ(sound_stereo, 0);
   EXPECT_EQ(sound_freq, 22050);
