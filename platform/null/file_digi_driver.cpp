@@ -112,21 +112,20 @@ void write_block() noexcept {
   state.data_bytes += state.block_bytes;
 }
 
+// Mixes and writes a block, then waits until the next one is due or the driver closes. The first
+// block goes out at once, as a device starts playing when it opens.
 void *run_output(void *) {
   const auto block_time =
       std::chrono::nanoseconds(int64_t{FILE_BLOCK_FRAMES} * 1000000000 / state.format.rate);
   clock::time_point next = clock::now();
-  std::unique_lock<std::mutex> guard(state.lock);
-  while (!state.stop) {
-    guard.unlock();
+  for (;;) {
     write_block();
-    guard.lock();
     next += block_time;
     const clock::time_point now = clock::now();
     if (now - next > max_lag) next = now;
-    state.wake.wait_until(guard, next, [] { return state.stop; });
+    std::unique_lock<std::mutex> guard(state.lock);
+    if (state.wake.wait_until(guard, next, [] { return state.stop; })) return nullptr;
   }
-  return nullptr;
 }
 
 // The file's name in the current encoding: the configured one, the environment's, or the default.

@@ -113,8 +113,13 @@ TEST_F(FileSoundDriverTest, WavHoldsWhatTheOfflineDriverPlays) {
                ("WAV file " + dir.file("played.wav") + ", 16 bits, 44100 bps, stereo").c_str());
   const int voice = start_sample(spl, 230, 40, 1000, 0);
   ASSERT_TRUE(wait_until_ended(voice));
-  // Sound goes on for a while after the sample.
-  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  // Silence goes on after the sample: wait for a few more blocks in the file.
+  const size_t ended_at = read_file(dir.file("played.wav")).size();
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (read_file(dir.file("played.wav")).size() < ended_at + 4 * FILE_BLOCK_FRAMES * 4 &&
+         std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   remove_sound();
 
   const wav_file w = read_wav(dir.file("played.wav"));
