@@ -30,12 +30,25 @@ constexpr int RATE = 44100;
 constexpr int VOICES = 64;
 constexpr int SAMPLE_FRAMES = 1 << 16;
 
-bool library_started() {
-  static const bool started = [] {
+// An allocation on a watched thread is counted (else "allocs_per_call" would prove nothing).
+bool allocations_are_counted() {
+  counting_allocator::counted = 0;
+  counting_allocator::watch_this_thread = true;
+  void *block = std::malloc(16);
+  benchmark::DoNotOptimize(block);
+  counting_allocator::watch_this_thread = false;
+  std::free(block);
+  return counting_allocator::counted.exchange(0) == 1;
+}
+
+const char *start_library() {
+  static const char *const failure = []() -> const char * {
+    if (!allocations_are_counted()) return "malloc is not counted in this build";
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    return startup_corvane(SYSTEM_AUTODETECT, nullptr, nullptr) == 0;
+    if (startup_corvane(SYSTEM_AUTODETECT, nullptr, nullptr) != 0) return "startup_corvane failed";
+    return nullptr;
   }();
-  return started;
+  return failure;
 }
 
 // The SDL2 driver installed with 64 looping voices of random 16-bit stereo frames at the output
@@ -43,8 +56,8 @@ bool library_started() {
 class playing_output {
  public:
   explicit playing_output(benchmark::State &state) {
-    if (!library_started()) {
-      state.SkipWithError("startup_corvane failed");
+    if (const char *failure = start_library()) {
+      state.SkipWithError(failure);
       return;
     }
     sound_freq = RATE;
@@ -127,6 +140,10 @@ BENCHMARK(BM_render_mix_block_64_voices);
 // The peer: an SDL2 program's own callback, 64 looping streams of 16-bit stereo frames mixed
 // into the piece with SDL_MixAudioFormat (no resampling, no panning).
 void BM_SDL_callback_MixAudioFormat_64_streams(benchmark::State &state) {
+  if (!allocations_are_counted()) {
+    state.SkipWithError("malloc is not counted in this build");
+    return;
+  }
   const auto frames = static_cast<int>(state.range(0));
   std::mt19937 rng(1);
   std::vector<std::vector<int16_t>> streams(VOICES);

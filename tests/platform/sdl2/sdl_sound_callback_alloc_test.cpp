@@ -39,7 +39,7 @@ class SdlSoundCallbackAllocTest : public ::testing::Test {
 TEST_F(SdlSoundCallbackAllocTest, CallbackNeverAllocates) {
   // The replacement is in use: an allocation on a watched thread counts.
   counting_allocator::watch_this_thread = true;
-  void *probe = std::malloc(16);
+  void *volatile probe = std::malloc(16);  // volatile: the pair is not optimised away
   counting_allocator::watch_this_thread = false;
   std::free(probe);
   ASSERT_EQ(counting_allocator::counted.exchange(0), 1);
