@@ -182,6 +182,7 @@ set(CORVANE_SOUND_SOURCES
 # back on. Built on every host.
 set(CORVANE_PLATFORM_NULL_SOURCES
   platform/null/default_driver_lists.cpp
+  platform/null/file_digi_driver.cpp
   platform/null/headless_gfx_driver.cpp
   platform/null/offline_digi_driver.cpp
   platform/null/pthread_timer_driver.cpp)
@@ -207,6 +208,7 @@ set(CORVANE_PLATFORM_LINUX_NO_DISPLAY_LAYER_SOURCES
 # platform/sdl2: the window, full-screen and keyboard drivers on SDL2, the Linux host's display
 # layer.
 set(CORVANE_PLATFORM_SDL2_SOURCES
+  platform/sdl2/sdl_digi_driver.cpp
   platform/sdl2/sdl_display_layer.cpp
   platform/sdl2/sdl_fullscreen_driver.cpp
   platform/sdl2/sdl_host.cpp
@@ -265,6 +267,7 @@ set(CORVANE_PUBLIC_HEADERS
   include/corvane/config.h
   include/corvane/draw.h
   include/corvane/file.h
+  include/corvane/file_sound.h
   include/corvane/font.h
   include/corvane/frame_pacer.h
   include/corvane/gfx.h

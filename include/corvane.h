@@ -12,6 +12,7 @@
 #include "corvane/config.h"
 #include "corvane/draw.h"
 #include "corvane/file.h"
+#include "corvane/file_sound.h"
 #include "corvane/font.h"
 #include "corvane/frame_pacer.h"
 #include "corvane/gfx.h"

@@ -29,6 +29,9 @@ echo "== ThreadSanitizer build of the threaded modules"
 cmake --preset tsan
 cmake --build --preset tsan --target timer_tests input_tests sound_tests
 ctest --preset tsan -j "$jobs" -L 'timer|input|sound'
+# The sound output drivers' threads (the SDL2 device callback, the file driver's output thread).
+cmake --build --preset tsan --target platform_tests
+ctest --preset tsan -j "$jobs" -L platform -R 'Sound'
 
 if [ -x fuzz/run ]; then
   echo "== fuzz smoke runs"

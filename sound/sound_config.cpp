@@ -37,6 +37,11 @@ int sound_config_id(const char *ascii_key, int default_value) noexcept {
   return config_get_id(k.section, k.key, default_value);
 }
 
+const char *sound_config_string(const char *ascii_key, const char *default_value) noexcept {
+  const sound_key k(ascii_key);
+  return config_get_string(k.section, k.key, default_value);
+}
+
 const driver_list_entry *digi_driver_list() noexcept {
   const system_driver *sys = current_system_driver;
   if (sys != nullptr && sys->list_digi_drivers != nullptr) return sys->list_digi_drivers();

@@ -118,6 +118,8 @@ extern const midi_hook_record *midi_hook;
 int sound_config_int(const char *ascii_key, int default_value) noexcept;
 int sound_config_hex(const char *ascii_key, int default_value) noexcept;
 int sound_config_id(const char *ascii_key, int default_value) noexcept;
+// A text setting, in the current encoding; default_value (which may be null) when it is not set.
+const char *sound_config_string(const char *ascii_key, const char *default_value) noexcept;
 
 // The driver lists of the system driver, or the built-in ones.
 const driver_list_entry *digi_driver_list() noexcept;

@@ -1,5 +1,4 @@
-// The process-wide sound settings and current drivers, and the built-in driver lists (empty: the
-// platform's system driver hands out the drivers it has).
+// The process-wide sound settings and current drivers.
 #include "corvane/sound.h"
 
 extern "C" {
@@ -36,8 +35,5 @@ int midi_volume = -1;
 
 void (*digi_input_callback)(void *buffer) = nullptr;
 void (*midi_input_callback)(unsigned char byte) = nullptr;
-
-driver_list_entry default_digi_driver_list[] = {{0, nullptr, 0}};
-driver_list_entry default_midi_driver_list[] = {{0, nullptr, 0}};
 
 }  // extern "C"

@@ -135,8 +135,8 @@ typedef struct midi_driver_record {
 extern CORVANE_API digi_driver_record digi_none_driver;
 extern CORVANE_API midi_driver_record midi_none_driver;
 
-/* The driver lists used when the system driver offers none of its own (both empty here: the
- * platform's system driver hands out its drivers). */
+/* The driver lists used when the system driver offers none of its own: the drivers that need no
+ * device (the offline and file outputs), chosen by id only. */
 extern CORVANE_API driver_list_entry default_digi_driver_list[];
 extern CORVANE_API driver_list_entry default_midi_driver_list[];
 

@@ -5,7 +5,9 @@
 #include "platform/linux/display_layer.h"
 #include "platform/linux/terminal_keyboard.h"
 #include "platform/linux/unix_host.h"
+#include "platform/null/file_digi_driver.h"
 #include "platform/null/headless_gfx_driver.h"
+#include "platform/null/offline_digi_driver.h"
 
 extern "C" {
 
@@ -35,7 +37,12 @@ const driver_list_entry own_keyboard_drivers[] = {
     {0, nullptr, 0},
 };
 
-const driver_list_entry own_digi_drivers[] = {{0, nullptr, 0}};
+// Sound without a device, by id only: output handed to the program, or recorded to a file.
+const driver_list_entry own_digi_drivers[] = {
+    {offline_digi_driver_id, &offline_digi_driver, 0},
+    {file_digi_driver_id, &file_digi_driver, 0},
+    {0, nullptr, 0},
+};
 const driver_list_entry own_midi_drivers[] = {{0, nullptr, 0}};
 const driver_list_entry own_mouse_drivers[] = {{0, nullptr, 0}};
 const driver_list_entry own_joystick_drivers[] = {{0, nullptr, 0}};

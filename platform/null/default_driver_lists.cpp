@@ -2,7 +2,10 @@
 // only drivers that need nothing of the host belong here, one line each before the terminator.
 #include "corvane/gfx.h"
 #include "corvane/keyboard.h"
+#include "corvane/sound.h"
 #include "corvane/timer.h"
+#include "platform/null/file_digi_driver.h"
+#include "platform/null/offline_digi_driver.h"
 
 extern "C" {
 
@@ -11,6 +14,18 @@ driver_list_entry default_gfx_driver_list[] = {
 };
 
 driver_list_entry default_keyboard_driver_list[] = {
+    {0, nullptr, 0},
+};
+
+// Sound that needs no device, by id only: with nothing to autodetect, autodetection gives the
+// no-sound drivers (which are in no list).
+driver_list_entry default_digi_driver_list[] = {
+    {corvane::offline_digi_driver_id, &corvane::offline_digi_driver, 0},
+    {corvane::file_digi_driver_id, &corvane::file_digi_driver, 0},
+    {0, nullptr, 0},
+};
+
+driver_list_entry default_midi_driver_list[] = {
     {0, nullptr, 0},
 };
 

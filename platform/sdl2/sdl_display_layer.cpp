@@ -2,6 +2,7 @@
 // host's own drivers, in autodetection order, and the services the system driver asks of the
 // display. A new SDL2 driver is one line in its family's list.
 #include "platform/linux/display_layer.h"
+#include "platform/sdl2/sdl_digi_driver.h"
 #include "platform/sdl2/sdl_drivers.h"
 
 namespace corvane::display_layer {
@@ -19,7 +20,11 @@ const driver_list_entry keyboard_drivers[] = {
     {0, nullptr, 0},
 };
 
-const driver_list_entry digi_drivers[] = {{0, nullptr, 0}};
+// Sound on the default (or the configured) output device, when there is one.
+const driver_list_entry digi_drivers[] = {
+    {sdl::DIGI_SDL, &sdl::digi_driver, -1},
+    {0, nullptr, 0},
+};
 const driver_list_entry midi_drivers[] = {{0, nullptr, 0}};
 const driver_list_entry mouse_drivers[] = {{0, nullptr, 0}};
 const driver_list_entry joystick_drivers[] = {{0, nullptr, 0}};
