@@ -14,6 +14,7 @@
 #include "corvane/file.h"
 #include "corvane/font.h"
 #include "corvane/gfx.h"
+#include "corvane/joystick.h"
 #include "corvane/keyboard.h"
 #include "corvane/offline_sound.h"
 #include "corvane/packfile.h"
