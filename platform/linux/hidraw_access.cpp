@@ -33,21 +33,7 @@ long node_number(const char *name) noexcept {
   return number;
 }
 
-std::vector<std::string> list_system_devices() {
-  std::vector<std::pair<long, std::string>> found;
-  if (DIR *dir = opendir(device_directory); dir != nullptr) {
-    while (const dirent *entry = readdir(dir)) {
-      const long number = node_number(entry->d_name);
-      if (number >= 0) found.emplace_back(number, std::string(device_directory) + "/" + entry->d_name);
-    }
-    closedir(dir);
-  }
-  std::sort(found.begin(), found.end());
-  std::vector<std::string> paths;
-  paths.reserve(found.size());
-  for (auto &[number, path] : found) paths.push_back(std::move(path));
-  return paths;
-}
+std::vector<std::string> list_system_devices() { return list_hidraw_nodes(device_directory); }
 
 int open_system_device(const char *path) noexcept {
   return open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -118,6 +104,22 @@ void close_system_device(int handle) noexcept {
 std::atomic<const hidraw_access *> chosen_access{nullptr};
 
 }  // namespace
+
+std::vector<std::string> list_hidraw_nodes(const char *directory) {
+  std::vector<std::pair<long, std::string>> found;
+  if (DIR *dir = opendir(directory); dir != nullptr) {
+    while (const dirent *entry = readdir(dir)) {
+      const long number = node_number(entry->d_name);
+      if (number >= 0) found.emplace_back(number, std::string(directory) + "/" + entry->d_name);
+    }
+    closedir(dir);
+  }
+  std::sort(found.begin(), found.end());
+  std::vector<std::string> paths;
+  paths.reserve(found.size());
+  for (auto &[number, path] : found) paths.push_back(std::move(path));
+  return paths;
+}
 
 const hidraw_access system_hidraw_access = {
     .list_devices = list_system_devices,

@@ -29,6 +29,9 @@ struct hidraw_access {
   void (*close_device)(int handle) noexcept;
 };
 
+// The nodes "hidraw<number>" of a directory, in number order. May throw std::bad_alloc.
+std::vector<std::string> list_hidraw_nodes(const char *directory);
+
 // The real devices: /dev/hidraw0, /dev/hidraw1, ... with the names from sysfs.
 extern const hidraw_access system_hidraw_access;
 

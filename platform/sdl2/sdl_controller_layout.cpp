@@ -4,6 +4,7 @@
 #include "platform/sdl2/sdl_controller_layout.h"
 
 #include "corvane/config.h"
+#include "corvane/text.h"
 #include "input/joystick_values.h"
 
 namespace corvane::sdl {
@@ -29,6 +30,10 @@ struct standard_button {
   const char *name;
   SDL_GameControllerButton button;
 };
+
+// The face buttons, named by the letters printed on them. No language translates those, and the
+// translation look-up, which ignores case, would give "X" and "Y" the axis names "x" and "y".
+constexpr int face_button_count = 4;
 
 constexpr standard_button standard_buttons[JOYSTICK_PAD_BUTTON_COUNT] = {
     {"A", SDL_CONTROLLER_BUTTON_A},
@@ -60,6 +65,9 @@ constexpr int cookie_axis = 0x00000;
 constexpr int cookie_hat = 0x10000;
 constexpr int cookie_button = 0x20000;
 constexpr int cookie_number_mask = 0xFFFF;
+
+// The face buttons' letters in the current encoding.
+char face_button_names[face_button_count][8];
 
 int pressed(SDL_GameController *controller, SDL_GameControllerButton button) noexcept {
   return SDL_GameControllerGetButton(controller, button) != 0 ? 1 : 0;
@@ -105,7 +113,13 @@ void register_standard_layout(joystick_info &joystick) noexcept {
   }
   joystick.button_count = JOYSTICK_PAD_BUTTON_COUNT;
   for (int b = 0; b < JOYSTICK_PAD_BUTTON_COUNT; ++b) {
-    joystick.buttons[b].name = translate_text(standard_buttons[b].name);
+    if (b < face_button_count) {
+      convert_text_into(standard_buttons[b].name, ENCODING_ASCII8, face_button_names[b],
+                        ENCODING_CURRENT, sizeof face_button_names[b]);
+      joystick.buttons[b].name = face_button_names[b];
+    } else {
+      joystick.buttons[b].name = translate_text(standard_buttons[b].name);
+    }
   }
 }
 

@@ -247,3 +247,32 @@ TEST(HidrawJoystickList, TheHostListEndsWithHidrawThenNoJoystick) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(HidrawAccess, NodesInNumberOrderAndWhatTheSystemCallsAnswer) {
+  scoped_work_dir dir;
+  for (const char *name : {"hidraw10", "hidraw2", "hidraw", "hidrawx", "hidraw1a", "event0"}) {
+    write_file(dir.file(name), "");
+  }
+  EXPECT_EQ(corvane::hidraw::list_hidraw_nodes(dir.path().c_str()),
+            (std::vector<std::string>{dir.file("hidraw2"), dir.file("hidraw10")}));
+  EXPECT_TRUE(corvane::hidraw::list_hidraw_nodes(dir.file("missing").c_str()).empty());
+
+  // A file that is no hidraw node: no descriptor; nothing pending; a directory cannot be read.
+  const auto &system = corvane::hidraw::system_hidraw_access;
+  const int file = system.open_device(dir.file("hidraw2").c_str());
+  ASSERT_GE(file, 0);
+  bytes descriptor;
+  EXPECT_FALSE(system.read_descriptor(file, descriptor));
+  uint8_t buffer[16];
+  EXPECT_EQ(system.read_report(file, buffer, sizeof buffer), 0);
+  system.close_device(file);
+  const int directory = system.open_device(dir.path().c_str());
+  ASSERT_GE(directory, 0);
+  EXPECT_EQ(system.read_report(directory, buffer, sizeof buffer), -1);
+  system.close_device(directory);
+  EXPECT_EQ(system.open_device(dir.file("missing").c_str()), -1);
+}
+
+}  // namespace
