@@ -349,7 +349,8 @@ class parser {
     if ((flags & input_variable) != 0) {
       for (uint32_t slot = 0; slot < field.slot_count; ++slot) {
         if (!count_element()) return descriptor_error::too_many_elements;
-        siblings.push_back(value_element(usages.next(), global_.logical_min, global_.logical_max()));
+        siblings.push_back(
+            value_element(usages.next(), global_.logical_min, global_.logical_max()));
       }
     } else {
       // An array: one on/off element per usage it can name.

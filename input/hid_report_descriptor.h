@@ -18,8 +18,8 @@ namespace corvane::hid {
 inline constexpr int max_descriptor_elements = 4096;
 inline constexpr int max_descriptor_depth = 32;
 inline constexpr int max_global_stack = 8;
-inline constexpr int max_local_usages = 256;  // usages and usage ranges before one main item
-inline constexpr int max_array_usages = 1024; // elements made for one array item
+inline constexpr int max_local_usages = 256;         // usages and usage ranges before one main item
+inline constexpr int max_array_usages = 1024;        // elements made for one array item
 inline constexpr uint32_t max_report_bytes = 16384;  // of one report, without its id byte
 
 // Where the slots of one input item sit in its reports.

@@ -1,7 +1,7 @@
 // Installing and removing the joystick layer: choosing a driver by id or by autodetection,
 // polling, calibration and rumble.
-#include "corvane/config.h"
 #include "corvane/joystick.h"
+#include "corvane/config.h"
 #include "corvane/system.h"
 #include "corvane/text.h"
 #include "input/joystick_internal.h"
@@ -41,7 +41,9 @@ void forget_driver() noexcept {
   joystick_driver_id = 0;
 }
 
-bool valid_joystick(int n) noexcept { return n >= 0 && n < joystick_count && n < JOYSTICK_COUNT_MAX; }
+bool valid_joystick(int n) noexcept {
+  return n >= 0 && n < joystick_count && n < JOYSTICK_COUNT_MAX;
+}
 
 int clamp_strength(int value) noexcept { return value < 0 ? 0 : value > 255 ? 255 : value; }
 

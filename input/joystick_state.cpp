@@ -32,8 +32,8 @@ void reset_joystick_state() noexcept {
 void update_calibration_flags(joystick_info &joystick) noexcept {
   constexpr int needs_calibration = JOYSTICK_FLAG_CALIB_DIGITAL | JOYSTICK_FLAG_CALIB_ANALOGUE;
   bool any = false;
-  const int sticks = joystick.stick_count < JOYSTICK_STICK_MAX ? joystick.stick_count
-                                                               : JOYSTICK_STICK_MAX;
+  const int sticks =
+      joystick.stick_count < JOYSTICK_STICK_MAX ? joystick.stick_count : JOYSTICK_STICK_MAX;
   for (int s = 0; s < sticks; ++s) {
     joystick_stick_info &stick = joystick.sticks[s];
     if ((stick.flags & needs_calibration) != 0) {

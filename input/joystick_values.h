@@ -18,8 +18,7 @@ inline constexpr int HAT_CENTRED = 15;
 void apply_axis_value(joystick_axis_info &axis, int64_t value, int64_t min, int64_t max) noexcept;
 
 // A slider: pos = ((value - min) * 255) / (max - min + 1), 0 to 254; d1 and d2 untouched.
-void apply_slider_value(joystick_axis_info &axis, int64_t value, int64_t min,
-                        int64_t max) noexcept;
+void apply_slider_value(joystick_axis_info &axis, int64_t value, int64_t min, int64_t max) noexcept;
 
 // A hat on the first two axes of a stick: position 0 to 7 or HAT_CENTRED sets x and y to -128, 0
 // or 128, with d1 = 1 on the negative side and d2 = 1 on the positive side; any other position

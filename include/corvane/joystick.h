@@ -12,11 +12,11 @@
 
 CORVANE_EXTERN_C_BEGIN
 
-/* ---- Sizes and ids ---------------------------------------------------------------------------- */
+/* ---- Sizes and ids --------------------------------------------------------------------------- */
 
-#define JOYSTICK_COUNT_MAX 8  /* records in joysticks[] */
-#define JOYSTICK_STICK_MAX 5  /* sticks of one joystick */
-#define JOYSTICK_AXIS_MAX 3   /* axes of one stick */
+#define JOYSTICK_COUNT_MAX 8   /* records in joysticks[] */
+#define JOYSTICK_STICK_MAX 5   /* sticks of one joystick */
+#define JOYSTICK_AXIS_MAX 3    /* axes of one stick */
 #define JOYSTICK_BUTTON_MAX 32 /* buttons of one joystick */
 
 /* install_joystick: choose a driver by autodetection (or the one saved in the configuration). */
@@ -24,7 +24,7 @@ CORVANE_EXTERN_C_BEGIN
 /* The no-joystick driver: always there, never any joystick. */
 #define JOYSTICK_NONE 0
 
-/* ---- Flags ------------------------------------------------------------------------------------ */
+/* ---- Flags ----------------------------------------------------------------------------------- */
 
 /* Stick flags. The drivers of this library set DIGITAL | ANALOGUE | SIGNED (0x23) on every stick
  * they create; nothing in the library reads those three bits. A stick whose flags hold
@@ -41,7 +41,7 @@ CORVANE_EXTERN_C_BEGIN
 #define JOYSTICK_FLAG_STANDARD_LAYOUT 0x100 /* the joystick follows the standard layout below */
 #define JOYSTICK_FLAG_DISCONNECTED 0x200    /* unplugged: its slot waits, every input released */
 
-/* ---- The state table -------------------------------------------------------------------------- */
+/* ---- The state table ------------------------------------------------------------------------- */
 
 typedef struct joystick_axis_info {
   int pos;          /* -128..127 for a stick axis, 0..254 for a slider, -128/0/128 for a hat */
@@ -120,17 +120,17 @@ extern CORVANE_API int joystick_count;
 #define JOYSTICK_PAD_TOUCHPAD 16
 #define JOYSTICK_PAD_BUTTON_COUNT 17
 
-/* ---- Joystick drivers --------------------------------------------------------------------------- */
+/* ---- Joystick drivers ------------------------------------------------------------------------ */
 
 typedef struct joystick_driver_rec {
   CORVANE_DRIVER_IDENTITY;
-  int (*open)(void);  /* fills joysticks[] and joystick_count; 0 on success */
+  int (*open)(void); /* fills joysticks[] and joystick_count; 0 on success */
   void (*close)(void);
-  int (*poll)(void);                     /* refreshes the values; 0, or -1 with nothing to read */
-  int (*save_data)(void);                /* or null */
-  int (*load_data)(void);                /* or null */
-  const char *(*calibrate_name)(int n);  /* or null: what to tell the player before calibrating */
-  int (*calibrate)(int n);               /* or null: 0 on success */
+  int (*poll)(void);                    /* refreshes the values; 0, or -1 with nothing to read */
+  int (*save_data)(void);               /* or null */
+  int (*load_data)(void);               /* or null */
+  const char *(*calibrate_name)(int n); /* or null: what to tell the player before calibrating */
+  int (*calibrate)(int n);              /* or null: 0 on success */
   /* Or null: sets the two rumble motors of joystick n (strong = low frequency, weak = high
    * frequency, 0 to 255 each, 0 and 0 stop) for duration_ms milliseconds. 0 when the device
    * took it, -1 when it has no rumble. */
@@ -152,7 +152,7 @@ extern CORVANE_API int joystick_driver_id;
 /* -1 while the joystick layer is installed, else 0. */
 extern CORVANE_API int joystick_installed;
 
-/* ---- Calls ------------------------------------------------------------------------------------ */
+/* ---- Calls ----------------------------------------------------------------------------------- */
 
 /* Installs the driver of that id from the system driver's joystick list. JOYSTICK_AUTODETECT (or
  * any id that is in no list) first tries the driver saved in the configuration ("joytype" in

@@ -21,8 +21,7 @@ struct hidraw_access {
   bool (*read_descriptor)(int handle, std::vector<uint8_t> &descriptor);
   // The manufacturer's and the product's names in UTF-8, empty when the device does not say.
   // May throw std::bad_alloc.
-  void (*read_names)(int handle, const char *path, std::string &manufacturer,
-                     std::string &product);
+  void (*read_names)(int handle, const char *path, std::string &manufacturer, std::string &product);
   // Takes the next pending input report into buffer: its length, 0 when none is pending, -1
   // when the device has gone (unplugged) or failed.
   long (*read_report)(int handle, uint8_t *buffer, std::size_t size) noexcept;

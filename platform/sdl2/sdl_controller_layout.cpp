@@ -161,16 +161,16 @@ hid::element joystick_collection(SDL_Joystick *joystick) {
   // SDL does not say which axis is which: every one counts as a stick axis (X to Rz).
   for (int i = 0; i < axes; ++i) {
     const uint32_t usage = hid::USAGE_X + static_cast<uint32_t>(i % 6);
-    collection.children.push_back(value_element(hid::PAGE_GENERIC_DESKTOP, usage,
-                                                cookie_axis | i, axis_min, axis_max));
+    collection.children.push_back(
+        value_element(hid::PAGE_GENERIC_DESKTOP, usage, cookie_axis | i, axis_min, axis_max));
   }
   for (int i = 0; i < hats; ++i) {
-    collection.children.push_back(value_element(hid::PAGE_GENERIC_DESKTOP,
-                                                hid::USAGE_HAT_SWITCH, cookie_hat | i, 0, 7));
+    collection.children.push_back(
+        value_element(hid::PAGE_GENERIC_DESKTOP, hid::USAGE_HAT_SWITCH, cookie_hat | i, 0, 7));
   }
   for (int i = 0; i < buttons; ++i) {
-    collection.children.push_back(value_element(hid::PAGE_BUTTON, static_cast<uint32_t>(i + 1),
-                                                cookie_button | i, 0, 1));
+    collection.children.push_back(
+        value_element(hid::PAGE_BUTTON, static_cast<uint32_t>(i + 1), cookie_button | i, 0, 1));
   }
   return collection;
 }

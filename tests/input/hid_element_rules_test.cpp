@@ -62,7 +62,8 @@ std::vector<std::string> stick_names(const joystick_info &j) {
   std::vector<std::string> names;
   for (int s = 0; s < j.stick_count; ++s) {
     std::string name = j.sticks[s].name;
-    for (int a = 0; a < j.sticks[s].axis_count; ++a) name += std::string(" ") + j.sticks[s].axes[a].name;
+    for (int a = 0; a < j.sticks[s].axis_count; ++a)
+      name += std::string(" ") + j.sticks[s].axes[a].name;
     names.push_back(name);
   }
   return names;
@@ -158,8 +159,8 @@ TEST(HidElementRules, NamesFromTheDeviceAndElementsThatAreNotInputs) {
   for (int i = 0; i < max_collection_depth + 1; ++i) deep = collection(1, 0, {deep});
   laid_out pad;
   lay_out(pad, {game_pad({output, feature, collection(0xFF00, 1, {item(1, 0x30)}), deep,
-                          item(1, 0x30, 0, 255, "Roll"), item(1, 0x31),
-                          item(1, 0x39, 0, 7, "View"), item(PAGE_BUTTON, 2, 0, 1, "Fire")})});
+                          item(1, 0x30, 0, 255, "Roll"), item(1, 0x31), item(1, 0x39, 0, 7, "View"),
+                          item(PAGE_BUTTON, 2, 0, 1, "Fire")})});
   const joystick_info &j = pad.table[0];
   EXPECT_EQ(stick_names(j), (names{"stick Roll y", "View x y"}));
   EXPECT_EQ(j.button_count, 2);
@@ -167,15 +168,18 @@ TEST(HidElementRules, NamesFromTheDeviceAndElementsThatAreNotInputs) {
   EXPECT_STREQ(j.buttons[1].name, "Fire");
 }
 
-// The design's axis formula, written out plainly.
+// The axis formula, written out plainly.
 int reference_axis(int64_t v, int64_t min, int64_t max) {
   return static_cast<int>(((v - min) * 256) / (max - min + 1) - 128);
 }
 
 TEST(JoystickValues, AxesSpanMinus128To127WithDirections) {
   joystick_axis_info axis{};
-  for (auto [min, max] : {std::pair<int64_t, int64_t>{0, 255}, {0, 1023}, {-32768, 32767},
-                          {-2147483648ll, 2147483647ll}, {-1, 1}}) {
+  for (auto [min, max] : {std::pair<int64_t, int64_t>{0, 255},
+                          {0, 1023},
+                          {-32768, 32767},
+                          {-2147483648ll, 2147483647ll},
+                          {-1, 1}}) {
     const int64_t step = (max - min) / 997 + 1;
     for (int64_t v = min; v <= max; v += step) {
       corvane::apply_axis_value(axis, v, min, max);
@@ -216,9 +220,9 @@ TEST(JoystickValues, SlidersSpan0To254AndKeepTheirDirections) {
 TEST(JoystickValues, HatPositions) {
   // Position: x pos, d1, d2, then y pos, d1, d2.
   const int expected[9][6] = {
-      {0, 0, 0, -128, 1, 0},    {128, 0, 1, -128, 1, 0},  {128, 0, 1, 0, 0, 0},
-      {128, 0, 1, 128, 0, 1},   {0, 0, 0, 128, 0, 1},     {-128, 1, 0, 128, 0, 1},
-      {-128, 1, 0, 0, 0, 0},    {-128, 1, 0, -128, 1, 0}, {0, 0, 0, 0, 0, 0},
+      {0, 0, 0, -128, 1, 0},  {128, 0, 1, -128, 1, 0},  {128, 0, 1, 0, 0, 0},
+      {128, 0, 1, 128, 0, 1}, {0, 0, 0, 128, 0, 1},     {-128, 1, 0, 128, 0, 1},
+      {-128, 1, 0, 0, 0, 0},  {-128, 1, 0, -128, 1, 0}, {0, 0, 0, 0, 0, 0},
   };
   joystick_stick_info hat{};
   for (int p = 0; p < 9; ++p) {
@@ -247,7 +251,8 @@ TEST(JoystickValues, ReleaseKeepsTheLayout) {
   laid_out pad;
   lay_out_file(pad, "gamepad");
   joystick_info &j = pad.table[0];
-  for (const joystick_part &p : pad.parts) apply_part_value(p, p.kind == part_kind::hat ? 2 : 1, pad.table);
+  for (const joystick_part &p : pad.parts)
+    apply_part_value(p, p.kind == part_kind::hat ? 2 : 1, pad.table);
   EXPECT_EQ(j.buttons[11].b, 1);
   corvane::release_joystick_inputs(j);
   EXPECT_EQ(j.buttons[11].b, 0);

@@ -177,7 +177,8 @@ TEST_F(JoystickTest, AutodetectionTriesTheAutodetectableDriversInOrder) {
     joystick_count = 3;  // left behind by a driver that then fails
     return -1;
   };
-  set_list({{OTHER_ID, &other.driver, 0}, {failing.id, &failing, -1}, {TEST_ID, &tested.driver, -1}});
+  set_list(
+      {{OTHER_ID, &other.driver, 0}, {failing.id, &failing, -1}, {TEST_ID, &tested.driver, -1}});
   ASSERT_EQ(install_joystick(JOYSTICK_AUTODETECT), 0);
   EXPECT_EQ(current_joystick_driver, &tested.driver);
   EXPECT_EQ(joystick_driver_id, TEST_ID);

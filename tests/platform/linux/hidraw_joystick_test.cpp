@@ -65,16 +65,15 @@ const corvane::hidraw::hidraw_access fake_access = {
           manufacturer = device_of(handle).manufacturer;
           product = device_of(handle).product;
         },
-    .read_report =
-        [](int handle, uint8_t *buffer, size_t size) noexcept -> long {
-          fake_device &d = device_of(handle);
-          if (d.reports.empty()) return d.unplugged ? -1 : 0;
-          const bytes report = d.reports.front();
-          d.reports.pop_front();
-          const size_t n = std::min(size, report.size());
-          std::copy(report.begin(), report.begin() + static_cast<long>(n), buffer);
-          return static_cast<long>(n);
-        },
+    .read_report = [](int handle, uint8_t *buffer, size_t size) noexcept -> long {
+      fake_device &d = device_of(handle);
+      if (d.reports.empty()) return d.unplugged ? -1 : 0;
+      const bytes report = d.reports.front();
+      d.reports.pop_front();
+      const size_t n = std::min(size, report.size());
+      std::copy(report.begin(), report.begin() + static_cast<long>(n), buffer);
+      return static_cast<long>(n);
+    },
     .close_device = [](int handle) noexcept { open_handles.erase(handle); },
 };
 
@@ -189,6 +188,21 @@ TEST_F(HidrawJoystickTest, SixteenBitAxesAndButtonsBeyond32) {
   EXPECT_EQ(j.buttons[0].b, 1);
   EXPECT_EQ(j.buttons[31].b, 1);
   EXPECT_EQ(j.buttons[30].b, 0);
+}
+
+TEST_F(HidrawJoystickTest, APointerCollectionMovesOneStick) {
+  devices = {recorded("/dev/hidraw0", "pointer_pad")};
+  ASSERT_EQ(install_joystick(JOYSTICK_HIDRAW), 0);
+  // Rx 0; the pointer's X 255, Y 128, Z 0 and buttons 1 and 3; Ry 255.
+  devices[0].reports = {{0x00, 0xFF, 0x80, 0x00, 0x05, 0xFF}};
+  ASSERT_EQ(poll_joystick(), 0);
+  const joystick_info &j = joysticks[0];
+  const auto pos = [&](int s, int a) { return j.sticks[s].axes[a].pos; };
+  EXPECT_EQ((std::vector<int>{pos(0, 0), pos(1, 0), pos(1, 1), pos(1, 2), pos(2, 0)}),
+            (std::vector<int>{-128, 127, 0, -128, 127}));
+  EXPECT_EQ(j.sticks[1].axes[2].d1, -1);
+  EXPECT_EQ((std::vector<int>{j.buttons[0].b, j.buttons[1].b, j.buttons[2].b, j.buttons[3].b}),
+            (std::vector<int>{1, 0, 1, 0}));
 }
 
 TEST_F(HidrawJoystickTest, ADeviceUnpluggedMidReadKeepsItsNumberWithEverythingReleased) {

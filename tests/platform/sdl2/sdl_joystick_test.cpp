@@ -118,10 +118,12 @@ std::string layout_of(int n) {
   std::string out;
   for (int s = 0; s < j.stick_count; ++s) {
     out += std::string(j.sticks[s].name) + "(";
-    for (int a = 0; a < j.sticks[s].axis_count; ++a) out += std::string(a ? " " : "") + j.sticks[s].axes[a].name;
+    for (int a = 0; a < j.sticks[s].axis_count; ++a)
+      out += std::string(a ? " " : "") + j.sticks[s].axes[a].name;
     out += ") ";
   }
-  for (int b = 0; b < j.button_count; ++b) out += std::string(j.buttons[b].name) + (b + 1 < j.button_count ? "," : "");
+  for (int b = 0; b < j.button_count; ++b)
+    out += std::string(j.buttons[b].name) + (b + 1 < j.button_count ? "," : "");
   return out;
 }
 
@@ -160,7 +162,8 @@ TEST_F(SdlJoystickTest, AMappedControllerGetsTheStandardLayout) {
   for (int b = 0; b < JOYSTICK_PAD_BUTTON_COUNT; ++b) {
     if (joysticks[0].buttons[b].b != 0) held.push_back(b);
   }
-  EXPECT_EQ(held, (std::vector<int>{JOYSTICK_PAD_A, JOYSTICK_PAD_LEFT_SHOULDER, JOYSTICK_PAD_PADDLE1}));
+  EXPECT_EQ(held,
+            (std::vector<int>{JOYSTICK_PAD_A, JOYSTICK_PAD_LEFT_SHOULDER, JOYSTICK_PAD_PADDLE1}));
 
   // Opposite directions held together cancel out.
   pad.button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
