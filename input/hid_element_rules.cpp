@@ -97,6 +97,7 @@ class joystick_reader {
     part.cookie = e.cookie;
     part.min = e.min;
     part.max = e.max;
+    part.null_state = e.null_state;
     part.joystick = joystick_;
     part.stick = stick;
     part.index = index;
@@ -205,7 +206,12 @@ void apply_part_value(const joystick_part &part, int64_t value,
       apply_slider_value(joystick.sticks[part.stick].axes[part.index], value, part.min, part.max);
       break;
     case part_kind::hat:
-      apply_hat_position(joystick.sticks[part.stick], value - part.min);
+      // A released hat that reports its null value would otherwise keep its last direction.
+      if (part.null_state && (value < part.min || value > part.max)) {
+        apply_hat_position(joystick.sticks[part.stick], HAT_CENTRED);
+      } else {
+        apply_hat_position(joystick.sticks[part.stick], value - part.min);
+      }
       break;
   }
 }

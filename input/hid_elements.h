@@ -47,6 +47,8 @@ struct element {
   int cookie = -1;  // the driver's handle for reading the element's value
   int64_t min = 0;  // logical range
   int64_t max = 0;
+  // The device sends a value outside [min, max] when it has none to give: a hat switch at rest.
+  bool null_state = false;
   std::string name;               // current encoding; empty when the device names none
   std::vector<element> children;  // of a collection
 };
@@ -65,6 +67,7 @@ struct joystick_part {
   int joystick = 0;
   int stick = 0;
   int index = 0;  // the axis of the stick, or the button
+  bool null_state = false;
   std::string name;
   bool enabled = true;  // false: outside the state table, never applied
 };
@@ -88,7 +91,8 @@ void register_parts(std::span<joystick_part> parts, std::span<joystick_info> tab
 
 // Applies a value read from the device to the part's place in the table (nothing for a disabled
 // part): a button's b, an axis's or slider's position, a hat's two axes (the hat's position is
-// counted from its logical minimum).
+// counted from its logical minimum; a hat with a null state that sends a value outside its range
+// is at rest, centred).
 void apply_part_value(const joystick_part &part, int64_t value,
                       std::span<joystick_info> table) noexcept;
 

@@ -35,6 +35,7 @@ constexpr int tag_delimiter = 0xA;
 // Input item flags.
 constexpr uint32_t input_constant = 0x01;
 constexpr uint32_t input_variable = 0x02;
+constexpr uint32_t input_null_state = 0x40;
 
 constexpr uint8_t long_item_prefix = 0xFE;
 
@@ -351,6 +352,7 @@ class parser {
         if (!count_element()) return descriptor_error::too_many_elements;
         siblings.push_back(
             value_element(usages.next(), global_.logical_min, global_.logical_max()));
+        siblings.back().null_state = (flags & input_null_state) != 0;
       }
     } else {
       // An array: one on/off element per usage it can name.

@@ -245,6 +245,26 @@ TEST(JoystickValues, HatPositions) {
   apply_part_value(pad.parts.at(0), 3, pad.table);  // right
   EXPECT_EQ(pad.table[0].sticks[0].axes[0].pos, 128);
   EXPECT_EQ(pad.table[0].sticks[0].axes[1].pos, 0);
+  apply_part_value(pad.parts.at(0), 0, pad.table);  // below the range: no position, kept
+  EXPECT_EQ(pad.table[0].sticks[0].axes[0].pos, 128);
+}
+
+TEST(JoystickValues, AHatWithANullStateIsCentredByValuesOutsideItsRange) {
+  laid_out pad;
+  lay_out_file(pad, "gamepad");  // its hat: 0 to 7, with a null state
+  const joystick_part &hat = pad.parts.at(4);
+  ASSERT_EQ(hat.kind, part_kind::hat);
+  EXPECT_TRUE(hat.null_state);
+  EXPECT_FALSE(pad.parts.at(0).null_state);
+  const joystick_stick_info &stick = pad.table[0].sticks[2];
+  for (int64_t rest : {8, 15, -1}) {
+    apply_part_value(hat, 7, pad.table);  // up-left
+    apply_part_value(hat, rest, pad.table);
+    EXPECT_EQ((std::vector<int>{stick.axes[0].pos, stick.axes[0].d1, stick.axes[1].pos,
+                                stick.axes[1].d1}),
+              (std::vector<int>{0, 0, 0, 0}))
+        << rest;
+  }
 }
 
 TEST(JoystickValues, ReleaseKeepsTheLayout) {

@@ -159,14 +159,14 @@ TEST_F(HidrawJoystickTest, RecordedReportsGiveExactPositionsAndButtons) {
   for (int b = 0; b < j.button_count; ++b) held.push_back(j.buttons[b].b);
   EXPECT_EQ(held, (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 1}));
 
-  // X at its minimum, Y at its maximum; the hat's null value (8) leaves it where it was.
+  // X at its minimum, Y at its maximum; the hat's null value (8): released, centred.
   devices[0].reports = {{0x01, 0x00, 0xFC, 0xFF, 0x80, 0, 0x08, 0x00}};
   ASSERT_EQ(poll_joystick(), 0);
   EXPECT_EQ(axis(0, 0), (std::vector<int>{-128, -1, 0}));
   EXPECT_EQ(axis(0, 1), (std::vector<int>{127, 0, -1}));
   EXPECT_EQ(axis(1, 0), (std::vector<int>{-128, -1, 0}));
   EXPECT_EQ(axis(2, 0), (std::vector<int>{0, 0, 0}));
-  EXPECT_EQ(axis(3, 0), (std::vector<int>{-128, 1, 0}));
+  EXPECT_EQ(axis(3, 0), (std::vector<int>{0, 0, 0}));
   EXPECT_EQ(j.buttons[7].b, 0);
   EXPECT_EQ(j.buttons[8].b, 1);  // report 2 did not come again
 
