@@ -139,6 +139,14 @@ set(CORVANE_GFX_DEPTH_SOURCES
   gfx/depth/sprite_routines.cpp)
 
 set(CORVANE_INPUT_SOURCES
+  input/hid_element_rules.cpp
+  input/hid_report_descriptor.cpp
+  input/hid_report_values.cpp
+  input/joystick.cpp
+  input/joystick_data.cpp
+  input/joystick_none.cpp
+  input/joystick_state.cpp
+  input/joystick_values.cpp
   input/key_buffer.cpp
   input/key_events.cpp
   input/key_names.cpp
@@ -194,6 +202,8 @@ set(CORVANE_PLATFORM_NULL_HOST_SOURCES
 
 # platform/linux: the Unix host system driver, the terminal keyboard and the host's driver lists.
 set(CORVANE_PLATFORM_LINUX_SOURCES
+  platform/linux/hidraw_access.cpp
+  platform/linux/hidraw_joystick.cpp
   platform/linux/linux_driver_lists.cpp
   platform/linux/terminal_key_parser.cpp
   platform/linux/terminal_keyboard.cpp
@@ -209,10 +219,12 @@ set(CORVANE_PLATFORM_LINUX_NO_DISPLAY_LAYER_SOURCES
 # layer.
 set(CORVANE_PLATFORM_SDL2_SOURCES
   platform/sdl2/sdl_digi_driver.cpp
+  platform/sdl2/sdl_controller_layout.cpp
   platform/sdl2/sdl_display_layer.cpp
   platform/sdl2/sdl_fullscreen_driver.cpp
   platform/sdl2/sdl_host.cpp
   platform/sdl2/sdl_host_services.cpp
+  platform/sdl2/sdl_joystick.cpp
   platform/sdl2/sdl_key_table.cpp
   platform/sdl2/sdl_keyboard.cpp
   platform/sdl2/sdl_pixel_rows.cpp
@@ -271,6 +283,7 @@ set(CORVANE_PUBLIC_HEADERS
   include/corvane/font.h
   include/corvane/frame_pacer.h
   include/corvane/gfx.h
+  include/corvane/joystick.h
   include/corvane/keyboard.h
   include/corvane/offline_sound.h
   include/corvane/packfile.h

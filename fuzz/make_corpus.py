@@ -275,6 +275,27 @@ def seeds():
         'climb.bin': hostile('path_climb.bin'),
         'trailing_dot.bin': hostile('path_trailing_dot.bin'),
     }
+
+    # HID report descriptors (two bytes of length, little-endian), each followed by input reports
+    # (one length byte each): the descriptors kept as test data with reports shaped for them.
+    def hid_descriptor(name):
+        with open(os.path.join(ROOT, 'tests', 'data', 'hid', name + '.txt')) as f:
+            words = ' '.join(line.split('#')[0] for line in f).split()
+        return bytes(int(w, 16) for w in words)
+
+    def hid_seed(name, reports):
+        descriptor = hid_descriptor(name)
+        return (struct.pack('<H', len(descriptor)) + descriptor +
+                b''.join(bytes([len(r)]) + r for r in reports))
+
+    s['hid_descriptor'] = {
+        'gamepad.bin': hid_seed('gamepad', [bytes([0, 255, 128, 127, 0xF3, 5, 0xFA])]),
+        'flight_stick.bin': hid_seed('flight_stick', [bytes([1, 0xFF, 0x0B, 8, 0xFE, 200, 6, 0x80]),
+                                                      bytes([2, 9]), bytes([1, 5, 0])]),
+        'pointer_pad.bin': hid_seed('pointer_pad', [bytes([1, 2, 3, 4, 5, 6])]),
+        'many_buttons.bin': hid_seed('many_buttons', [bytes([0, 0x80, 0xFF, 0x7F, 1, 0, 0, 0x80, 0xFF])]),
+        'keyboard.bin': hid_seed('keyboard', [bytes([2, 0, 4, 0x1D, 0, 0, 0, 0])]),
+    }
     return s
 
 

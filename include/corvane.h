@@ -16,6 +16,7 @@
 #include "corvane/font.h"
 #include "corvane/frame_pacer.h"
 #include "corvane/gfx.h"
+#include "corvane/joystick.h"
 #include "corvane/keyboard.h"
 #include "corvane/offline_sound.h"
 #include "corvane/packfile.h"

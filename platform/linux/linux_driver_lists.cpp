@@ -2,7 +2,9 @@
 // device family, the display layer's drivers followed by the host's own. A new driver of the host
 // is one line in its family's list below; the display layer keeps its lines in its own folder.
 #include "corvane/system.h"
+#include "corvane/joystick.h"
 #include "platform/linux/display_layer.h"
+#include "platform/linux/hidraw_joystick.h"
 #include "platform/linux/terminal_keyboard.h"
 #include "platform/linux/unix_host.h"
 #include "platform/null/file_digi_driver.h"
@@ -45,7 +47,12 @@ const driver_list_entry own_digi_drivers[] = {
 };
 const driver_list_entry own_midi_drivers[] = {{0, nullptr, 0}};
 const driver_list_entry own_mouse_drivers[] = {{0, nullptr, 0}};
-const driver_list_entry own_joystick_drivers[] = {{0, nullptr, 0}};
+// HID joysticks and game pads through hidraw, then the driver without joysticks.
+const driver_list_entry own_joystick_drivers[] = {
+    {hidraw::JOYSTICK_HIDRAW, &hidraw::hidraw_joystick_driver, -1},
+    {JOYSTICK_NONE, &joystick_none, -1},
+    {0, nullptr, 0},
+};
 
 // One family's list as the system driver hands it out: the entries of two lists, in order, and
 // the terminator. It is put together at its first use, so that the display layer, built in

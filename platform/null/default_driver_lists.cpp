@@ -1,6 +1,7 @@
 // The driver lists each family falls back on when the system driver offers no list of its own:
 // only drivers that need nothing of the host belong here, one line each before the terminator.
 #include "corvane/gfx.h"
+#include "corvane/joystick.h"
 #include "corvane/keyboard.h"
 #include "corvane/sound.h"
 #include "corvane/timer.h"
@@ -26,6 +27,11 @@ driver_list_entry default_digi_driver_list[] = {
 };
 
 driver_list_entry default_midi_driver_list[] = {
+    {0, nullptr, 0},
+};
+
+driver_list_entry default_joystick_driver_list[] = {
+    {JOYSTICK_NONE, &joystick_none, -1},
     {0, nullptr, 0},
 };
 

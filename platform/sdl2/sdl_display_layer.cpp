@@ -4,6 +4,7 @@
 #include "platform/linux/display_layer.h"
 #include "platform/sdl2/sdl_digi_driver.h"
 #include "platform/sdl2/sdl_drivers.h"
+#include "platform/sdl2/sdl_joystick.h"
 
 namespace corvane::display_layer {
 
@@ -27,7 +28,11 @@ const driver_list_entry digi_drivers[] = {
 };
 const driver_list_entry midi_drivers[] = {{0, nullptr, 0}};
 const driver_list_entry mouse_drivers[] = {{0, nullptr, 0}};
-const driver_list_entry joystick_drivers[] = {{0, nullptr, 0}};
+// Game controllers and joysticks through SDL's devices and mapping database.
+const driver_list_entry joystick_drivers[] = {
+    {sdl::JOYSTICK_SDL, &sdl::joystick_driver, -1},
+    {0, nullptr, 0},
+};
 
 const unix_host::display_services *const services = &sdl::host_services;
 
