@@ -142,7 +142,12 @@ set(CORVANE_INPUT_SOURCES
   input/key_names.cpp
   input/key_reading.cpp
   input/key_repeat.cpp
-  input/keyboard.cpp)
+  input/keyboard.cpp
+  input/mouse.cpp
+  input/mouse_images.cpp
+  input/mouse_pointer.cpp
+  input/mouse_scare.cpp
+  input/mouse_values.cpp)
 
 set(CORVANE_TIMER_SOURCES
   timer/dispatch.cpp
@@ -265,6 +270,7 @@ set(CORVANE_PUBLIC_HEADERS
   include/corvane/font.h
   include/corvane/gfx.h
   include/corvane/keyboard.h
+  include/corvane/mouse.h
   include/corvane/offline_sound.h
   include/corvane/packfile.h
   include/corvane/png.h

@@ -15,6 +15,7 @@
 #include "corvane/font.h"
 #include "corvane/gfx.h"
 #include "corvane/keyboard.h"
+#include "corvane/mouse.h"
 #include "corvane/offline_sound.h"
 #include "corvane/packfile.h"
 #include "corvane/png.h"

@@ -2,6 +2,7 @@
 // only drivers that need nothing of the host belong here, one line each before the terminator.
 #include "corvane/gfx.h"
 #include "corvane/keyboard.h"
+#include "corvane/mouse.h"
 #include "corvane/timer.h"
 
 extern "C" {
@@ -11,6 +12,10 @@ driver_list_entry default_gfx_driver_list[] = {
 };
 
 driver_list_entry default_keyboard_driver_list[] = {
+    {0, nullptr, 0},
+};
+
+driver_list_entry default_mouse_driver_list[] = {
     {0, nullptr, 0},
 };
 
