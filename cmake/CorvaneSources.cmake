@@ -209,12 +209,14 @@ set(CORVANE_PLATFORM_LINUX_NO_DISPLAY_LAYER_SOURCES
 # platform/sdl2: the window, full-screen and keyboard drivers on SDL2, the Linux host's display
 # layer.
 set(CORVANE_PLATFORM_SDL2_SOURCES
+  platform/sdl2/sdl_cursor.cpp
   platform/sdl2/sdl_display_layer.cpp
   platform/sdl2/sdl_fullscreen_driver.cpp
   platform/sdl2/sdl_host.cpp
   platform/sdl2/sdl_host_services.cpp
   platform/sdl2/sdl_key_table.cpp
   platform/sdl2/sdl_keyboard.cpp
+  platform/sdl2/sdl_mouse.cpp
   platform/sdl2/sdl_pixel_rows.cpp
   platform/sdl2/sdl_presenter.cpp
   platform/sdl2/sdl_screen.cpp

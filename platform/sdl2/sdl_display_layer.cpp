@@ -19,9 +19,14 @@ const driver_list_entry keyboard_drivers[] = {
     {0, nullptr, 0},
 };
 
+// The pointer from the display's window.
+const driver_list_entry mouse_drivers[] = {
+    {sdl::MOUSE_SDL, &sdl::mouse_input_driver, -1},
+    {0, nullptr, 0},
+};
+
 const driver_list_entry digi_drivers[] = {{0, nullptr, 0}};
 const driver_list_entry midi_drivers[] = {{0, nullptr, 0}};
-const driver_list_entry mouse_drivers[] = {{0, nullptr, 0}};
 const driver_list_entry joystick_drivers[] = {{0, nullptr, 0}};
 
 const unix_host::display_services *const services = &sdl::host_services;
