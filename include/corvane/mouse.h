@@ -132,9 +132,10 @@ CORVANE_API void set_mouse_range(int x1, int y1, int x2, int y2) CORVANE_NOEXCEP
 /* Sets how fast the pointer follows the mouse, where the driver can (smaller is faster). */
 CORVANE_API void set_mouse_speed(int x_speed, int y_speed) CORVANE_NOEXCEPT;
 
-/* The movement since the last call, in screen pixels, also where the pointer could not move
- * (against the edge of its range). Without a driver (or a driver that cannot tell) both are 0.
- * Either pointer may be null. */
+/* The mouse's movement since the last call in the units of the system's pointer (desktop pixels
+ * for a window: they do not change with the window's scale), also where the pointer could not
+ * move (against the edge of its range). Without a driver (or a driver that cannot tell) both are
+ * 0. Either pointer may be null. */
 CORVANE_API void get_mouse_mickeys(int *dx, int *dy) CORVANE_NOEXCEPT;
 
 /* Uses the sprite (any depth; its mask colour is transparent) as the pointer, focus at (1, 1);

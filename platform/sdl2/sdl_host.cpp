@@ -195,6 +195,9 @@ int read_refresh_rate() noexcept {
 bool start_video(host_state &h) noexcept {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  // Renderers map pointer positions onto the screen they present, but the mouse counts movement
+  // in the system pointer's own units, which do not change with the window's scale.
+  SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_SCALING, "0");
   // Only displays a person can see are tried, and only those the environment names, since
   // probing a Wayland compositor that is not there prints complaints; SDL_VIDEODRIVER in the
   // environment still wins, so that tests can ask for "offscreen" or "dummy".

@@ -3,7 +3,9 @@
 // through the window's whole-multiple scale and black bars, the same mapping it presents with),
 // so the pointer is where the player sees it at every window size and in full screen. Input for
 // another window, or while the window does not have the pointer, leaves the values alone;
-// moving the pointer warps the system's pointer and skips the event the warp causes.
+// moving the pointer warps the system's pointer and skips the event the warp causes. Movement
+// counters take the system pointer's own movement, whatever the window's scale (the host keeps
+// SDL's renderers from scaling it).
 #include <SDL.h>
 
 #include <algorithm>
