@@ -5,7 +5,7 @@
 // value_lock. The polling handler runs on the timer thread and draws the pointer; the program's
 // thread changes what is drawn (show_mouse, set_mouse_sprite, scares) only while the handler is
 // taken out of the timer (pointer_pause), so the pointer state below is never used by both at
-// once. Nothing here waits for another thread while holding value_lock.
+// once. Nothing here waits for another thread, or calls the program, while holding value_lock.
 #ifndef CORVANE_INPUT_MOUSE_INTERNAL_H
 #define CORVANE_INPUT_MOUSE_INTERNAL_H
 
@@ -18,8 +18,8 @@ namespace corvane {
 
 // ---- Values (mouse_values.cpp).
 
-// Guards the raw values and the update of the program's values; recursive, since the callback it
-// calls may report again.
+// Guards the raw values and the update of the program's values (the callback is told after it is
+// let go); recursive, so that a step holding it may set the raw position.
 std::recursive_mutex &value_lock() noexcept;
 
 // The driver of an installed mouse (null otherwise), and its polled flag, as other threads read
@@ -41,6 +41,10 @@ void set_raw_position(int x, int y) noexcept;
 // The update rule: the program's values from the raw ones (or from the drawn position while
 // frozen), and the callback told what changed.
 void update_mouse_values() noexcept;
+
+// The update's first half, with value_lock held: stores the new values and gives the callback to
+// tell and its flags. False when nothing changed.
+bool store_new_values(void (**callback)(int), int *flags) noexcept;
 
 // mouse_x << 16 | (mouse_y & 0xFFFF), without overflow.
 int pack_mouse_pos(int x, int y) noexcept;

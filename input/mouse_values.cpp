@@ -64,7 +64,18 @@ void set_raw_position(int x, int y) noexcept {
 }
 
 void update_mouse_values() noexcept {
-  std::lock_guard<std::recursive_mutex> lock(value_lock());
+  void (*callback)(int) = nullptr;
+  int flags = 0;
+  {
+    std::lock_guard<std::recursive_mutex> lock(value_lock());
+    if (!store_new_values(&callback, &flags)) return;
+  }
+  // Told outside the lock: a callback that calls back into the mouse (or waits for a thread that
+  // reports) cannot deadlock with the reporting threads.
+  if (callback != nullptr) callback(flags);
+}
+
+bool store_new_values(void (**callback_out)(int), int *flags_out) noexcept {
   const bool frozen = load_int(freeze_mouse) != 0;
   const int x = frozen ? drawn_x.load(std::memory_order_relaxed) : load_int(raw_mouse_x);
   const int y = frozen ? drawn_y.load(std::memory_order_relaxed) : load_int(raw_mouse_y);
@@ -76,17 +87,18 @@ void update_mouse_values() noexcept {
 
   if (x == load_int(mouse_x) && y == load_int(mouse_y) && z == load_int(mouse_z) &&
       buttons == load_int(mouse_b)) {
-    return;
+    return false;
   }
   auto callback =
       std::atomic_ref<void (*)(int)>(mouse_callback).load(std::memory_order_acquire);
-  const int flags = callback != nullptr ? change_flags(x, y, z, buttons) : 0;
+  *callback_out = callback;
+  *flags_out = callback != nullptr ? change_flags(x, y, z, buttons) : 0;
   store_int(mouse_x, x);
   store_int(mouse_y, y);
   store_int(mouse_z, z);
   store_int(mouse_b, buttons);
   store_int(mouse_pos, pack_mouse_pos(x, y));
-  if (callback != nullptr) callback(flags);
+  return true;
 }
 
 void clear_mouse_values() noexcept {
@@ -119,12 +131,20 @@ int freeze_mouse = 0;
 
 void handle_mouse_input(int x, int y, int z, int buttons) noexcept {
   using namespace corvane;
-  std::lock_guard<std::recursive_mutex> lock(value_lock());
-  store_int(raw_mouse_x, x);
-  store_int(raw_mouse_y, y);
-  store_int(raw_mouse_z, z);
-  store_int(raw_mouse_b, buttons);
-  if (installed_mouse_driver() != nullptr && !mouse_is_polled()) update_mouse_values();
+  void (*callback)(int) = nullptr;
+  int flags = 0;
+  {
+    // The report and the update it causes go together, so that two reporting threads cannot
+    // leave the program's values behind the raw ones.
+    std::lock_guard<std::recursive_mutex> lock(value_lock());
+    store_int(raw_mouse_x, x);
+    store_int(raw_mouse_y, y);
+    store_int(raw_mouse_z, z);
+    store_int(raw_mouse_b, buttons);
+    if (installed_mouse_driver() == nullptr || mouse_is_polled()) return;
+    if (!store_new_values(&callback, &flags)) return;
+  }
+  if (callback != nullptr) callback(flags);
 }
 
 }  // extern "C"
