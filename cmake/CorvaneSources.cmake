@@ -57,6 +57,7 @@ set(CORVANE_FILE_SOURCES
 set(CORVANE_CONFIG_SOURCES
   config/canonicalize.cpp
   config/config_argv.cpp
+  config/config_flush.cpp
   config/config_get.cpp
   config/config_hooks.cpp
   config/config_list.cpp
@@ -87,6 +88,7 @@ set(CORVANE_GFX_SOURCES
   ${CORVANE_GFX_HOT_SOURCES}
   gfx/arc.cpp
   gfx/bitmap.cpp
+  gfx/bitmap_lock.cpp
   gfx/blit.cpp
   gfx/circle.cpp
   gfx/color.cpp
@@ -105,6 +107,7 @@ set(CORVANE_GFX_SOURCES
   gfx/hsv.cpp
   gfx/line.cpp
   gfx/nearest_color.cpp
+  gfx/page_flip.cpp
   gfx/palette.cpp
   gfx/palette_data.cpp
   gfx/png_file.cpp
@@ -120,6 +123,7 @@ set(CORVANE_GFX_SOURCES
   gfx/switch_bitmaps.cpp
   gfx/text_draw.cpp
   gfx/video_bitmap.cpp
+  gfx/vsync.cpp
   gfx/vtable_by_depth.cpp)
 
 # The per-depth routines: every file is on a hot path.
@@ -127,14 +131,12 @@ set(CORVANE_GFX_DEPTH_SOURCES
   gfx/depth/blit_convert.cpp
   gfx/depth/error_diffusion.cpp
   gfx/depth/glyph_routines.cpp
+  gfx/depth/pixel_routines.cpp
+  gfx/depth/rle_sprite_routines.cpp
   gfx/depth/shared_routines.cpp
   gfx/depth/span_kernels.cpp
   gfx/depth/sprite_kernels.cpp
-  gfx/depth/vtable_15.cpp
-  gfx/depth/vtable_16.cpp
-  gfx/depth/vtable_24.cpp
-  gfx/depth/vtable_32.cpp
-  gfx/depth/vtable_8.cpp)
+  gfx/depth/sprite_routines.cpp)
 
 set(CORVANE_INPUT_SOURCES
   input/key_buffer.cpp
@@ -152,6 +154,7 @@ set(CORVANE_INPUT_SOURCES
 set(CORVANE_TIMER_SOURCES
   timer/dispatch.cpp
   timer/display_switch.cpp
+  timer/frame_pacer.cpp
   timer/install_timer.cpp
   timer/rest.cpp
   timer/retrace.cpp
@@ -270,6 +273,7 @@ set(CORVANE_PUBLIC_HEADERS
   include/corvane/draw.h
   include/corvane/file.h
   include/corvane/font.h
+  include/corvane/frame_pacer.h
   include/corvane/gfx.h
   include/corvane/keyboard.h
   include/corvane/mouse.h

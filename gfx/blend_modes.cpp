@@ -10,60 +10,35 @@
 #include "corvane/blend.h"
 #include "corvane/color.h"
 #include "gfx/blenders.h"
+#include "gfx/depth/pixel_traits.h"
 
 namespace corvane {
 namespace {
 
-// (v >> shift) & mask, and value << shift; shift variables outside 0-31 read and place nothing.
-constexpr uint32_t field(uint32_t v, int shift, uint32_t mask) noexcept {
-  return (shift < 0 || shift > 31) ? 0 : (v >> shift) & mask;
-}
-constexpr uint32_t place(uint32_t value, int shift) noexcept {
-  return (shift < 0 || shift > 31) ? 0 : value << shift;
-}
+using depth::field;
 
+// Components as the blend arithmetic takes them: unsigned, so that an out-of-range weight gives a
+// wrong colour but nothing undefined.
 struct rgb8 {
   uint32_t r;
   uint32_t g;
   uint32_t b;
 };
 
-struct layout15 {
+// A depth's components at the current shifts (its pixel traits) and its mix.
+template <class Pixel, uint32_t (*Mix)(uint32_t, uint32_t, uint32_t) noexcept>
+struct blend_layout {
   static rgb8 unpack(uint32_t v) noexcept {
-    return {static_cast<uint32_t>(SCALE_5_TO_8[field(v, red_shift_15, 31)]),
-            static_cast<uint32_t>(SCALE_5_TO_8[field(v, green_shift_15, 31)]),
-            static_cast<uint32_t>(SCALE_5_TO_8[field(v, blue_shift_15, 31)])};
+    const depth::rgb8 c = Pixel::current_layout().unpack(v);
+    return {static_cast<uint32_t>(c.r), static_cast<uint32_t>(c.g), static_cast<uint32_t>(c.b)};
   }
-  static uint32_t pack(rgb8 c) noexcept {
-    return place(c.r >> 3, red_shift_15) | place(c.g >> 3, green_shift_15) |
-           place(c.b >> 3, blue_shift_15);
-  }
-  static uint32_t mix(uint32_t c, uint32_t y, uint32_t n) noexcept { return mix15(c, y, n); }
+  static uint32_t pack(rgb8 c) noexcept { return Pixel::current_layout().pack(c.r, c.g, c.b); }
+  static uint32_t mix(uint32_t c, uint32_t y, uint32_t n) noexcept { return Mix(c, y, n); }
 };
 
-struct layout16 {
-  static rgb8 unpack(uint32_t v) noexcept {
-    return {static_cast<uint32_t>(SCALE_5_TO_8[field(v, red_shift_16, 31)]),
-            static_cast<uint32_t>(SCALE_6_TO_8[field(v, green_shift_16, 63)]),
-            static_cast<uint32_t>(SCALE_5_TO_8[field(v, blue_shift_16, 31)])};
-  }
-  static uint32_t pack(rgb8 c) noexcept {
-    return place(c.r >> 3, red_shift_16) | place(c.g >> 2, green_shift_16) |
-           place(c.b >> 3, blue_shift_16);
-  }
-  static uint32_t mix(uint32_t c, uint32_t y, uint32_t n) noexcept { return mix16(c, y, n); }
-};
-
-struct layout24 {
-  static rgb8 unpack(uint32_t v) noexcept {
-    return {field(v, red_shift_24, 255), field(v, green_shift_24, 255),
-            field(v, blue_shift_24, 255)};
-  }
-  static uint32_t pack(rgb8 c) noexcept {
-    return place(c.r, red_shift_24) | place(c.g, green_shift_24) | place(c.b, blue_shift_24);
-  }
-  static uint32_t mix(uint32_t c, uint32_t y, uint32_t n) noexcept { return mix24(c, y, n); }
-};
+using layout15 = blend_layout<depth::pixel15, mix15>;
+using layout16 = blend_layout<depth::pixel16, mix16>;
+using layout24 = blend_layout<depth::pixel24, mix24>;
 
 // A per-component rule c(x, y, n), mixed over y by n. Arithmetic is unsigned 32-bit, so that an
 // out-of-range weight gives a wrong colour but nothing undefined.
@@ -152,16 +127,11 @@ uint32_t alpha_weight(uint32_t x) noexcept {
 // The alpha byte itself: the 15- and 16-bit mixes reduce it to 0-32 as they do a weight.
 uint32_t alpha_of(uint32_t x) noexcept { return field(x, alpha_shift_32, 255); }
 
-// A 32-bit source colour repacked for a 15- or 16-bit destination by the shift variables.
-uint32_t repack15(uint32_t x) noexcept {
-  return place(field(x, red_shift_32, 255) >> 3, red_shift_15) |
-         place(field(x, green_shift_32, 255) >> 3, green_shift_15) |
-         place(field(x, blue_shift_32, 255) >> 3, blue_shift_15);
-}
-uint32_t repack16(uint32_t x) noexcept {
-  return place(field(x, red_shift_32, 255) >> 3, red_shift_16) |
-         place(field(x, green_shift_32, 255) >> 2, green_shift_16) |
-         place(field(x, blue_shift_32, 255) >> 3, blue_shift_16);
+// A 32-bit source colour repacked for a 15-, 16- or 24-bit destination by the shift variables.
+template <class Pixel>
+uint32_t repack(uint32_t x) noexcept {
+  const depth::rgb8 c = depth::pixel32::current_layout().unpack(x);
+  return Pixel::current_layout().pack(c.r, c.g, c.b);
 }
 
 std::atomic<uint32_t> random_seed{0};
@@ -238,10 +208,7 @@ uint32_t blend_alpha24_swapped(uint32_t x, uint32_t y, uint32_t /*n*/) noexcept 
 }
 
 uint32_t blend_alpha24_general(uint32_t x, uint32_t y, uint32_t /*n*/) noexcept {
-  const uint32_t c = place(field(x, red_shift_32, 255), red_shift_24) |
-                     place(field(x, green_shift_32, 255), green_shift_24) |
-                     place(field(x, blue_shift_32, 255), blue_shift_24);
-  return mix24_weighted(c, y, alpha_weight(x));
+  return mix24_weighted(repack<depth::pixel24>(x), y, alpha_weight(x));
 }
 
 // The fixed-order variants: the source's top component (bits 16-23) lands in the destination's top
@@ -255,7 +222,7 @@ uint32_t blend_alpha15_swapped(uint32_t x, uint32_t y, uint32_t /*n*/) noexcept 
   return mix15(c, y, alpha_of(x));
 }
 uint32_t blend_alpha15_general(uint32_t x, uint32_t y, uint32_t /*n*/) noexcept {
-  return mix15(repack15(x), y, alpha_of(x));
+  return mix15(repack<depth::pixel15>(x), y, alpha_of(x));
 }
 uint32_t blend_alpha16_same(uint32_t x, uint32_t y, uint32_t /*n*/) noexcept {
   const uint32_t c = ((x >> 8) & 0xF800u) | ((x >> 5) & 0x7E0u) | ((x >> 3) & 0x1Fu);
@@ -266,7 +233,7 @@ uint32_t blend_alpha16_swapped(uint32_t x, uint32_t y, uint32_t /*n*/) noexcept 
   return mix16(c, y, alpha_of(x));
 }
 uint32_t blend_alpha16_general(uint32_t x, uint32_t y, uint32_t /*n*/) noexcept {
-  return mix16(repack16(x), y, alpha_of(x));
+  return mix16(repack<depth::pixel16>(x), y, alpha_of(x));
 }
 
 const blend_mode_entry *find_blend_mode(int mode) noexcept {

@@ -6,21 +6,17 @@
 #include "corvane/color.h"
 #include "corvane/gfx.h"
 #include "gfx/blenders.h"
+#include "gfx/depth/pixel_traits.h"
 
 namespace corvane {
 namespace {
 
-constexpr uint32_t place(int value, int shift) noexcept {
-  return (shift < 0 || shift > 31) ? 0 : static_cast<uint32_t>(value) << shift;
-}
-
+// The blend colour packed for each depth, as make_color_depth packs it.
 void store_blend_colors(int r, int g, int b) noexcept {
-  blend_color15 =
-      place(r >> 3, red_shift_15) | place(g >> 3, green_shift_15) | place(b >> 3, blue_shift_15);
-  blend_color16 =
-      place(r >> 3, red_shift_16) | place(g >> 2, green_shift_16) | place(b >> 3, blue_shift_16);
-  blend_color24 = place(r, red_shift_24) | place(g, green_shift_24) | place(b, blue_shift_24);
-  blend_color32 = place(r, red_shift_32) | place(g, green_shift_32) | place(b, blue_shift_32);
+  blend_color15 = depth::pixel15::current_layout().pack(r, g, b);
+  blend_color16 = depth::pixel16::current_layout().pack(r, g, b);
+  blend_color24 = depth::pixel24::current_layout().pack(r, g, b);
+  blend_color32 = depth::pixel32::current_layout().pack(r, g, b);
 }
 
 void tell_driver(int mode, int r, int g, int b, int a) noexcept {

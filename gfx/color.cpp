@@ -2,20 +2,13 @@
 // shift variables, the colour depth and the conversion flags.
 #include "corvane/color.h"
 #include "gfx/color_internal.h"
+#include "gfx/depth/pixel_traits.h"
 
 namespace {
 
+using corvane::depth::with_pixel_traits;
+
 constexpr uint32_t u(int value) noexcept { return static_cast<uint32_t>(value); }
-
-// (c >> shift) & mask on the unsigned pixel value; shifts outside 0-31 read nothing.
-constexpr int field(int c, int shift, uint32_t mask) noexcept {
-  if (shift < 0 || shift > 31) return 0;
-  return static_cast<int>((u(c) >> shift) & mask);
-}
-
-constexpr uint32_t place(uint32_t value, int shift) noexcept {
-  return (shift < 0 || shift > 31) ? 0 : value << shift;
-}
 
 }  // namespace
 
@@ -48,25 +41,11 @@ int make_color8(int r, int g, int b) noexcept {
   return nearest_palette_index(current_palette, r >> 2, g >> 2, b >> 2);
 }
 
+// Packing and unpacking are the depth's traits at the shifts in force; an unknown depth gives 0.
 int make_color_depth(int depth, int r, int g, int b) noexcept {
-  switch (depth) {
-    case 8:
-      return make_color8(r, g, b);
-    case 15:
-      return static_cast<int>(place(u(r >> 3), red_shift_15) | place(u(g >> 3), green_shift_15) |
-                              place(u(b >> 3), blue_shift_15));
-    case 16:
-      return static_cast<int>(place(u(r >> 3), red_shift_16) | place(u(g >> 2), green_shift_16) |
-                              place(u(b >> 3), blue_shift_16));
-    case 24:
-      return static_cast<int>(place(u(r), red_shift_24) | place(u(g), green_shift_24) |
-                              place(u(b), blue_shift_24));
-    case 32:
-      return static_cast<int>(place(u(r), red_shift_32) | place(u(g), green_shift_32) |
-                              place(u(b), blue_shift_32));
-    default:
-      return 0;
-  }
+  return with_pixel_traits(depth, [r, g, b](auto pixel) {
+    return static_cast<int>(decltype(pixel)::current_layout().pack(r, g, b));
+  });
 }
 
 int make_color(int r, int g, int b) noexcept {
@@ -74,54 +53,18 @@ int make_color(int r, int g, int b) noexcept {
 }
 
 int get_red_depth(int depth, int c) noexcept {
-  switch (depth) {
-    case 8:
-      return SCALE_6_TO_8[current_palette[c & 255].r & 63];
-    case 15:
-      return SCALE_5_TO_8[field(c, red_shift_15, 31)];
-    case 16:
-      return SCALE_5_TO_8[field(c, red_shift_16, 31)];
-    case 24:
-      return field(c, red_shift_24, 255);
-    case 32:
-      return field(c, red_shift_32, 255);
-    default:
-      return 0;
-  }
+  return with_pixel_traits(depth,
+                           [c](auto pixel) { return decltype(pixel)::current_layout().red(u(c)); });
 }
 
 int get_green_depth(int depth, int c) noexcept {
-  switch (depth) {
-    case 8:
-      return SCALE_6_TO_8[current_palette[c & 255].g & 63];
-    case 15:
-      return SCALE_5_TO_8[field(c, green_shift_15, 31)];
-    case 16:
-      return SCALE_6_TO_8[field(c, green_shift_16, 63)];
-    case 24:
-      return field(c, green_shift_24, 255);
-    case 32:
-      return field(c, green_shift_32, 255);
-    default:
-      return 0;
-  }
+  return with_pixel_traits(
+      depth, [c](auto pixel) { return decltype(pixel)::current_layout().green(u(c)); });
 }
 
 int get_blue_depth(int depth, int c) noexcept {
-  switch (depth) {
-    case 8:
-      return SCALE_6_TO_8[current_palette[c & 255].b & 63];
-    case 15:
-      return SCALE_5_TO_8[field(c, blue_shift_15, 31)];
-    case 16:
-      return SCALE_5_TO_8[field(c, blue_shift_16, 31)];
-    case 24:
-      return field(c, blue_shift_24, 255);
-    case 32:
-      return field(c, blue_shift_32, 255);
-    default:
-      return 0;
-  }
+  return with_pixel_traits(
+      depth, [c](auto pixel) { return decltype(pixel)::current_layout().blue(u(c)); });
 }
 
 int get_red(int c) noexcept { return get_red_depth(current_color_depth, c); }
@@ -149,7 +92,7 @@ uint32_t blit_replacement_color(int depth) noexcept {
     if (rgb_index_table != nullptr) return rgb_index_table[31807];
     return static_cast<uint32_t>(nearest_palette_index(current_palette, 63, 1, 63));
   }
-  const uint32_t mask = mask_color_of_depth(depth);
+  const uint32_t mask = depth::mask_color_of_depth(depth);
   // Green steps of one may vanish in the packing (5 or 6 bits); the loop ends at the first value
   // that does not, and gives up at g = 255 for an unknown depth.
   for (int g = 1; g < 256; ++g) {

@@ -57,22 +57,6 @@ constexpr int palette_table_slot(int depth) noexcept {
   }
 }
 
-// The mask colour of a depth (0 for 8 bits and unknown depths).
-constexpr uint32_t mask_color_of_depth(int depth) noexcept {
-  switch (depth) {
-    case 15:
-      return MASK_COLOR_15;
-    case 16:
-      return MASK_COLOR_16;
-    case 24:
-      return MASK_COLOR_24;
-    case 32:
-      return MASK_COLOR_32;
-    default:
-      return MASK_COLOR_8;
-  }
-}
-
 // The colour a converting blit writes for a non-mask pixel whose converted value would be the
 // destination's mask colour: the first (255, g, 255), g = 1, 2, ..., that is not the mask colour,
 // or at 8 bits the palette entry closest to (63, 1, 63).

@@ -1,6 +1,7 @@
 // Ordered-dither packing into 15 and 16 bits: the bits that the reduction to 5 or 6 bits drops
 // decide, through an 8x8 pattern, whether the kept part is rounded up at a position.
 #include "corvane/color.h"
+#include "gfx/depth/pixel_traits.h"
 
 namespace {
 
@@ -8,10 +9,9 @@ namespace {
 constexpr int DITHER_BITS[8] = {0x00, 0x10, 0x44, 0x92, 0xAA, 0x6D, 0xBB, 0xEF};
 constexpr int DITHER_ROW_OFFSET[8] = {1, 5, 2, 7, 4, 0, 6, 3};
 
+// A component placed at its shift (nothing for a shift outside 0-31).
 constexpr int shifted(int value, int shift) noexcept {
-  return (shift < 0 || shift > 31)
-             ? 0
-             : static_cast<int>(static_cast<uint32_t>(value) << static_cast<uint32_t>(shift));
+  return static_cast<int>(corvane::depth::place(static_cast<uint32_t>(value), shift));
 }
 
 // A 5-bit component rounded up where the pattern says so; 32 is kept at 31.

@@ -72,73 +72,42 @@ void remove_file(const char *filename) noexcept {
   }
 }
 
-template <class Pixel>
-void unpack_row(const unsigned char *source, int count, int depth, unsigned char *rgb) noexcept {
-  for (int x = 0; x < count; ++x, source += Pixel::bytes, rgb += 3) {
-    const int value = static_cast<int>(Pixel::load(source));
-    rgb[0] = static_cast<unsigned char>(get_red_depth(depth, value));
-    rgb[1] = static_cast<unsigned char>(get_green_depth(depth, value));
-    rgb[2] = static_cast<unsigned char>(get_blue_depth(depth, value));
-  }
-}
-
-// One row of count pixels starting at column x as 8-bit RGB triples.
+// One row of count pixels starting at column x as 8-bit RGB triples; black for a depth without
+// pixel traits.
 void unpack_rgb_row(bitmap *bmp, int x, int row, int count, unsigned char *rgb) noexcept {
-  const int depth = bitmap_color_depth(bmp);
   const unsigned char *line = bmp->read_line(bmp, row);
-  switch (depth) {
-    case 15:
-      unpack_row<depth::pixel15>(line + x * 2, count, depth, rgb);
-      break;
-    case 16:
-      unpack_row<depth::pixel16>(line + x * 2, count, depth, rgb);
-      break;
-    case 24:
-      unpack_row<depth::pixel24>(line + x * 3, count, depth, rgb);
-      break;
-    default:
-      unpack_row<depth::pixel32>(line + x * 4, count, depth, rgb);
-      break;
-  }
-}
-
-template <class Pixel>
-void pack_row(const unsigned char *rgba, int count, int depth, bool keep_alpha,
-              unsigned char *dest) noexcept {
-  for (int x = 0; x < count; ++x, rgba += 4, dest += Pixel::bytes) {
-    auto value = static_cast<uint32_t>(make_color_depth(depth, rgba[0], rgba[1], rgba[2]));
-    if (keep_alpha) value |= uint32_t{rgba[3]} << alpha_shift_32;
-    Pixel::store(dest, value);
-  }
-}
-
-// Turns decoded RGBA rows into the pixels of a bitmap of any depth.
-void pack_rgba(const unsigned char *rgba, bitmap *bmp, bool keep_alpha) noexcept {
-  const int depth = bitmap_color_depth(bmp);
-  const size_t stride = static_cast<size_t>(bmp->width) * 4;
-  for (int row = 0; row < bmp->height; ++row, rgba += stride) {
-    unsigned char *line = bmp->lines[row];
-    switch (depth) {
-      case 8:
-        for (int x = 0; x < bmp->width; ++x) {
-          const unsigned char *p = rgba + static_cast<size_t>(x) * 4;
-          line[x] = static_cast<unsigned char>(make_color8(p[0], p[1], p[2]));
-        }
-        break;
-      case 15:
-        pack_row<depth::pixel15>(rgba, bmp->width, depth, false, line);
-        break;
-      case 16:
-        pack_row<depth::pixel16>(rgba, bmp->width, depth, false, line);
-        break;
-      case 24:
-        pack_row<depth::pixel24>(rgba, bmp->width, depth, false, line);
-        break;
-      default:
-        pack_row<depth::pixel32>(rgba, bmp->width, depth, keep_alpha, line);
-        break;
+  const bool known = depth::with_pixel_traits(bitmap_color_depth(bmp), [&](auto pixel) {
+    using Pixel = decltype(pixel);
+    const auto layout = Pixel::current_layout();
+    const unsigned char *source = line + static_cast<size_t>(x) * Pixel::bytes;
+    unsigned char *out = rgb;
+    for (int i = 0; i < count; ++i, source += Pixel::bytes, out += 3) {
+      const depth::rgb8 c = layout.unpack(Pixel::load(source));
+      out[0] = static_cast<unsigned char>(c.r);
+      out[1] = static_cast<unsigned char>(c.g);
+      out[2] = static_cast<unsigned char>(c.b);
     }
-  }
+    return true;
+  });
+  if (!known) std::memset(rgb, 0, static_cast<size_t>(count) * 3);
+}
+
+// Turns decoded RGBA rows into the pixels of a bitmap of any depth; with keep_alpha the alpha
+// byte lands at the 32-bit alpha shift.
+void pack_rgba(const unsigned char *rgba, bitmap *bmp, bool keep_alpha) noexcept {
+  depth::with_pixel_traits(bitmap_color_depth(bmp), [&](auto pixel) {
+    using Pixel = decltype(pixel);
+    const auto layout = Pixel::current_layout();
+    const unsigned char *p = rgba;
+    for (int row = 0; row < bmp->height; ++row) {
+      unsigned char *dest = bmp->lines[row];
+      for (int x = 0; x < bmp->width; ++x, p += 4, dest += Pixel::bytes) {
+        uint32_t value = layout.pack(int{p[0]}, int{p[1]}, int{p[2]});
+        if (keep_alpha) value |= depth::place(uint32_t{p[3]}, alpha_shift_32);
+        Pixel::store(dest, value);
+      }
+    }
+  });
 }
 
 // The smallest number of bytes the rows of an image of this size take before compression: one

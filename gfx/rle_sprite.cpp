@@ -4,6 +4,7 @@
 // transparent ones (a negative count), ended by the depth's mask colour as a marker. A count is
 // kept within the signed range of the depth's unit, and never equal to the marker: a run that
 // would need such a count is split.
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -14,7 +15,6 @@
 #include "corvane/blend.h"
 #include "corvane/system.h"
 #include "gfx/depth/pixel_traits.h"
-#include "gfx/depth/sprite_routines.h"
 
 namespace corvane {
 namespace {
@@ -59,7 +59,7 @@ struct run_format {
 
 run_format format_of(int depth) noexcept {
   const int bytes = bytes_per_pixel_of_depth(depth);
-  const uint32_t marker = depth::run_marker(depth);
+  const uint32_t marker = depth::mask_color_of_depth(depth);
   if (bytes == 1) return {1, 0xFFu, 127, 128, marker};
   if (bytes == 2) return {2, 0xFFFFu, 32767, 32768, marker};
   return {4, 0xFFFFFFFFu, INT32_MAX, INT32_MAX, marker};

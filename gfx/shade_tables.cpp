@@ -6,6 +6,7 @@
 
 #include "corvane/blend.h"
 #include "corvane/color.h"
+#include "gfx/depth/pixel_traits.h"
 
 namespace corvane {
 namespace {
@@ -23,13 +24,6 @@ unsigned char match(const rgb_entry *pal, const unsigned char *index_table, uint
 
 void identity_row(unsigned char *row) noexcept {
   for (int y = 0; y < 256; ++y) row[y] = static_cast<unsigned char>(y);
-}
-
-constexpr uint32_t place(uint32_t value, int shift) noexcept {
-  return (shift < 0 || shift > 31) ? 0 : value << shift;
-}
-constexpr uint32_t field(uint32_t v, int shift) noexcept {
-  return (shift < 0 || shift > 31) ? 0 : (v >> shift) & 255u;
 }
 
 }  // namespace
@@ -117,11 +111,10 @@ void build_blender_table(unsigned char *table, const rgb_entry *pal,
   const blender_func hook = blend_hook24;
   if (hook == nullptr) return;
   const auto n = static_cast<uint32_t>(blend_weight);
-  const auto expand = [](const rgb_entry &e) {
-    using corvane::place;
-    return place((e.r & 63u) * 255u / 63u, red_shift_24) |
-           place((e.g & 63u) * 255u / 63u, green_shift_24) |
-           place((e.b & 63u) * 255u / 63u, blue_shift_24);
+  const auto layout = corvane::depth::pixel24::current_layout();
+  const auto expand = [layout](const rgb_entry &e) {
+    return layout.pack((e.r & 63u) * 255u / 63u, (e.g & 63u) * 255u / 63u,
+                       (e.b & 63u) * 255u / 63u);
   };
   const unsigned char *index_table = rgb_index_table;
   const int drop = index_table != nullptr ? 3 : 2;
@@ -130,9 +123,9 @@ void build_blender_table(unsigned char *table, const rgb_entry *pal,
     unsigned char *row = table + x * 256;
     for (int y = 0; y < 256; ++y) {
       const uint32_t c = hook(cx, expand(pal[y]), n);
-      row[y] = corvane::match(pal, index_table, corvane::field(c, red_shift_24) >> drop,
-                              corvane::field(c, green_shift_24) >> drop,
-                              corvane::field(c, blue_shift_24) >> drop);
+      const auto u = [](int component) { return static_cast<uint32_t>(component); };
+      row[y] = corvane::match(pal, index_table, u(layout.red(c)) >> drop,
+                              u(layout.green(c)) >> drop, u(layout.blue(c)) >> drop);
     }
     if (callback != nullptr) callback(x);
   }

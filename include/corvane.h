@@ -13,6 +13,7 @@
 #include "corvane/draw.h"
 #include "corvane/file.h"
 #include "corvane/font.h"
+#include "corvane/frame_pacer.h"
 #include "corvane/gfx.h"
 #include "corvane/keyboard.h"
 #include "corvane/mouse.h"

@@ -7,130 +7,12 @@
 #include "corvane/bitmap.h"
 #include "corvane/color.h"
 #include "gfx/color_internal.h"
+#include "gfx/depth/blit_convert.h"
 #include "gfx/depth/pixel_routines.h"
-#include "gfx/depth/vtables.h"
+#include "gfx/depth/pixel_traits.h"
 
 namespace corvane::depth {
 namespace {
-
-// A source pixel's 8-bit components, as get_red_depth and friends give them.
-template <class Pixel>
-struct unpacker;
-
-template <>
-struct unpacker<pixel8> {
-  void operator()(uint32_t c, int &r, int &g, int &b) const noexcept {
-    const rgb_entry &entry = current_palette[c & 255];
-    r = SCALE_6_TO_8[entry.r & 63];
-    g = SCALE_6_TO_8[entry.g & 63];
-    b = SCALE_6_TO_8[entry.b & 63];
-  }
-};
-
-// A shift outside 0-31 reads nothing, as in get_red_depth.
-inline uint32_t field(uint32_t c, int shift, uint32_t mask) noexcept {
-  return (shift < 0 || shift > 31) ? 0 : (c >> shift) & mask;
-}
-
-template <>
-struct unpacker<pixel15> {
-  int rs = red_shift_15, gs = green_shift_15, bs = blue_shift_15;
-  void operator()(uint32_t c, int &r, int &g, int &b) const noexcept {
-    r = SCALE_5_TO_8[field(c, rs, 31)];
-    g = SCALE_5_TO_8[field(c, gs, 31)];
-    b = SCALE_5_TO_8[field(c, bs, 31)];
-  }
-};
-
-template <>
-struct unpacker<pixel16> {
-  int rs = red_shift_16, gs = green_shift_16, bs = blue_shift_16;
-  void operator()(uint32_t c, int &r, int &g, int &b) const noexcept {
-    r = SCALE_5_TO_8[field(c, rs, 31)];
-    g = SCALE_6_TO_8[field(c, gs, 63)];
-    b = SCALE_5_TO_8[field(c, bs, 31)];
-  }
-};
-
-template <>
-struct unpacker<pixel24> {
-  int rs = red_shift_24, gs = green_shift_24, bs = blue_shift_24;
-  void operator()(uint32_t c, int &r, int &g, int &b) const noexcept {
-    r = static_cast<int>(field(c, rs, 255));
-    g = static_cast<int>(field(c, gs, 255));
-    b = static_cast<int>(field(c, bs, 255));
-  }
-};
-
-template <>
-struct unpacker<pixel32> {
-  int rs = red_shift_32, gs = green_shift_32, bs = blue_shift_32;
-  void operator()(uint32_t c, int &r, int &g, int &b) const noexcept {
-    r = static_cast<int>(field(c, rs, 255));
-    g = static_cast<int>(field(c, gs, 255));
-    b = static_cast<int>(field(c, bs, 255));
-  }
-};
-
-inline uint32_t place(uint32_t value, int shift) noexcept {
-  return (shift < 0 || shift > 31) ? 0 : value << shift;
-}
-
-// Packing for the destination, as make_color_depth does (make_color8 at 8 bits).
-template <class Pixel>
-struct packer;
-
-template <>
-struct packer<pixel8> {
-  // Neighbouring pixels often share a colour; the search is skipped for a repeat.
-  mutable int last_r = -1, last_g = -1, last_b = -1;
-  mutable uint32_t last = 0;
-  uint32_t operator()(int r, int g, int b) const noexcept {
-    if (r != last_r || g != last_g || b != last_b) {
-      last = static_cast<uint32_t>(make_color8(r, g, b));
-      last_r = r;
-      last_g = g;
-      last_b = b;
-    }
-    return last;
-  }
-};
-
-template <>
-struct packer<pixel15> {
-  int rs = red_shift_15, gs = green_shift_15, bs = blue_shift_15;
-  uint32_t operator()(int r, int g, int b) const noexcept {
-    return place(static_cast<uint32_t>(r >> 3), rs) | place(static_cast<uint32_t>(g >> 3), gs) |
-           place(static_cast<uint32_t>(b >> 3), bs);
-  }
-};
-
-template <>
-struct packer<pixel16> {
-  int rs = red_shift_16, gs = green_shift_16, bs = blue_shift_16;
-  uint32_t operator()(int r, int g, int b) const noexcept {
-    return place(static_cast<uint32_t>(r >> 3), rs) | place(static_cast<uint32_t>(g >> 2), gs) |
-           place(static_cast<uint32_t>(b >> 3), bs);
-  }
-};
-
-template <>
-struct packer<pixel24> {
-  int rs = red_shift_24, gs = green_shift_24, bs = blue_shift_24;
-  uint32_t operator()(int r, int g, int b) const noexcept {
-    return place(static_cast<uint32_t>(r), rs) | place(static_cast<uint32_t>(g), gs) |
-           place(static_cast<uint32_t>(b), bs);
-  }
-};
-
-template <>
-struct packer<pixel32> {
-  int rs = red_shift_32, gs = green_shift_32, bs = blue_shift_32;
-  uint32_t operator()(int r, int g, int b) const noexcept {
-    return place(static_cast<uint32_t>(r), rs) | place(static_cast<uint32_t>(g), gs) |
-           place(static_cast<uint32_t>(b), bs);
-  }
-};
 
 // The rectangle of one conversion.
 struct area {
@@ -139,12 +21,13 @@ struct area {
   int source_x, source_y, dest_x, dest_y, width, height;
 };
 
-// Unpack and pack every pixel; with keep_trans, mask stays mask and a colour that would become
-// the mask is written as the replacement.
+// Unpack and pack every pixel (as get_red_depth and friends, then make_color_depth, with the
+// shifts read once); with keep_trans, mask stays mask and a colour that would become the mask is
+// written as the replacement.
 template <class Src, class Dst>
 void convert_pixels(const area &a, bool keep_trans, uint32_t replacement) noexcept {
-  const unpacker<Src> unpack;
-  const packer<Dst> pack;
+  const auto unpack = Src::current_layout();
+  const auto pack = Dst::current_layout();
   const size_t count = static_cast<size_t>(a.width);
   for (int row = 0; row < a.height; ++row) {
     const unsigned char *s =
@@ -157,9 +40,8 @@ void convert_pixels(const area &a, bool keep_trans, uint32_t replacement) noexce
       if (keep_trans && c == Src::mask) {
         value = Dst::mask;
       } else {
-        int r, g, b;
-        unpack(c, r, g, b);
-        value = pack(r, g, b);
+        const rgb8 v = unpack.unpack(c);
+        value = pack.pack(v.r, v.g, v.b);
         if (keep_trans && value == Dst::mask) value = replacement;
       }
       Dst::store(d + i * Dst::bytes, value);
@@ -171,7 +53,7 @@ void convert_pixels(const area &a, bool keep_trans, uint32_t replacement) noexce
 // Ordered dither into 15 or 16 bits, positions counted from the rectangle's top-left pixel.
 template <class Src, class Dst>
 void dither_pixels(const area &a, bool keep_trans, uint32_t replacement) noexcept {
-  const unpacker<Src> unpack;
+  const auto unpack = Src::current_layout();
   for (int row = 0; row < a.height; ++row) {
     const unsigned char *s =
         read_row(a.source, a.source_y + row) + static_cast<size_t>(a.source_x) * Src::bytes;
@@ -183,10 +65,9 @@ void dither_pixels(const area &a, bool keep_trans, uint32_t replacement) noexcep
       if (keep_trans && c == Src::mask) {
         value = Dst::mask;
       } else {
-        int r, g, b;
-        unpack(c, r, g, b);
-        value = static_cast<uint32_t>(Dst::depth == 15 ? dither_pack15(r, g, b, i, row)
-                                                       : dither_pack16(r, g, b, i, row));
+        const rgb8 v = unpack.unpack(c);
+        value = static_cast<uint32_t>(Dst::depth == 15 ? dither_pack15(v.r, v.g, v.b, i, row)
+                                                       : dither_pack16(v.r, v.g, v.b, i, row));
         if (keep_trans && value == Dst::mask) value = replacement;
       }
       Dst::store(d + static_cast<size_t>(i) * Dst::bytes, value);
@@ -203,12 +84,10 @@ void expand_pixels(const area &a, bool keep_trans, uint32_t replacement) noexcep
       (palette_expansion_hook != nullptr) ? palette_expansion_hook(Dst::depth) : nullptr;
   if (table == nullptr) {
     // No table for this depth (8 bits, or a hook that has none): pack the palette here.
-    const packer<Dst> pack;
-    const unpacker<pixel8> unpack;
+    const auto pack = Dst::current_layout();
     for (uint32_t i = 0; i < PALETTE_SIZE; ++i) {
-      int r, g, b;
-      unpack(i, r, g, b);
-      local[i] = pack(r, g, b);
+      const rgb8 v = pixel8::layout::unpack(i);
+      local[i] = pack.pack(v.r, v.g, v.b);
     }
     table = local;
   }
@@ -227,15 +106,7 @@ void expand_pixels(const area &a, bool keep_trans, uint32_t replacement) noexcep
     const unsigned char *s = read_row(a.source, a.source_y + row) + static_cast<size_t>(a.source_x);
     unsigned char *d =
         write_row(a.dest, a.dest_y + row) + static_cast<size_t>(a.dest_x) * Dst::bytes;
-    if constexpr (Dst::bytes == 1) {
-      for (size_t i = 0; i < count; ++i) d[i] = static_cast<unsigned char>(table[s[i]]);
-    } else if constexpr (Dst::bytes == 2) {
-      expand_span16(d, s, count, table);
-    } else if constexpr (Dst::bytes == 3) {
-      expand_span24(d, s, count, table);
-    } else {
-      expand_span32(d, s, count, table);
-    }
+    Dst::expand(d, s, count, table);
   }
   release_blit_rows(a.source, a.dest);
 }
@@ -257,29 +128,6 @@ void convert_pair(const area &a, uint32_t flags) noexcept {
   }
 }
 
-template <class Src>
-void convert_from(const area &a, int dest_depth, uint32_t flags) noexcept {
-  switch (dest_depth) {
-    case 8:
-      convert_pair<Src, pixel8>(a, flags);
-      break;
-    case 15:
-      convert_pair<Src, pixel15>(a, flags);
-      break;
-    case 16:
-      convert_pair<Src, pixel16>(a, flags);
-      break;
-    case 24:
-      convert_pair<Src, pixel24>(a, flags);
-      break;
-    case 32:
-      convert_pair<Src, pixel32>(a, flags);
-      break;
-    default:
-      break;
-  }
-}
-
 }  // namespace
 
 void blit_convert(bitmap *source, bitmap *dest, int source_x, int source_y, int dest_x, int dest_y,
@@ -290,7 +138,10 @@ void blit_convert(bitmap *source, bitmap *dest, int source_x, int source_y, int 
   if (width <= 0 || height <= 0) return;
   const int source_depth = source->vtable->color_depth;
   const int dest_depth = dest->vtable->color_depth;
-  if (palette_table_slot(source_depth) < 0 || palette_table_slot(dest_depth) < 0) return;
+  const auto has_traits = [](int depth) {
+    return with_pixel_traits(depth, [](auto) { return true; });
+  };
+  if (!has_traits(source_depth) || !has_traits(dest_depth)) return;
 
   const uint32_t flags = conversion_flags;
   if (dest_depth == 8 && source_depth != 8 && (flags & CONV_DITHER_8) != 0) {
@@ -298,23 +149,11 @@ void blit_convert(bitmap *source, bitmap *dest, int source_x, int source_y, int 
     return;
   }
   const area a{source, dest, source_x, source_y, dest_x, dest_y, width, height};
-  switch (source_depth) {
-    case 8:
-      convert_from<pixel8>(a, dest_depth, flags);
-      break;
-    case 15:
-      convert_from<pixel15>(a, dest_depth, flags);
-      break;
-    case 16:
-      convert_from<pixel16>(a, dest_depth, flags);
-      break;
-    case 24:
-      convert_from<pixel24>(a, dest_depth, flags);
-      break;
-    default:
-      convert_from<pixel32>(a, dest_depth, flags);
-      break;
-  }
+  with_pixel_traits(source_depth, [&](auto source_pixel) {
+    with_pixel_traits(dest_depth, [&](auto dest_pixel) {
+      convert_pair<decltype(source_pixel), decltype(dest_pixel)>(a, flags);
+    });
+  });
 }
 
 }  // namespace corvane::depth

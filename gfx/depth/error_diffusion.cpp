@@ -8,7 +8,8 @@
 #include "corvane/color.h"
 #include "corvane/draw.h"
 #include "gfx/color_internal.h"
-#include "gfx/depth/vtables.h"
+#include "gfx/depth/blit_convert.h"
+#include "gfx/depth/pixel_traits.h"
 
 namespace corvane::depth {
 
@@ -56,9 +57,8 @@ void error_diffusion_blit(bitmap *source, bitmap *dest, int source_x, int source
       }
       put(dest, dest_x + x, dest_y + y, written);
 
-      const rgb_entry &chosen = current_palette[index & 255];
-      const int chosen_component[3] = {SCALE_6_TO_8[chosen.r & 63], SCALE_6_TO_8[chosen.g & 63],
-                                       SCALE_6_TO_8[chosen.b & 63]};
+      const rgb8 chosen = pixel8::layout::unpack(static_cast<uint32_t>(index));
+      const int chosen_component[3] = {chosen.r, chosen.g, chosen.b};
       for (int k = 0; k < 3; ++k) {
         const int32_t error = wanted[k] - chosen_component[k];
         const int32_t share = error * 3 / 8;

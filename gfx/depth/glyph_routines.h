@@ -21,16 +21,16 @@ void draw_glyph(bitmap *bmp, const mono_glyph *glyph, int x, int y, int color,
 template <class Pixel>
 void draw_glyph_mono(bitmap *bmp, bitmap *source, int x, int y, int color, int background) noexcept;
 
-extern template void draw_glyph<pixel8>(bitmap *, const mono_glyph *, int, int, int, int) noexcept;
-extern template void draw_glyph<pixel15>(bitmap *, const mono_glyph *, int, int, int, int) noexcept;
-extern template void draw_glyph<pixel16>(bitmap *, const mono_glyph *, int, int, int, int) noexcept;
-extern template void draw_glyph<pixel24>(bitmap *, const mono_glyph *, int, int, int, int) noexcept;
-extern template void draw_glyph<pixel32>(bitmap *, const mono_glyph *, int, int, int, int) noexcept;
-extern template void draw_glyph_mono<pixel8>(bitmap *, bitmap *, int, int, int, int) noexcept;
-extern template void draw_glyph_mono<pixel15>(bitmap *, bitmap *, int, int, int, int) noexcept;
-extern template void draw_glyph_mono<pixel16>(bitmap *, bitmap *, int, int, int, int) noexcept;
-extern template void draw_glyph_mono<pixel24>(bitmap *, bitmap *, int, int, int, int) noexcept;
-extern template void draw_glyph_mono<pixel32>(bitmap *, bitmap *, int, int, int, int) noexcept;
+// The routines depend on the pixel size only (Storage is a storage type, so 15 and 16 bits share
+// them) and are compiled once, in glyph_routines.cpp.
+#define CORVANE_GLYPH_ROUTINES(PREFIX, Storage)                                               \
+  PREFIX void draw_glyph<Storage>(bitmap *, const mono_glyph *, int, int, int, int) noexcept; \
+  PREFIX void draw_glyph_mono<Storage>(bitmap *, bitmap *, int, int, int, int) noexcept;
+
+CORVANE_GLYPH_ROUTINES(extern template, pixel_byte)
+CORVANE_GLYPH_ROUTINES(extern template, pixel_word16)
+CORVANE_GLYPH_ROUTINES(extern template, pixel_bytes24)
+CORVANE_GLYPH_ROUTINES(extern template, pixel_word32)
 
 }  // namespace corvane::depth
 

@@ -1,6 +1,7 @@
 // The per-depth pixel, line, clear and blit routines, written once over a pixel-traits type and
-// instantiated by each depth's table. They honour the drawing mode, read and write rows through
-// the bitmap's line accessors and call release_line once per call.
+// compiled for every depth in pixel_routines.cpp. They honour the drawing mode, read and write rows
+// through the bitmap's line accessors and call release_line once per call. Also the helpers that
+// every per-depth routine shares: row access and the rectangle a routine may draw in.
 #ifndef CORVANE_GFX_DEPTH_PIXEL_ROUTINES_H
 #define CORVANE_GFX_DEPTH_PIXEL_ROUTINES_H
 
@@ -13,7 +14,6 @@
 #include "corvane/blend.h"
 #include "corvane/draw.h"
 #include "gfx/depth/pixel_traits.h"
-#include "gfx/depth/span_kernels.h"
 
 namespace corvane::depth {
 
@@ -53,6 +53,33 @@ inline drawable_area drawable_bounds(const bitmap *bmp) noexcept {
   return {0, 0, bmp->width, bmp->height};
 }
 
+// Where a width x height image placed with its top-left corner at (x, y) lands on bmp: the target
+// rectangle that may be drawn and the image column and row of its top-left corner. False when no
+// part of the image is drawable. Sprites and glyphs are placed this way.
+struct placed_area {
+  int x;         // first target column
+  int y;         // first target row
+  int width;     // columns to draw
+  int height;    // rows to draw
+  int source_x;  // first image column
+  int source_y;  // first image row
+};
+
+inline bool place_image(const bitmap *bmp, int image_width, int image_height, int x, int y,
+                        placed_area &area) noexcept {
+  if (image_width <= 0 || image_height <= 0) return false;
+  const drawable_area d = drawable_bounds(bmp);
+  const int64_t left = std::max<int64_t>(x, d.left);
+  const int64_t top = std::max<int64_t>(y, d.top);
+  const int64_t right = std::min<int64_t>(int64_t{x} + image_width, d.right);
+  const int64_t bottom = std::min<int64_t>(int64_t{y} + image_height, d.bottom);
+  if (right <= left || bottom <= top) return false;
+  area = {static_cast<int>(left),         static_cast<int>(top),
+          static_cast<int>(right - left), static_cast<int>(bottom - top),
+          static_cast<int>(left - x),     static_cast<int>(top - y)};
+  return true;
+}
+
 // The pattern row for target row y, or null when the pattern modes cannot draw: no pattern, a
 // pattern whose pixels have another size than the target's, or masks that do not fit it.
 template <class Pixel>
@@ -74,7 +101,7 @@ inline uint32_t pattern_column(int x) noexcept {
 }
 
 // MODE_TRANSLUCENT for one pixel: shade_table at 8 bits, the depth's blender elsewhere. The
-// callers make sure the table or hook exists.
+// callers make sure the table or hook exists (translucent_ready).
 template <class Pixel>
 uint32_t translucent(uint32_t color, uint32_t old, blender_func hook) noexcept {
   if constexpr (Pixel::depth == 8) {
@@ -90,6 +117,19 @@ bool translucent_ready(blender_func hook) noexcept {
     return shade_table != nullptr;
   } else {
     return hook != nullptr;
+  }
+}
+
+// The pattern modes for one pixel: S is the pattern pixel, C the drawing colour; target() gives the
+// pixel's address and is called only when the pixel is written.
+template <class Pixel, class Target>
+void store_pattern_pixel(Target target, int mode, uint32_t s, uint32_t c) noexcept {
+  if (mode == MODE_PATTERN_COPY) {
+    Pixel::store(target(), s);
+  } else if (mode == MODE_PATTERN_SOLID) {
+    Pixel::store(target(), s == Pixel::mask ? Pixel::mask : c);
+  } else if (s != Pixel::mask) {
+    Pixel::store(target(), c);
   }
 }
 
@@ -118,7 +158,7 @@ void put_pixel(bitmap *bmp, int x, int y, int color) noexcept {
       break;
     }
     case MODE_TRANSLUCENT: {
-      const blender_func hook = translucent_hook<Pixel>();
+      const blender_func hook = Pixel::blender();
       if (!translucent_ready<Pixel>(hook)) break;
       const uint32_t old = Pixel::load(read_row(bmp, y) + at);
       Pixel::store(write_row(bmp, y) + at, translucent<Pixel>(c, old, hook));
@@ -130,32 +170,13 @@ void put_pixel(bitmap *bmp, int x, int y, int color) noexcept {
       const unsigned char *pattern = pattern_row<Pixel>(y);
       if (pattern == nullptr) break;
       const uint32_t s = Pixel::load(pattern + pattern_column(x) * Pixel::bytes);
-      if (mode == MODE_PATTERN_COPY) {
-        Pixel::store(write_row(bmp, y) + at, s);
-      } else if (mode == MODE_PATTERN_SOLID) {
-        Pixel::store(write_row(bmp, y) + at, s == Pixel::mask ? Pixel::mask : c);
-      } else if (s != Pixel::mask) {
-        Pixel::store(write_row(bmp, y) + at, c);
-      }
+      store_pattern_pixel<Pixel>([bmp, y, at] { return write_row(bmp, y) + at; }, mode, s, c);
       break;
     }
     default:
       break;
   }
   release_rows(bmp);
-}
-
-template <class Pixel>
-void fill_span(unsigned char *dest, uint32_t color, size_t count) noexcept {
-  if constexpr (Pixel::bytes == 1) {
-    std::memset(dest, static_cast<unsigned char>(color), count);
-  } else if constexpr (Pixel::bytes == 2) {
-    fill_span16(dest, color, count);
-  } else if constexpr (Pixel::bytes == 3) {
-    fill_span24(dest, color, count);
-  } else {
-    fill_span32(dest, color, count);
-  }
 }
 
 template <class Pixel>
@@ -197,7 +218,7 @@ void draw_hline(bitmap *bmp, int x1, int y, int x2, int color) noexcept {
   const size_t at = static_cast<size_t>(x1) * Pixel::bytes;
   const int mode = draw_mode;
   if (mode == MODE_SOLID) {
-    fill_span<Pixel>(write_row(bmp, y) + at, c, count);
+    Pixel::fill(write_row(bmp, y) + at, c, count);
     release_rows(bmp);
     return;
   }
@@ -211,7 +232,7 @@ void draw_hline(bitmap *bmp, int x1, int y, int x2, int color) noexcept {
       break;
     }
     case MODE_TRANSLUCENT: {
-      const blender_func hook = translucent_hook<Pixel>();
+      const blender_func hook = Pixel::blender();
       if (!translucent_ready<Pixel>(hook)) break;
       const unsigned char *source = read_row(bmp, y) + at;
       unsigned char *dest = write_row(bmp, y) + at;
@@ -232,13 +253,7 @@ void draw_hline(bitmap *bmp, int x1, int y, int x2, int color) noexcept {
       for (size_t i = 0; i < count; ++i, column = (column + 1) & wrap) {
         const uint32_t s = Pixel::load(pattern + column * Pixel::bytes);
         unsigned char *d = dest + i * Pixel::bytes;
-        if (mode == MODE_PATTERN_COPY) {
-          Pixel::store(d, s);
-        } else if (mode == MODE_PATTERN_SOLID) {
-          Pixel::store(d, s == Pixel::mask ? Pixel::mask : c);
-        } else if (s != Pixel::mask) {
-          Pixel::store(d, c);
-        }
+        store_pattern_pixel<Pixel>([d] { return d; }, mode, s, c);
       }
       break;
     }
@@ -248,6 +263,7 @@ void draw_hline(bitmap *bmp, int x1, int y, int x2, int color) noexcept {
   release_rows(bmp);
 }
 
+// Depends on the pixel size only: Pixel is a storage type, so 15 and 16 bits share it.
 template <class Pixel>
 void clear_to_color(bitmap *bmp, int color) noexcept {
   // The clip rectangle whether or not clipping is on (kept within the bitmap).
@@ -264,7 +280,7 @@ void clear_to_color(bitmap *bmp, int color) noexcept {
     const size_t row_bytes = static_cast<size_t>(bmp->width) * Pixel::bytes;
     if (bmp->lines[bottom - 1] ==
         bmp->lines[top] + row_bytes * static_cast<size_t>(bottom - 1 - top)) {
-      fill_span<Pixel>(bmp->lines[top], c, static_cast<size_t>(bmp->width) * (bottom - top));
+      Pixel::fill(bmp->lines[top], c, static_cast<size_t>(bmp->width) * (bottom - top));
       release_rows(bmp);
       return;
     }
@@ -272,7 +288,7 @@ void clear_to_color(bitmap *bmp, int color) noexcept {
   const size_t count = static_cast<size_t>(right - left);
   const size_t at = static_cast<size_t>(left) * Pixel::bytes;
   for (int y = top; y < bottom; ++y) {
-    fill_span<Pixel>(write_row(bmp, y) + at, c, count);
+    Pixel::fill(write_row(bmp, y) + at, c, count);
   }
   release_rows(bmp);
 }
@@ -283,13 +299,15 @@ inline void release_blit_rows(bitmap *source, bitmap *dest) noexcept {
   if (dest != source) release_rows(dest);
 }
 
-template <int Bytes>
+// The copy blits and the masked blit depend on the pixel size only: Storage is a storage type, so
+// 15 and 16 bits share them.
+template <class Storage>
 void blit_copy(bitmap *source, bitmap *dest, int source_x, int source_y, int dest_x, int dest_y,
                int width, int height) noexcept {
   if (width <= 0 || height <= 0) return;
-  const size_t bytes = static_cast<size_t>(width) * Bytes;
-  const size_t from = static_cast<size_t>(source_x) * Bytes;
-  const size_t to = static_cast<size_t>(dest_x) * Bytes;
+  const size_t bytes = static_cast<size_t>(width) * Storage::bytes;
+  const size_t from = static_cast<size_t>(source_x) * Storage::bytes;
+  const size_t to = static_cast<size_t>(dest_x) * Storage::bytes;
   for (int r = 0; r < height; ++r) {
     const unsigned char *s = read_row(source, source_y + r) + from;
     std::memmove(write_row(dest, dest_y + r) + to, s, bytes);
@@ -297,13 +315,13 @@ void blit_copy(bitmap *source, bitmap *dest, int source_x, int source_y, int des
   release_blit_rows(source, dest);
 }
 
-template <int Bytes>
+template <class Storage>
 void blit_copy_backward(bitmap *source, bitmap *dest, int source_x, int source_y, int dest_x,
                         int dest_y, int width, int height) noexcept {
   if (width <= 0 || height <= 0) return;
-  const size_t bytes = static_cast<size_t>(width) * Bytes;
-  const size_t from = static_cast<size_t>(source_x) * Bytes;
-  const size_t to = static_cast<size_t>(dest_x) * Bytes;
+  const size_t bytes = static_cast<size_t>(width) * Storage::bytes;
+  const size_t from = static_cast<size_t>(source_x) * Storage::bytes;
+  const size_t to = static_cast<size_t>(dest_x) * Storage::bytes;
   for (int r = height - 1; r >= 0; --r) {
     const unsigned char *s = read_row(source, source_y + r) + from;
     std::memmove(write_row(dest, dest_y + r) + to, s, bytes);
@@ -311,31 +329,65 @@ void blit_copy_backward(bitmap *source, bitmap *dest, int source_x, int source_y
   release_blit_rows(source, dest);
 }
 
-// The masked blit of a pixel size; the mask colour is the destination table's, so that 15 and
-// 16 bits share one routine.
-template <int Bytes>
+// Stores the source pixels that differ from mask and leaves the others alone, without reading the
+// destination: a write window need not be readable.
+template <class Storage>
+void store_unmasked(unsigned char *dest, const unsigned char *source, size_t count,
+                    uint32_t mask) noexcept {
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t s = Storage::load(source + i * Storage::bytes);
+    if (s != mask) Storage::store(dest + i * Storage::bytes, s);
+  }
+}
+
+// The mask colour is the destination table's. Memory rows take the vectorised masked copy, which
+// reads the destination; rows reached through another write accessor get only the visible pixels
+// stored.
+template <class Storage>
 void blit_masked(bitmap *source, bitmap *dest, int source_x, int source_y, int dest_x, int dest_y,
                  int width, int height) noexcept {
   if (width <= 0 || height <= 0) return;
   const auto mask = static_cast<uint32_t>(dest->vtable->mask_color);
   const size_t count = static_cast<size_t>(width);
-  const size_t from = static_cast<size_t>(source_x) * Bytes;
-  const size_t to = static_cast<size_t>(dest_x) * Bytes;
-  for (int r = 0; r < height; ++r) {
-    const unsigned char *s = read_row(source, source_y + r) + from;
-    unsigned char *d = write_row(dest, dest_y + r) + to;
-    if constexpr (Bytes == 1) {
-      masked_span8(d, s, count);
-    } else if constexpr (Bytes == 2) {
-      masked_span16(d, s, count, mask);
-    } else if constexpr (Bytes == 3) {
-      masked_span24(d, s, count);
-    } else {
-      masked_span32(d, s, count, mask);
+  const size_t from = static_cast<size_t>(source_x) * Storage::bytes;
+  const size_t to = static_cast<size_t>(dest_x) * Storage::bytes;
+  if (dest->write_line == default_line_accessor) {
+    for (int r = 0; r < height; ++r) {
+      const unsigned char *s = read_row(source, source_y + r) + from;
+      Storage::copy_masked(dest->lines[dest_y + r] + to, s, count, mask);
+    }
+  } else {
+    for (int r = 0; r < height; ++r) {
+      const unsigned char *s = read_row(source, source_y + r) + from;
+      store_unmasked<Storage>(write_row(dest, dest_y + r) + to, s, count, mask);
     }
   }
   release_blit_rows(source, dest);
 }
+
+// Each depth's routines are compiled once, in pixel_routines.cpp, with the hot-path optimisation;
+// the drawing tables only take their addresses.
+#define CORVANE_PIXEL_ROUTINES(PREFIX, Pixel)                           \
+  PREFIX int get_pixel<Pixel>(bitmap *, int, int) noexcept;             \
+  PREFIX void put_pixel<Pixel>(bitmap *, int, int, int) noexcept;       \
+  PREFIX void draw_vline<Pixel>(bitmap *, int, int, int, int) noexcept; \
+  PREFIX void draw_hline<Pixel>(bitmap *, int, int, int, int) noexcept;
+#define CORVANE_STORAGE_ROUTINES(PREFIX, Storage)                                            \
+  PREFIX void clear_to_color<Storage>(bitmap *, int) noexcept;                               \
+  PREFIX void blit_copy<Storage>(bitmap *, bitmap *, int, int, int, int, int, int) noexcept; \
+  PREFIX void blit_copy_backward<Storage>(bitmap *, bitmap *, int, int, int, int, int,       \
+                                          int) noexcept;                                     \
+  PREFIX void blit_masked<Storage>(bitmap *, bitmap *, int, int, int, int, int, int) noexcept;
+
+CORVANE_PIXEL_ROUTINES(extern template, pixel8)
+CORVANE_PIXEL_ROUTINES(extern template, pixel15)
+CORVANE_PIXEL_ROUTINES(extern template, pixel16)
+CORVANE_PIXEL_ROUTINES(extern template, pixel24)
+CORVANE_PIXEL_ROUTINES(extern template, pixel32)
+CORVANE_STORAGE_ROUTINES(extern template, pixel_byte)
+CORVANE_STORAGE_ROUTINES(extern template, pixel_word16)
+CORVANE_STORAGE_ROUTINES(extern template, pixel_bytes24)
+CORVANE_STORAGE_ROUTINES(extern template, pixel_word32)
 
 }  // namespace corvane::depth
 

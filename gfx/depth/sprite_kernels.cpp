@@ -52,9 +52,9 @@ CORVANE_AVX2_CLONES void mix_sprite_span16(unsigned char *dest, const unsigned c
 }
 
 CORVANE_AVX2_CLONES void alpha_sprite_span32(unsigned char *dest, const unsigned char *source,
-                                             size_t count, int alpha_shift,
+                                             size_t count, uint32_t alpha_shift,
                                              uint32_t mask) noexcept {
-  const auto shift = static_cast<uint32_t>(alpha_shift) & 31u;
+  const uint32_t shift = alpha_shift & 31u;
   for (size_t i = 0; i < count; ++i) {
     uint32_t s;
     uint32_t d;

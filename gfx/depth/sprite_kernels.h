@@ -22,7 +22,7 @@ void mix_sprite_span16(unsigned char *dest, const unsigned char *source, size_t 
 
 // dest = source over dest weighted by source's alpha byte (at alpha_shift, 0-31).
 void alpha_sprite_span32(unsigned char *dest, const unsigned char *source, size_t count,
-                         int alpha_shift, uint32_t mask) noexcept;
+                         uint32_t alpha_shift, uint32_t mask) noexcept;
 
 }  // namespace corvane::depth
 

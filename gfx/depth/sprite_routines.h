@@ -1,6 +1,7 @@
 // The sprite routines of the drawing tables (plain, flipped, 8-bit through the palette,
-// translucent, alpha, lit, gouraud-lit, and the run-length forms), written once over the target's
-// pixel traits and instantiated by each depth's table.
+// translucent, alpha, lit and gouraud-lit), written once over the target's pixel traits and
+// compiled for every depth in sprite_routines.cpp; the run-length forms are in
+// rle_sprite_routines.h.
 //
 // Every routine draws the part of the sprite that lies in the clip rectangle (in the bitmap when
 // clipping is off: nothing is ever written outside it); flipped sprites are cut on the target
@@ -17,41 +18,13 @@
 #include "corvane/bitmap.h"
 #include "corvane/blend.h"
 #include "corvane/color.h"
-#include "gfx/blenders.h"
+#include "gfx/depth/blend_fast_paths.h"
 #include "gfx/depth/pixel_routines.h"
 #include "gfx/depth/pixel_traits.h"
-#include "gfx/depth/span_kernels.h"
-#include "gfx/depth/sprite_kernels.h"
 
 namespace corvane::depth {
 
-// ---- Placement and row access ------------------------------------------------------------------
-
-// The target rectangle a sprite covers after clipping, and the source column and row of its
-// top-left corner as if the sprite were not flipped.
-struct sprite_area {
-  int x;
-  int y;
-  int width;
-  int height;
-  int source_x;
-  int source_y;
-};
-
-inline bool place_sprite(const bitmap *bmp, int sprite_width, int sprite_height, int x, int y,
-                         sprite_area &area) noexcept {
-  if (sprite_width <= 0 || sprite_height <= 0) return false;
-  const drawable_area d = drawable_bounds(bmp);
-  const int64_t left = std::max<int64_t>(x, d.left);
-  const int64_t top = std::max<int64_t>(y, d.top);
-  const int64_t right = std::min<int64_t>(int64_t{x} + sprite_width, d.right);
-  const int64_t bottom = std::min<int64_t>(int64_t{y} + sprite_height, d.bottom);
-  if (right <= left || bottom <= top) return false;
-  area = {static_cast<int>(left),         static_cast<int>(top),
-          static_cast<int>(right - left), static_cast<int>(bottom - top),
-          static_cast<int>(left - x),     static_cast<int>(top - y)};
-  return true;
-}
+// ---- Row access ---------------------------------------------------------------------------------
 
 // The target's rows: through the line accessors for display and system bitmaps, straight from the
 // line table for memory bitmaps.
@@ -91,8 +64,8 @@ inline uint32_t sprite_mask(const bitmap *sprite) noexcept {
 // the target pixel (read only when ReadsTarget) and s is the source pixel.
 template <class Target, class Source, bool HFlip, bool VFlip, bool ReadsTarget, class Op>
 void for_sprite_pixels(bitmap *bmp, const bitmap *sprite, int x, int y, Op op) noexcept {
-  sprite_area a;
-  if (!place_sprite(bmp, sprite->width, sprite->height, x, y, a)) return;
+  placed_area a;
+  if (!place_image(bmp, sprite->width, sprite->height, x, y, a)) return;
   const target_rows rows(bmp);
   const size_t at = static_cast<size_t>(a.x) * Target::bytes;
   for (int r = 0; r < a.height; ++r) {
@@ -112,13 +85,17 @@ void for_sprite_pixels(bitmap *bmp, const bitmap *sprite, int x, int y, Op op) n
 
 // ---- Plain and flipped sprites ------------------------------------------------------------------
 
-// Slot 17 for one pixel size (15 and 16 bits share it: the mask colour is the target table's).
+// The plain and flipped sprites and the 8-bit sprite through the palette depend on the pixel size
+// only: Target is a storage type, so 15 and 16 bits share them (the mask colour is the target
+// table's).
+
+// Slot 17.
 template <class Target>
 void draw_sprite(bitmap *bmp, bitmap *sprite, int x, int y) noexcept {
   if (!sprite_has_bytes(sprite, Target::bytes)) return;
   const auto mask = static_cast<uint32_t>(bmp->vtable->mask_color);
-  sprite_area a;
-  if (!place_sprite(bmp, sprite->width, sprite->height, x, y, a)) return;
+  placed_area a;
+  if (!place_image(bmp, sprite->width, sprite->height, x, y, a)) return;
   const target_rows rows(bmp);
   const size_t at = static_cast<size_t>(a.x) * Target::bytes;
   const size_t from = static_cast<size_t>(a.source_x) * Target::bytes;
@@ -127,19 +104,9 @@ void draw_sprite(bitmap *bmp, bitmap *sprite, int x, int y) noexcept {
     const unsigned char *src = sprite->lines[a.source_y + r] + from;
     unsigned char *dest = rows.write(a.y + r) + at;
     if (rows.through_accessors()) {
-      // A write window need not be readable: store the visible pixels only.
-      for (size_t i = 0; i < count; ++i) {
-        const uint32_t s = Target::load(src + i * Target::bytes);
-        if (s != mask) Target::store(dest + i * Target::bytes, s);
-      }
-    } else if constexpr (Target::bytes == 1) {
-      masked_span8(dest, src, count);
-    } else if constexpr (Target::bytes == 2) {
-      masked_span16(dest, src, count, mask);
-    } else if constexpr (Target::bytes == 3) {
-      masked_span24(dest, src, count);
+      store_unmasked<Target>(dest, src, count, mask);
     } else {
-      masked_span32(dest, src, count, mask);
+      Target::copy_masked(dest, src, count, mask);
     }
   }
 }
@@ -173,7 +140,7 @@ void draw_sprite_8bit(bitmap *bmp, bitmap *sprite, int x, int y) noexcept {
   if (!sprite_has_bytes(sprite, 1)) return;
   const uint32_t *table = palette_color;
   if (table == nullptr) return;
-  for_sprite_pixels<Target, pixel8, false, false, false>(
+  for_sprite_pixels<Target, pixel_byte, false, false, false>(
       bmp, sprite, x, y, [table](const unsigned char *, unsigned char *w, uint32_t s) {
         if (s != 0) Target::store(w, table[s]);
       });
@@ -181,23 +148,47 @@ void draw_sprite_8bit(bitmap *bmp, bitmap *sprite, int x, int y) noexcept {
 
 // ---- Translucent, alpha and lit sprites ---------------------------------------------------------
 
+// Blends the visible rows of a sprite onto a memory bitmap through the fast path of the operation,
+// the depths and the blender, if the table has one. False when the routine must blend pixel by
+// pixel; true when the fast path drew (or found nothing visible).
+template <class Target>
+bool blend_sprite_rows(blend_op op, bitmap *bmp, const bitmap *sprite, int source_depth,
+                       blender_func blender, int x, int y, uint32_t mask) noexcept {
+  if ((bmp->flags & (BITMAP_FLAG_VIDEO | BITMAP_FLAG_SYSTEM)) != 0) return false;
+  const blend_fast_path *path = find_blend_fast_path(op, source_depth, Target::depth, blender);
+  uint32_t parameter = 0;
+  if (path == nullptr || !path->prepare(static_cast<uint32_t>(blend_weight), parameter)) {
+    return false;
+  }
+  placed_area a;
+  if (!place_image(bmp, sprite->width, sprite->height, x, y, a)) return true;
+  const size_t at = static_cast<size_t>(a.x) * Target::bytes;
+  const size_t from =
+      static_cast<size_t>(a.source_x) * static_cast<size_t>(bytes_per_pixel_of_depth(source_depth));
+  for (int r = 0; r < a.height; ++r) {
+    path->span(bmp->lines[a.y + r] + at, sprite->lines[a.source_y + r] + from,
+               static_cast<size_t>(a.width), parameter, mask);
+  }
+  return true;
+}
+
 template <class Target>
 void draw_sprite_trans(bitmap *bmp, bitmap *sprite, int x, int y) noexcept {
   if constexpr (Target::depth == 8) {
     const unsigned char *shade = shade_table;
     if (shade == nullptr || !sprite_has_bytes(sprite, 1)) return;
     // Every pixel, 0 included.
-    for_sprite_pixels<Target, pixel8, false, false, true>(
+    for_sprite_pixels<Target, pixel_byte, false, false, true>(
         bmp, sprite, x, y, [shade](const unsigned char *r, unsigned char *w, uint32_t s) {
           *w = shade[(s << 8) | *r];
         });
   } else {
-    const blender_func hook = translucent_hook<Target>();
+    const blender_func hook = Target::blender();
     if (hook == nullptr || sprite == nullptr || sprite->vtable == nullptr) return;
     const auto n = static_cast<uint32_t>(blend_weight);
     if (sprite_has_bytes(sprite, 1)) {
       // The bytes of an 8-bit sprite go to the blender as they are (0 is transparent).
-      for_sprite_pixels<Target, pixel8, false, false, true>(
+      for_sprite_pixels<Target, pixel_byte, false, false, true>(
           bmp, sprite, x, y, [hook, n](const unsigned char *r, unsigned char *w, uint32_t s) {
             if (s != 0) Target::store(w, hook(s, Target::load(r), n));
           });
@@ -205,28 +196,9 @@ void draw_sprite_trans(bitmap *bmp, bitmap *sprite, int x, int y) noexcept {
     }
     if (!sprite_has_bytes(sprite, Target::bytes)) return;
     const uint32_t mask = sprite_mask(sprite);
-    if ((bmp->flags & (BITMAP_FLAG_VIDEO | BITMAP_FLAG_SYSTEM)) == 0) {
-      // The library's own mix blenders have vectorised row loops.
-      void (*span)(unsigned char *, const unsigned char *, size_t, uint32_t, uint32_t) = nullptr;
-      uint32_t weight = 0;
-      if constexpr (Target::depth == 32) {
-        if (hook == blend_mix24) span = mix_sprite_span32, weight = n != 0 ? n + 1 : 0;
-      } else if constexpr (Target::depth == 16) {
-        if (hook == blend_mix16) span = mix_sprite_span16, weight = weight32(n);
-      } else if constexpr (Target::depth == 15) {
-        if (hook == blend_mix15) span = mix_sprite_span15, weight = weight32(n);
-      }
-      if (span != nullptr) {
-        sprite_area a;
-        if (!place_sprite(bmp, sprite->width, sprite->height, x, y, a)) return;
-        const size_t at = static_cast<size_t>(a.x) * Target::bytes;
-        const size_t from = static_cast<size_t>(a.source_x) * Target::bytes;
-        for (int r = 0; r < a.height; ++r) {
-          span(bmp->lines[a.y + r] + at, sprite->lines[a.source_y + r] + from,
-               static_cast<size_t>(a.width), weight, mask);
-        }
-        return;
-      }
+    if (blend_sprite_rows<Target>(blend_op::sprite_trans, bmp, sprite, Target::depth, hook, x, y,
+                                  mask)) {
+      return;
     }
     for_sprite_pixels<Target, Target, false, false, true>(
         bmp, sprite, x, y, [hook, n, mask](const unsigned char *r, unsigned char *w, uint32_t s) {
@@ -235,47 +207,19 @@ void draw_sprite_trans(bitmap *bmp, bitmap *sprite, int x, int y) noexcept {
   }
 }
 
-// The alpha hook of a depth: blend_hook32 at 32 bits, the alpha hooks below.
-template <class Target>
-blender_func alpha_sprite_hook() noexcept {
-  if constexpr (Target::depth == 15) return alpha_hook15;
-  if constexpr (Target::depth == 16) return alpha_hook16;
-  if constexpr (Target::depth == 24) return alpha_hook24;
-  return blend_hook32;
-}
-
 template <class Target>
 void draw_sprite_alpha(bitmap *bmp, bitmap *sprite, int x, int y) noexcept {
-  const blender_func hook = alpha_sprite_hook<Target>();
+  const blender_func hook = Target::alpha_blender();
   if (hook == nullptr || !sprite_has_bytes(sprite, 4)) return;
   const auto n = static_cast<uint32_t>(blend_weight);
-  if constexpr (Target::depth == 32) {
-    const int shift = alpha_shift_32;
-    if (hook == blend_alpha32 && shift >= 0 && shift <= 31 &&
-        (bmp->flags & (BITMAP_FLAG_VIDEO | BITMAP_FLAG_SYSTEM)) == 0) {
-      sprite_area a;
-      if (!place_sprite(bmp, sprite->width, sprite->height, x, y, a)) return;
-      for (int r = 0; r < a.height; ++r) {
-        alpha_sprite_span32(bmp->lines[a.y + r] + static_cast<size_t>(a.x) * 4,
-                            sprite->lines[a.source_y + r] + static_cast<size_t>(a.source_x) * 4,
-                            static_cast<size_t>(a.width), shift, MASK_COLOR_32);
-      }
-      return;
-    }
+  if (blend_sprite_rows<Target>(blend_op::sprite_alpha, bmp, sprite, 32, hook, x, y,
+                                MASK_COLOR_32)) {
+    return;
   }
-  for_sprite_pixels<Target, pixel32, false, false, true>(
+  for_sprite_pixels<Target, pixel_word32, false, false, true>(
       bmp, sprite, x, y, [hook, n](const unsigned char *r, unsigned char *w, uint32_t s) {
         if (s != MASK_COLOR_32) Target::store(w, hook(s, Target::load(r), n));
       });
-}
-
-// The blend colour of a depth.
-template <class Target>
-uint32_t blend_color_of() noexcept {
-  if constexpr (Target::depth == 15) return blend_color15;
-  if constexpr (Target::depth == 16) return blend_color16;
-  if constexpr (Target::depth == 24) return blend_color24;
-  return blend_color32;
 }
 
 // Light levels index a 256-row table: out-of-range levels are cut to 0-255.
@@ -296,9 +240,9 @@ void draw_sprite_lit(bitmap *bmp, bitmap *sprite, int x, int y, int level) noexc
           if (s != 0) *w = row[s];
         });
   } else {
-    const blender_func hook = translucent_hook<Target>();
+    const blender_func hook = Target::blender();
     if (hook == nullptr) return;
-    const uint32_t color = blend_color_of<Target>();
+    const uint32_t color = Target::blend_color();
     const uint32_t mask = sprite_mask(sprite);
     for_sprite_pixels<Target, Target, false, false, false>(
         bmp, sprite, x, y,
@@ -324,13 +268,13 @@ void draw_sprite_gouraud(bitmap *bmp, bitmap *sprite, int x, int y, int c1, int 
     shade = shade_table;
     if (shade == nullptr) return;
   } else {
-    hook = translucent_hook<Target>();
+    hook = Target::blender();
     if (hook == nullptr) return;
   }
-  sprite_area a;
-  if (!place_sprite(bmp, width, height, x, y, a)) return;
+  placed_area a;
+  if (!place_image(bmp, width, height, x, y, a)) return;
   const auto mask = static_cast<uint32_t>(bmp->vtable->mask_color);
-  const uint32_t color = blend_color_of<Target>();
+  const uint32_t color = Target::blend_color();
 
   const int64_t l1 = light_level(c1);
   const int64_t l2 = light_level(c2);
@@ -366,214 +310,39 @@ void draw_sprite_gouraud(bitmap *bmp, bitmap *sprite, int x, int y, int c1, int 
   }
 }
 
-// ---- Run-length sprites
-// --------------------------------------------------------------------------
+// Each depth's sprite routines are compiled once, in sprite_routines.cpp, with the hot-path
+// optimisation; the drawing tables only take their addresses.
+#define CORVANE_SPRITE_ROUTINES(PREFIX, Pixel)                                    \
+  PREFIX void draw_sprite_trans<Pixel>(bitmap *, bitmap *, int, int) noexcept;    \
+  PREFIX void draw_sprite_lit<Pixel>(bitmap *, bitmap *, int, int, int) noexcept; \
+  PREFIX void draw_sprite_gouraud<Pixel>(bitmap *, bitmap *, int, int, int, int, int, int) noexcept;
+#define CORVANE_ALPHA_SPRITE_ROUTINES(PREFIX, Pixel) \
+  PREFIX void draw_sprite_alpha<Pixel>(bitmap *, bitmap *, int, int) noexcept;
+#define CORVANE_STORAGE_SPRITE_ROUTINES(PREFIX, Storage)                         \
+  PREFIX void draw_sprite<Storage>(bitmap *, bitmap *, int, int) noexcept;       \
+  PREFIX void draw_sprite_vflip<Storage>(bitmap *, bitmap *, int, int) noexcept; \
+  PREFIX void draw_sprite_hflip<Storage>(bitmap *, bitmap *, int, int) noexcept; \
+  PREFIX void draw_sprite_vhflip<Storage>(bitmap *, bitmap *, int, int) noexcept;
+// The 8-bit table puts draw_sprite in slot 18.
+#define CORVANE_PALETTE_SPRITE_ROUTINES(PREFIX, Storage) \
+  PREFIX void draw_sprite_8bit<Storage>(bitmap *, bitmap *, int, int) noexcept;
 
-// The storage unit of a depth's run data.
-template <int Bytes>
-struct run_unit;
-template <>
-struct run_unit<1> {
-  static constexpr size_t size = 1;
-  static uint32_t load(const unsigned char *p) noexcept { return *p; }
-  static int64_t as_count(uint32_t u) noexcept { return static_cast<int8_t>(u); }
-};
-template <>
-struct run_unit<2> {
-  static constexpr size_t size = 2;
-  static uint32_t load(const unsigned char *p) noexcept {
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-  }
-  static int64_t as_count(uint32_t u) noexcept { return static_cast<int16_t>(u); }
-};
-template <>
-struct run_unit<4> {
-  static constexpr size_t size = 4;
-  static uint32_t load(const unsigned char *p) noexcept {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-  }
-  static int64_t as_count(uint32_t u) noexcept { return static_cast<int32_t>(u); }
-};
-
-// The unit size of a depth's run data: 1 at 8 bits, 2 at 15 and 16, 4 at 24 and 32.
-constexpr int run_unit_bytes(int pixel_bytes) noexcept {
-  return pixel_bytes == 3 ? 4 : pixel_bytes;
-}
-
-// The end-of-row marker of a depth: its mask colour.
-inline uint32_t run_marker(int depth) noexcept {
-  switch (depth) {
-    case 15:
-      return MASK_COLOR_15;
-    case 16:
-      return MASK_COLOR_16;
-    case 24:
-      return MASK_COLOR_24;
-    case 32:
-      return MASK_COLOR_32;
-    default:
-      return MASK_COLOR_8;
-  }
-}
-
-// Calls span_op (read, write, units, count) for every visible part of a literal run of a run
-// sprite whose data has UnitBytes units: read and write address the target's first pixel of the
-// part (read only when ReadsTarget), units its first pixel in the data. Rows above the clip are
-// walked to their markers, runs left of it counted off, runs cut at its right edge, and the rest
-// of the row skipped. Reading stops at the end of the data, whatever it holds.
-template <class Target, int UnitBytes, bool ReadsTarget, class SpanOp>
-void for_run_spans(bitmap *bmp, const run_sprite *sprite, int x, int y, SpanOp span_op) noexcept {
-  using unit = run_unit<UnitBytes>;
-  if (sprite->size < 0) return;
-  sprite_area a;
-  if (!place_sprite(bmp, sprite->width, sprite->height, x, y, a)) return;
-  const uint32_t marker = run_marker(sprite->color_depth);
-  const unsigned char *pos = run_sprite_data(sprite);
-  const unsigned char *const end = pos + sprite->size;
-  const auto units_left = [&]() { return static_cast<size_t>(end - pos) / unit::size; };
-
-  // Walks one row to its marker, calling visit (first column, count, pixel data) for each literal
-  // run; false when the data ran out.
-  const auto walk_row = [&](auto visit) {
-    int64_t column = 0;
-    for (;;) {
-      if (units_left() < 1) return false;
-      const uint32_t u = unit::load(pos);
-      pos += unit::size;
-      if (u == marker) return true;
-      const int64_t n = unit::as_count(u);
-      if (n > 0) {
-        if (units_left() < static_cast<size_t>(n)) return false;
-        visit(column, n, pos);
-        pos += static_cast<size_t>(n) * unit::size;
-        column += n;
-      } else {
-        column -= n;
-      }
-    }
-  };
-
-  for (int r = 0; r < a.source_y; ++r) {
-    if (!walk_row([](int64_t, int64_t, const unsigned char *) {})) return;
-  }
-  const target_rows rows(bmp);
-  const int64_t first = a.source_x;
-  const int64_t last = int64_t{a.source_x} + a.width;  // one past the last visible column
-  for (int r = 0; r < a.height; ++r) {
-    const int ty = a.y + r;
-    const unsigned char *rd = ReadsTarget ? rows.read(ty) : nullptr;
-    unsigned char *wr = rows.write(ty);
-    if (!ReadsTarget) rd = wr;
-    const bool complete = walk_row([&](int64_t column, int64_t n, const unsigned char *pixels) {
-      const int64_t from = std::max(column, first);
-      const int64_t to = std::min(column + n, last);
-      if (from >= to) return;
-      const size_t off = static_cast<size_t>(a.x + (from - first)) * Target::bytes;
-      span_op(rd + off, wr + off, pixels + static_cast<size_t>(from - column) * unit::size,
-              static_cast<size_t>(to - from));
-    });
-    if (!complete) return;
-  }
-}
-
-// for_run_spans with an op (read, write, s) per pixel.
-template <class Target, int UnitBytes, bool ReadsTarget, class Op>
-void for_run_pixels(bitmap *bmp, const run_sprite *sprite, int x, int y, Op op) noexcept {
-  using unit = run_unit<UnitBytes>;
-  for_run_spans<Target, UnitBytes, ReadsTarget>(
-      bmp, sprite, x, y,
-      [op](const unsigned char *rd, unsigned char *wr, const unsigned char *units, size_t count) {
-        for (size_t i = 0; i < count; ++i) {
-          op(rd + i * Target::bytes, wr + i * Target::bytes, unit::load(units + i * unit::size));
-        }
-      });
-}
-
-inline bool run_sprite_has_bytes(const run_sprite *sprite, int bytes) noexcept {
-  return sprite != nullptr && bytes_per_pixel_of_depth(sprite->color_depth) == bytes &&
-         (sprite->color_depth == 8 || sprite->color_depth == 15 || sprite->color_depth == 16 ||
-          sprite->color_depth == 24 || sprite->color_depth == 32);
-}
-
-template <class Target>
-void draw_rle(bitmap *bmp, const run_sprite *sprite, int x, int y) noexcept {
-  if (!run_sprite_has_bytes(sprite, Target::bytes)) return;
-  if constexpr (Target::bytes == 3) {
-    // 24-bit pixels are kept in 32-bit units: each is stored in the pixel's byte order.
-    for_run_pixels<Target, 4, false>(
-        bmp, sprite, x, y,
-        [](const unsigned char *, unsigned char *w, uint32_t s) { Target::store(w, s); });
-  } else {
-    // Units and pixels have the same size and byte order: a literal run is a plain copy.
-    for_run_spans<Target, Target::bytes, false>(
-        bmp, sprite, x, y,
-        [](const unsigned char *, unsigned char *w, const unsigned char *units, size_t count) {
-          std::memcpy(w, units, count * Target::bytes);
-        });
-  }
-}
-
-template <class Target>
-void draw_rle_trans(bitmap *bmp, const run_sprite *sprite, int x, int y) noexcept {
-  if (sprite == nullptr) return;
-  if constexpr (Target::depth == 8) {
-    const unsigned char *shade = shade_table;
-    if (shade == nullptr || !run_sprite_has_bytes(sprite, 1)) return;
-    for_run_pixels<Target, 1, true>(bmp, sprite, x, y,
-                                    [shade](const unsigned char *r, unsigned char *w, uint32_t s) {
-                                      *w = shade[(s << 8) | *r];
-                                    });
-  } else {
-    const blender_func hook = translucent_hook<Target>();
-    if (hook == nullptr) return;
-    const auto n = static_cast<uint32_t>(blend_weight);
-    const auto op = [hook, n](const unsigned char *r, unsigned char *w, uint32_t s) {
-      Target::store(w, hook(s, Target::load(r), n));
-    };
-    if (run_sprite_has_bytes(sprite, 1)) {
-      for_run_pixels<Target, 1, true>(bmp, sprite, x, y, op);
-    } else if (run_sprite_has_bytes(sprite, Target::bytes)) {
-      for_run_pixels<Target, run_unit_bytes(Target::bytes), true>(bmp, sprite, x, y, op);
-    }
-  }
-}
-
-template <class Target>
-void draw_rle_alpha(bitmap *bmp, const run_sprite *sprite, int x, int y) noexcept {
-  const blender_func hook = alpha_sprite_hook<Target>();
-  if (hook == nullptr || sprite == nullptr || sprite->color_depth != 32) return;
-  const auto n = static_cast<uint32_t>(blend_weight);
-  for_run_pixels<Target, 4, true>(bmp, sprite, x, y,
-                                  [hook, n](const unsigned char *r, unsigned char *w, uint32_t s) {
-                                    Target::store(w, hook(s, Target::load(r), n));
-                                  });
-}
-
-template <class Target>
-void draw_rle_lit(bitmap *bmp, const run_sprite *sprite, int x, int y, int level) noexcept {
-  if (!run_sprite_has_bytes(sprite, Target::bytes)) return;
-  const uint32_t n = light_level(level);
-  if constexpr (Target::depth == 8) {
-    const unsigned char *shade = shade_table;
-    if (shade == nullptr) return;
-    const unsigned char *row = shade + (n << 8);
-    for_run_pixels<Target, 1, false>(
-        bmp, sprite, x, y,
-        [row](const unsigned char *, unsigned char *w, uint32_t s) { *w = row[s]; });
-  } else {
-    const blender_func hook = translucent_hook<Target>();
-    if (hook == nullptr) return;
-    const uint32_t color = blend_color_of<Target>();
-    for_run_pixels<Target, run_unit_bytes(Target::bytes), false>(
-        bmp, sprite, x, y, [hook, color, n](const unsigned char *, unsigned char *w, uint32_t s) {
-          Target::store(w, hook(color, s, n));
-        });
-  }
-}
+CORVANE_SPRITE_ROUTINES(extern template, pixel8)
+CORVANE_SPRITE_ROUTINES(extern template, pixel15)
+CORVANE_SPRITE_ROUTINES(extern template, pixel16)
+CORVANE_SPRITE_ROUTINES(extern template, pixel24)
+CORVANE_SPRITE_ROUTINES(extern template, pixel32)
+CORVANE_ALPHA_SPRITE_ROUTINES(extern template, pixel15)
+CORVANE_ALPHA_SPRITE_ROUTINES(extern template, pixel16)
+CORVANE_ALPHA_SPRITE_ROUTINES(extern template, pixel24)
+CORVANE_ALPHA_SPRITE_ROUTINES(extern template, pixel32)
+CORVANE_STORAGE_SPRITE_ROUTINES(extern template, pixel_byte)
+CORVANE_STORAGE_SPRITE_ROUTINES(extern template, pixel_word16)
+CORVANE_STORAGE_SPRITE_ROUTINES(extern template, pixel_bytes24)
+CORVANE_STORAGE_SPRITE_ROUTINES(extern template, pixel_word32)
+CORVANE_PALETTE_SPRITE_ROUTINES(extern template, pixel_word16)
+CORVANE_PALETTE_SPRITE_ROUTINES(extern template, pixel_bytes24)
+CORVANE_PALETTE_SPRITE_ROUTINES(extern template, pixel_word32)
 
 }  // namespace corvane::depth
 

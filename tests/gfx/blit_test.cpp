@@ -1,9 +1,13 @@
 // The copy and masked blits of every depth, and the public blit and masked_blit: clipping of both
 // rectangles, overlap within one surface, and which table slot serves which pair of bitmaps.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -174,13 +178,76 @@ TEST_P(BlitDepthTest, MaskedBlitBetweenDepthsDrawsNothing) {
 
 INSTANTIATE_TEST_SUITE_P(AllDepths, BlitDepthTest, ::testing::Values(8, 15, 16, 24, 32));
 
-TEST(BlitTest, NullBitmapsAreIgnored) {
+TEST(BlitTest, ANullBitmapOnEitherSideChangesNothing) {
+  std::mt19937 rng(3);
   bitmap_ptr bmp = make_bitmap(8, 4, 4);
+  const reference_image image = random_image(4, 4, 8, rng);
+  paint(bmp.get(), image);
   blit(nullptr, bmp.get(), 0, 0, 0, 0, 4, 4);
   blit(bmp.get(), nullptr, 0, 0, 0, 0, 4, 4);
-  masked_blit(nullptr, nullptr, 0, 0, 0, 0, 4, 4);
+  masked_blit(nullptr, bmp.get(), 0, 0, 0, 0, 4, 4);
+  masked_blit(bmp.get(), nullptr, 0, 0, 0, 0, 4, 4);
   clear_bitmap(nullptr);
-  SUCCEED();
+  EXPECT_TRUE(bitmap_matches(bmp.get(), image));
+}
+
+// A display whose write window is backed by memory only as far as the blit writes: a row's first
+// `open` pixels lie at the end of a page, and the page after it is neither readable nor writable.
+class write_only_window {
+ public:
+  explicit write_only_window(size_t open_bytes)
+      : page_(static_cast<size_t>(sysconf(_SC_PAGESIZE))) {
+    void *base =
+        mmap(nullptr, 2 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (base == MAP_FAILED) return;
+    base_ = static_cast<unsigned char *>(base);
+    if (mprotect(base_ + page_, page_, PROT_NONE) != 0) return;
+    row_ = base_ + page_ - open_bytes;
+  }
+  ~write_only_window() {
+    if (base_ != nullptr) munmap(base_, 2 * page_);
+  }
+  write_only_window(const write_only_window &) = delete;
+  write_only_window &operator=(const write_only_window &) = delete;
+  unsigned char *row() const { return row_; }
+
+ private:
+  size_t page_;
+  unsigned char *base_ = nullptr;
+  unsigned char *row_ = nullptr;
+};
+
+unsigned char *window_row = nullptr;
+unsigned char *window_line(bitmap *, int) { return window_row; }
+
+// masked_blit must not read the destination through the write accessor, nor store the pixels it
+// leaves alone: here the window ends where the source's mask pixels begin.
+TEST_P(BlitDepthTest, MaskedBlitWritesOnlyTheVisiblePixelsThroughTheWriteWindow) {
+  constexpr int visible = 8, width = 16;
+  const int bytes = bytes_per_pixel_of_depth(depth_);
+  reference_image image = random_image(width, 1, depth_, rng_);
+  for (int x = 0; x < width; ++x) {
+    if (x >= visible) {
+      image.at(x, 0) = mask_color_of(depth_);
+    } else if (image.at(x, 0) == mask_color_of(depth_)) {
+      image.at(x, 0) ^= 1;
+    }
+  }
+  bitmap_ptr source = make_bitmap(depth_, width, 1);
+  paint(source.get(), image);
+  const write_only_window window(static_cast<size_t>(visible * bytes));
+  ASSERT_NE(window.row(), nullptr);
+  bitmap_ptr dest = make_bitmap(depth_, width, 1);
+  window_row = window.row();
+  dest->write_line = window_line;
+  EXPECT_EXIT(
+      {
+        masked_blit(source.get(), dest.get(), 0, 0, 0, 0, width, 1);
+        const bool copied =
+            std::memcmp(window.row(), source->lines[0], static_cast<size_t>(visible * bytes)) == 0;
+        std::exit(copied ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 // Copy slots that record which one was called, in private tables.

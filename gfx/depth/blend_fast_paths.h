@@ -1,0 +1,87 @@
+// The vectorised fast paths of blending routines, as rows of one table keyed by operation, source
+// depth, target depth and blender. A row says: when this operation blends a source of this depth
+// onto a target of this depth with this blender in the hook, its span computes exactly what the
+// blender would for every pixel, whole rows at a time. Routines look their row up once per call
+// and fall back to the per-pixel blender when there is none.
+//
+// A new fast path is a new span kernel and a new row here; the routines that use the table need no
+// change for another depth or blender of an operation they already look up.
+#ifndef CORVANE_GFX_DEPTH_BLEND_FAST_PATHS_H
+#define CORVANE_GFX_DEPTH_BLEND_FAST_PATHS_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "corvane/blend.h"
+#include "corvane/color.h"
+#include "gfx/blenders.h"
+#include "gfx/depth/sprite_kernels.h"
+
+namespace corvane::depth {
+
+// The blending operations that have fast paths.
+enum class blend_op {
+  sprite_trans,  // draw_sprite_trans: blender(s, target, blend_weight) where s is not the mask
+  sprite_alpha,  // draw_sprite_alpha: the alpha hook of (s, target, blend_weight), s not the mask
+};
+
+// A row loop over count pixels: dest = blend(source, dest) wherever the source pixel is not mask.
+// parameter is what the row's prepare gave for the call.
+using blend_span = void (*)(unsigned char *dest, const unsigned char *source, size_t count,
+                            uint32_t parameter, uint32_t mask) noexcept;
+
+// Turns the blend weight into the span's parameter; false when the span cannot stand in for the
+// blender under the current state (the routine then blends pixel by pixel).
+using blend_prepare = bool (*)(uint32_t weight, uint32_t &parameter) noexcept;
+
+struct blend_fast_path {
+  blend_op op;
+  int source_depth;
+  int target_depth;
+  blender_func blender;
+  blend_span span;
+  blend_prepare prepare;
+};
+
+// The mix's weight 0-256 at 24 and 32 bits (n + 1 above 0).
+inline bool prepare_weight256(uint32_t n, uint32_t &parameter) noexcept {
+  parameter = n != 0 ? n + 1 : 0;
+  return true;
+}
+
+// The mix's weight 0-32 at 15 and 16 bits.
+inline bool prepare_weight32(uint32_t n, uint32_t &parameter) noexcept {
+  parameter = weight32(n);
+  return true;
+}
+
+// The alpha span reads each pixel's weight at the 32-bit alpha shift, which must lie in 0-31.
+inline bool prepare_alpha_shift(uint32_t /*n*/, uint32_t &parameter) noexcept {
+  const int shift = alpha_shift_32;
+  if (shift < 0 || shift > 31) return false;
+  parameter = static_cast<uint32_t>(shift);
+  return true;
+}
+
+inline constexpr blend_fast_path blend_fast_paths[] = {
+    {blend_op::sprite_trans, 32, 32, blend_mix24, mix_sprite_span32, prepare_weight256},
+    {blend_op::sprite_trans, 16, 16, blend_mix16, mix_sprite_span16, prepare_weight32},
+    {blend_op::sprite_trans, 15, 15, blend_mix15, mix_sprite_span15, prepare_weight32},
+    {blend_op::sprite_alpha, 32, 32, blend_alpha32, alpha_sprite_span32, prepare_alpha_shift},
+};
+
+// The row for an operation, the two depths and the blender in force, or null.
+inline const blend_fast_path *find_blend_fast_path(blend_op op, int source_depth, int target_depth,
+                                                   blender_func blender) noexcept {
+  for (const blend_fast_path &row : blend_fast_paths) {
+    if (row.op == op && row.source_depth == source_depth && row.target_depth == target_depth &&
+        row.blender == blender) {
+      return &row;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace corvane::depth
+
+#endif  // CORVANE_GFX_DEPTH_BLEND_FAST_PATHS_H
