@@ -260,7 +260,10 @@ void *host_main(void *) {
     h.frame_done.notify_all();
 
     next_frame = waited_for_display ? now : next_frame + period;
-    if (next_frame < now) next_frame = now + period;
+    // A wait cut short by a task still ran a frame: without the upper bound, a program that hands
+    // the host tasks often would push the next frame ever further ahead, and the host would then
+    // sleep for seconds without taking events or presenting.
+    if (next_frame < now || next_frame > now + period) next_frame = now + period;
     std::unique_lock<std::mutex> lock(h.mutex);
     h.wake_host.wait_until(lock, next_frame, [&] { return h.stop || h.first_task != nullptr; });
   }

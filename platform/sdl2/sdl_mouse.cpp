@@ -210,23 +210,27 @@ void warp_to(int x, int y) noexcept {
   SDL_WarpMouseInWindow(window, window_x, window_y);
 }
 
+// Puts the driver's pointer at (x, y), kept in the range; the report to send for it.
+mouse_report place_pointer(int x, int y) noexcept {
+  std::lock_guard<std::mutex> lock(input.lock);
+  input.x = std::clamp(x, input.x1, input.x2);
+  input.y = std::clamp(y, input.y1, input.y2);
+  return current_report();
+}
+
 void mouse_position(int x, int y) {
-  mouse_report report;
-  {
-    std::lock_guard<std::mutex> lock(input.lock);
-    input.x = std::clamp(x, input.x1, input.x2);
-    input.y = std::clamp(y, input.y1, input.y2);
-    report = current_report();
-  }
-  // Reported on the host thread, in order with the events around the warp.
+  // Placed and reported on the host thread, in order with the events around the warp: a report
+  // made earlier on the program's thread would carry wheel and buttons that events taken in
+  // between have already changed, and would turn them back.
   bool sent = false;
   auto move = [&] {
+    const mouse_report report = place_pointer(x, y);
     warp_to(report.x, report.y);
     send(report);
     sent = true;
   };
   run_on_host(move);
-  if (!sent) send(report);
+  if (!sent) send(place_pointer(x, y));
 }
 
 void mouse_set_range(int x1, int y1, int x2, int y2) {
