@@ -220,6 +220,7 @@ TEST_F(SoftwarePointerTest, ScaresNestPastSixteenLevels) {
   EXPECT_TRUE(bitmap_matches(bmp.get(), shown));
   unscare_mouse();  // one too many does nothing
   EXPECT_TRUE(bitmap_matches(bmp.get(), shown));
+  show_mouse(nullptr);
 }
 
 TEST_F(SoftwarePointerTest, AreaScareHidesOnlyAnOverlappingPointer) {
@@ -240,6 +241,7 @@ TEST_F(SoftwarePointerTest, AreaScareHidesOnlyAnOverlappingPointer) {
   EXPECT_TRUE(bitmap_matches(bmp.get(), background));
   unscare_mouse();
   EXPECT_TRUE(bitmap_matches(bmp.get(), shown));
+  show_mouse(nullptr);
 }
 
 // A graphics driver cursor that records what it is asked.

@@ -57,7 +57,7 @@ TEST(SdlMouseThreadsTest, HostInputProgramAndHandlerMeetWithoutHarm) {
   const reference_image background = random_image(320, 200, 16, rng);
   paint(bmp.get(), background);
   show_mouse(bmp.get());
-  mouse_callback = watch_wheel;
+  std::atomic_ref<void (*)(int)>(mouse_callback).store(watch_wheel);
 
   // Motion over the whole window, left presses and releases, and wheel steps; the last event
   // puts the pointer on screen pixel (77, 45) with the button up.
@@ -115,11 +115,12 @@ TEST(SdlMouseThreadsTest, HostInputProgramAndHandlerMeetWithoutHarm) {
            read(mouse_b) == 0;
   };
   for (int waited = 0; waited < 2000 && !settled(); ++waited) rest_ms(1);
-  EXPECT_EQ(mouse_x, 77);
-  EXPECT_EQ(mouse_y, 45);
-  EXPECT_EQ(mouse_b, 0);
-  EXPECT_EQ(mouse_z, wheel_steps.load());
-  mouse_callback = nullptr;
+  // The host thread still runs: everything it writes is read atomically.
+  EXPECT_EQ(read(mouse_x), 77);
+  EXPECT_EQ(read(mouse_y), 45);
+  EXPECT_EQ(read(mouse_b), 0);
+  EXPECT_EQ(read(mouse_z), wheel_steps.load());
+  std::atomic_ref<void (*)(int)>(mouse_callback).store(nullptr);
   EXPECT_EQ(wheel_went_back.load(), 0);
 
   rest_ms(30);  // the handler draws the last position
