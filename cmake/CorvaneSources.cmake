@@ -152,7 +152,12 @@ set(CORVANE_INPUT_SOURCES
   input/key_names.cpp
   input/key_reading.cpp
   input/key_repeat.cpp
-  input/keyboard.cpp)
+  input/keyboard.cpp
+  input/mouse.cpp
+  input/mouse_images.cpp
+  input/mouse_pointer.cpp
+  input/mouse_scare.cpp
+  input/mouse_values.cpp)
 
 set(CORVANE_TIMER_SOURCES
   timer/dispatch.cpp
@@ -220,6 +225,7 @@ set(CORVANE_PLATFORM_LINUX_NO_DISPLAY_LAYER_SOURCES
 set(CORVANE_PLATFORM_SDL2_SOURCES
   platform/sdl2/sdl_digi_driver.cpp
   platform/sdl2/sdl_controller_layout.cpp
+  platform/sdl2/sdl_cursor.cpp
   platform/sdl2/sdl_display_layer.cpp
   platform/sdl2/sdl_fullscreen_driver.cpp
   platform/sdl2/sdl_host.cpp
@@ -227,6 +233,7 @@ set(CORVANE_PLATFORM_SDL2_SOURCES
   platform/sdl2/sdl_joystick.cpp
   platform/sdl2/sdl_key_table.cpp
   platform/sdl2/sdl_keyboard.cpp
+  platform/sdl2/sdl_mouse.cpp
   platform/sdl2/sdl_pixel_rows.cpp
   platform/sdl2/sdl_presenter.cpp
   platform/sdl2/sdl_screen.cpp
@@ -285,6 +292,7 @@ set(CORVANE_PUBLIC_HEADERS
   include/corvane/gfx.h
   include/corvane/joystick.h
   include/corvane/keyboard.h
+  include/corvane/mouse.h
   include/corvane/offline_sound.h
   include/corvane/packfile.h
   include/corvane/png.h

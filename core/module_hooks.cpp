@@ -5,5 +5,6 @@ namespace corvane {
 
 void (*start_palettes_hook)() noexcept = nullptr;
 std::atomic<void (*)(bool starting) noexcept> switch_in_hook{nullptr};
+std::atomic<const mouse_pointer_hooks *> mouse_pointer_hook{nullptr};
 
 }  // namespace corvane

@@ -7,6 +7,8 @@
 
 #include <atomic>
 
+struct bitmap;
+
 namespace corvane {
 
 // Called by every start-up before the system driver is chosen: clears the all-black palette and
@@ -17,6 +19,15 @@ extern void (*start_palettes_hook)() noexcept;
 // A display switch-in draws the saved bitmaps back: called with true before and with false after.
 // The timer module sets it, and counts as not installed in between.
 extern std::atomic<void (*)(bool starting) noexcept> switch_in_hook;
+
+// The mouse pointer as mode changes and display switches see it. The mouse module sets it while a
+// mouse is installed; any member may be null.
+struct mouse_pointer_hooks {
+  struct bitmap *(*shown_on)();          // the bitmap the pointer is shown on, or null
+  void (*show_on)(struct bitmap *bmp);   // shows the pointer there; null hides it
+  void (*mode_opened)();                 // a mode opened: the default sprite, range and position
+};
+extern std::atomic<const mouse_pointer_hooks *> mouse_pointer_hook;
 
 }  // namespace corvane
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/internal.h"
+#include "core/module_hooks.h"
 #include "corvane/bitmap.h"
 #include "corvane/color.h"
 #include "corvane/config.h"
@@ -53,7 +54,17 @@ void destroy_video_bitmaps() noexcept {
   }
 }
 
+// The mouse pointer shown on the display goes before the display does.
+void hide_pointer_on_display() noexcept {
+  const mouse_pointer_hooks *hooks = mouse_pointer_hook.load(std::memory_order_acquire);
+  if (hooks == nullptr || hooks->shown_on == nullptr || hooks->show_on == nullptr) return;
+  bitmap *shown = hooks->shown_on();
+  if (shown != nullptr && (shown == screen_bitmap || (shown->flags & BITMAP_FLAG_VIDEO) != 0))
+    hooks->show_on(nullptr);
+}
+
 void close_current_mode() noexcept {
+  hide_pointer_on_display();
   if (mode_change_listener != nullptr && mode_change_listener->mode_closing != nullptr)
     mode_change_listener->mode_closing(nullptr);
   destroy_video_bitmaps();
@@ -137,6 +148,10 @@ void set_up_new_mode() noexcept {
   if (mode_change_listener != nullptr && mode_change_listener->mode_opened != nullptr)
     mode_change_listener->mode_opened();
   register_switch_bitmap(screen, nullptr);
+  // The mouse pointer takes the new screen as its range, at the new depth.
+  const mouse_pointer_hooks *pointer_hooks = mouse_pointer_hook.load(std::memory_order_acquire);
+  if (pointer_hooks != nullptr && pointer_hooks->mode_opened != nullptr)
+    pointer_hooks->mode_opened();
 }
 
 }  // namespace

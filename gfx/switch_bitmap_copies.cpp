@@ -15,13 +15,11 @@
 namespace corvane {
 namespace {
 
-std::atomic<const switch_pointer_hooks *> pointer_hooks{nullptr};
-
 // Hides the mouse pointer for the lifetime of the object when it is shown on the display surface,
 // where saving or restoring would copy it along with the picture.
 class hidden_pointer {
  public:
-  hidden_pointer() noexcept : hooks_(pointer_hooks.load(std::memory_order_acquire)) {
+  hidden_pointer() noexcept : hooks_(mouse_pointer_hook.load(std::memory_order_acquire)) {
     if (hooks_ == nullptr || hooks_->shown_on == nullptr || hooks_->show_on == nullptr) return;
     bitmap *shown = hooks_->shown_on();
     if (shown == nullptr) return;
@@ -99,7 +97,7 @@ void restore_node(switch_bitmap_node *node) noexcept {
 }  // namespace
 
 void set_switch_pointer_hooks(const switch_pointer_hooks *hooks) noexcept {
-  pointer_hooks.store(hooks, std::memory_order_release);
+  mouse_pointer_hook.store(hooks, std::memory_order_release);
 }
 
 void discard_switch_copy(switch_bitmap_node *node) noexcept {

@@ -3,16 +3,15 @@
 #ifndef CORVANE_GFX_SWITCH_POINTER_HOOKS_H
 #define CORVANE_GFX_SWITCH_POINTER_HOOKS_H
 
+#include "core/module_hooks.h"
 #include "corvane/bitmap.h"
 
 namespace corvane {
 
-// Filled in by the mouse module while it is installed, so that the pointer can be hidden before
-// the registered bitmaps are saved or restored and shown again afterwards.
-struct switch_pointer_hooks {
-  struct bitmap *(*shown_on)();      // the bitmap the pointer is shown on, or null
-  void (*show_on)(struct bitmap *);  // shows the pointer on a bitmap; null hides it
-};
+// The mouse module's pointer hooks (core/module_hooks.h), filled in while a mouse is installed,
+// so that the pointer can be hidden before the registered bitmaps are saved or restored and
+// shown again afterwards.
+using switch_pointer_hooks = mouse_pointer_hooks;
 
 // Installs the pointer hooks (null removes them). The record must stay valid while installed.
 void set_switch_pointer_hooks(const switch_pointer_hooks *hooks) noexcept;

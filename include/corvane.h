@@ -18,6 +18,7 @@
 #include "corvane/gfx.h"
 #include "corvane/joystick.h"
 #include "corvane/keyboard.h"
+#include "corvane/mouse.h"
 #include "corvane/offline_sound.h"
 #include "corvane/packfile.h"
 #include "corvane/png.h"

@@ -3,6 +3,7 @@
 #include "corvane/gfx.h"
 #include "corvane/joystick.h"
 #include "corvane/keyboard.h"
+#include "corvane/mouse.h"
 #include "corvane/sound.h"
 #include "corvane/timer.h"
 #include "platform/null/file_digi_driver.h"
@@ -32,6 +33,10 @@ driver_list_entry default_midi_driver_list[] = {
 
 driver_list_entry default_joystick_driver_list[] = {
     {JOYSTICK_NONE, &joystick_none, -1},
+    {0, nullptr, 0},
+};
+
+driver_list_entry default_mouse_driver_list[] = {
     {0, nullptr, 0},
 };
 

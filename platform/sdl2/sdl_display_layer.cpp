@@ -27,7 +27,11 @@ const driver_list_entry digi_drivers[] = {
     {0, nullptr, 0},
 };
 const driver_list_entry midi_drivers[] = {{0, nullptr, 0}};
-const driver_list_entry mouse_drivers[] = {{0, nullptr, 0}};
+// The pointer from the display's window.
+const driver_list_entry mouse_drivers[] = {
+    {sdl::MOUSE_SDL, &sdl::mouse_input_driver, -1},
+    {0, nullptr, 0},
+};
 // Game controllers and joysticks through SDL's devices and mapping database.
 const driver_list_entry joystick_drivers[] = {
     {sdl::JOYSTICK_SDL, &sdl::joystick_driver, -1},

@@ -9,6 +9,7 @@
 #include "corvane/gfx.h"
 #include "corvane/system.h"
 #include "corvane/text.h"
+#include "platform/sdl2/sdl_cursor.h"
 #include "platform/sdl2/sdl_display.h"
 #include "platform/sdl2/sdl_drivers.h"
 #include "platform/sdl2/sdl_host.h"
@@ -95,6 +96,10 @@ gfx_driver fullscreen_driver = {
     .exit = fullscreen_exit,
     .wait_retrace = fullscreen_wait_retrace,
     .write_palette = fullscreen_write_palette,
+    .set_cursor_image = set_cursor_image,
+    .show_cursor = show_cursor,
+    .hide_cursor = hide_cursor,
+    .move_cursor = move_cursor,
     .list_modes = fullscreen_list_modes,
     .linear = -1,
     .windowed = 0,

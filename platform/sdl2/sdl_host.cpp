@@ -195,6 +195,9 @@ int read_refresh_rate() noexcept {
 bool start_video(host_state &h) noexcept {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  // Renderers map pointer positions onto the screen they present, but the mouse counts movement
+  // in the system pointer's own units, which do not change with the window's scale.
+  SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_SCALING, "0");
   // Only displays a person can see are tried, and only those the environment names, since
   // probing a Wayland compositor that is not there prints complaints; SDL_VIDEODRIVER in the
   // environment still wins, so that tests can ask for "offscreen" or "dummy".
@@ -257,7 +260,10 @@ void *host_main(void *) {
     h.frame_done.notify_all();
 
     next_frame = waited_for_display ? now : next_frame + period;
-    if (next_frame < now) next_frame = now + period;
+    // A wait cut short by a task still ran a frame: without the upper bound, a program that hands
+    // the host tasks often would push the next frame ever further ahead, and the host would then
+    // sleep for seconds without taking events or presenting.
+    if (next_frame < now || next_frame > now + period) next_frame = now + period;
     std::unique_lock<std::mutex> lock(h.mutex);
     h.wake_host.wait_until(lock, next_frame, [&] { return h.stop || h.first_task != nullptr; });
   }

@@ -5,6 +5,7 @@
 #include "corvane/gfx.h"
 #include "corvane/system.h"
 #include "corvane/text.h"
+#include "platform/sdl2/sdl_cursor.h"
 #include "platform/sdl2/sdl_display.h"
 #include "platform/sdl2/sdl_drivers.h"
 
@@ -46,6 +47,10 @@ gfx_driver window_driver = {
     .exit = window_exit,
     .wait_retrace = window_wait_retrace,
     .write_palette = window_write_palette,
+    .set_cursor_image = set_cursor_image,
+    .show_cursor = show_cursor,
+    .hide_cursor = hide_cursor,
+    .move_cursor = move_cursor,
     .linear = -1,
     .windowed = -1,
 };

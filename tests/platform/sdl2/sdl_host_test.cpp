@@ -114,6 +114,23 @@ TEST_F(SdlHostTest, RegisteredHandlersHearEventsAndFramesUntilTakenBack) {
   EXPECT_EQ(user_stops.load(), 1);
 }
 
+// Every task wakes the host early, and each wake runs a frame; however many tasks came, the host
+// keeps its pace afterwards instead of sleeping off the frames they ran ahead of time.
+TEST_F(SdlHostTest, ManyTasksDoNotPutTheNextFrameOff) {
+  use_dummy_display();
+  ASSERT_TRUE(sdl::acquire_video());
+  auto nothing = [] {};
+  for (int i = 0; i < 3000; ++i) ASSERT_TRUE(sdl::run_on_host(nothing));
+  const uint64_t before = sdl::frames_completed();
+  const auto start = std::chrono::steady_clock::now();
+  while (sdl::frames_completed() < before + 3 &&
+         std::chrono::steady_clock::now() - start < std::chrono::seconds(2)) {
+    SDL_Delay(5);
+  }
+  EXPECT_GE(sdl::frames_completed(), before + 3);
+  sdl::release_video();
+}
+
 TEST_F(SdlHostTest, DesktopAndSafeModeComeFromTheDisplay) {
   use_dummy_display();
   ASSERT_EQ(startup_corvane(SYSTEM_AUTODETECT, nullptr, nullptr), 0);
