@@ -57,6 +57,7 @@ set(CORVANE_FILE_SOURCES
 set(CORVANE_CONFIG_SOURCES
   config/canonicalize.cpp
   config/config_argv.cpp
+  config/config_flush.cpp
   config/config_get.cpp
   config/config_hooks.cpp
   config/config_list.cpp
@@ -90,6 +91,7 @@ set(CORVANE_GFX_SOURCES
   ${CORVANE_GFX_HOT_SOURCES}
   gfx/arc.cpp
   gfx/bitmap.cpp
+  gfx/bitmap_lock.cpp
   gfx/blit.cpp
   gfx/circle.cpp
   gfx/clip3d.cpp
@@ -112,6 +114,7 @@ set(CORVANE_GFX_SOURCES
   gfx/line.cpp
   gfx/matrix.cpp
   gfx/nearest_color.cpp
+  gfx/page_flip.cpp
   gfx/palette.cpp
   gfx/palette_data.cpp
   gfx/png_file.cpp
@@ -132,6 +135,7 @@ set(CORVANE_GFX_SOURCES
   gfx/switch_bitmaps.cpp
   gfx/text_draw.cpp
   gfx/video_bitmap.cpp
+  gfx/vsync.cpp
   gfx/vtable_by_depth.cpp)
 
 # The per-depth routines: every file is on a hot path.
@@ -159,6 +163,7 @@ set(CORVANE_INPUT_SOURCES
 set(CORVANE_TIMER_SOURCES
   timer/dispatch.cpp
   timer/display_switch.cpp
+  timer/frame_pacer.cpp
   timer/install_timer.cpp
   timer/rest.cpp
   timer/retrace.cpp
@@ -276,6 +281,7 @@ set(CORVANE_PUBLIC_HEADERS
   include/corvane/file.h
   include/corvane/fixed.h
   include/corvane/font.h
+  include/corvane/frame_pacer.h
   include/corvane/gfx.h
   include/corvane/keyboard.h
   include/corvane/matrix.h

@@ -28,15 +28,15 @@ int main(int argc, char **argv) {
 
   /* The palette comes first so that an 8-bit mode finds white and black in it. */
   apply_palette(desktop_palette);
-  screen_bitmap->vtable->clear_to_color(screen_bitmap, make_color(255, 255, 255));
+  clear_to_color(screen_bitmap, make_color(255, 255, 255));
 
-  if (screen_bitmap->vtable->acquire != NULL) screen_bitmap->vtable->acquire(screen_bitmap);
+  acquire_bitmap(screen_bitmap);
   if (current_gfx_driver != NULL) {
     x = current_gfx_driver->width / 2;
     y = current_gfx_driver->height / 2;
   }
   draw_text_centred(screen_bitmap, default_font, "Hello, world!", x, y, make_color(0, 0, 0), -1);
-  if (screen_bitmap->vtable->release != NULL) screen_bitmap->vtable->release(screen_bitmap);
+  release_bitmap(screen_bitmap);
 
   read_key();
   return 0;

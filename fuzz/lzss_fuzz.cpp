@@ -10,7 +10,7 @@
 #include "corvane/packfile.h"
 #include "corvane/system.h"
 #include "fuzz_support.h"
-#include "lzss_reference.h"
+#include "support/lzss_reference.h"
 
 namespace {
 
@@ -52,8 +52,8 @@ read_result read_stream(packfile *f, unsigned salt) {
 void check_reading(const fuzz::memory_file &file, std::string_view contents, const char *pass,
                    unsigned salt) {
   set_packfile_password(pass);
-  const fuzz::reference_stream expected =
-      fuzz::reference_read_packed(contents, pass != nullptr ? pass : "");
+  const corvane::testing::reference_stream expected =
+      corvane::testing::reference_read_packed(contents, pass != nullptr ? pass : "");
   packfile *f = open_packfile_fd(file.open_descriptor(), "rp");
   if (f == nullptr) {
     FUZZ_CHECK(!expected.opened);
@@ -82,8 +82,8 @@ void check_round_trip(std::string_view data, const char *pass, unsigned salt) {
   FUZZ_CHECK(close_packfile(w) == 0);
 
   const std::string compressed = out.contents();
-  const fuzz::reference_stream independent =
-      fuzz::reference_read_packed(compressed, pass != nullptr ? pass : "");
+  const corvane::testing::reference_stream independent =
+      corvane::testing::reference_read_packed(compressed, pass != nullptr ? pass : "");
   FUZZ_CHECK(independent.opened && !independent.corrupt);
   FUZZ_CHECK(independent.bytes == data);
 

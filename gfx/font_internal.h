@@ -234,8 +234,8 @@ font *extract_range(const font *f, int first, int last) noexcept {
     auto *copy =
         copy_range<Kind>(r, r->first > first ? r->first : first, r_last < last ? r_last : last);
     if (copy == nullptr) {
-      result->ranges = ranges;
-      destroy<Kind>(result);
+      free_ranges<Kind>(ranges);
+      std::free(result);
       return nullptr;
     }
     *tail = copy;
@@ -258,8 +258,8 @@ font *merge(const font *a, const font *b) noexcept {
       if (r->last_plus_one <= r->first) continue;
       range *copy = copy_range<Kind>(r, r->first, r->last_plus_one - 1);
       if (copy == nullptr) {
-        result->ranges = ranges;
-        destroy<Kind>(result);
+        free_ranges<Kind>(ranges);
+        std::free(result);
         return nullptr;
       }
       // Behind every range that does not start later.

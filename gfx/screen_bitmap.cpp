@@ -87,6 +87,7 @@ bitmap *make_screen_bitmap(int width, int height, void *base, gfx_driver *driver
         } while (offset >= driver->bank_granularity);
       }
     }
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): row addresses of a bank window are computed.
     bmp->lines[row] = reinterpret_cast<unsigned char *>(origin + static_cast<uintptr_t>(offset));
     line_bank_table[row] = bank;
   }

@@ -14,6 +14,7 @@
 #include "corvane/file.h"
 #include "corvane/fixed.h"
 #include "corvane/font.h"
+#include "corvane/frame_pacer.h"
 #include "corvane/gfx.h"
 #include "corvane/keyboard.h"
 #include "corvane/matrix.h"

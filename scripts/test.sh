@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs the whole test suite twice: the plain build
-# (and its tests that need a display, under a virtual X server), then under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then the threaded modules under ThreadSanitizer, then the fuzz smoke
-# runs.
+# (and its tests that need a display, under a virtual X server), clang-tidy over the library, then
+# under AddressSanitizer and UndefinedBehaviorSanitizer, then the threaded modules under
+# ThreadSanitizer, then the fuzz smoke runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,6 +16,9 @@ ctest --preset dev -j "$jobs"
 
 echo "== tests on a display (a virtual X server)"
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset dev -L display
+
+echo "== clang-tidy"
+scripts/tidy.sh build/dev
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 cmake --preset asan

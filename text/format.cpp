@@ -383,8 +383,8 @@ class formatter {
   double floating_argument(int flags) noexcept {
     if (!(flags & flag_long_double)) return va_arg(*args_, double);
     const long double value = va_arg(*args_, long double);
-    if (value > DBL_MAX) return HUGE_VAL;
-    if (value < -DBL_MAX) return -HUGE_VAL;
+    if (value > static_cast<long double>(DBL_MAX)) return HUGE_VAL;
+    if (value < -static_cast<long double>(DBL_MAX)) return -HUGE_VAL;
     return static_cast<double>(value);
   }
 

@@ -207,6 +207,14 @@ CORVANE_API bitmap *create_video_bitmap(int width, int height) CORVANE_NOEXCEPT;
 /* Frees a bitmap of any kind; null is ignored. */
 CORVANE_API void destroy_bitmap(bitmap *bmp) CORVANE_NOEXCEPT;
 
+/* Locks a bitmap before a group of drawing calls and unlocks it after them. A display surface may
+ * have to be locked before its pixels are touched; every drawing call locks it by itself, so
+ * locking it once around many calls only saves the repeated work. Calls nest and must be paired;
+ * keep the group short, as the display may wait for it. Memory bitmaps need no lock: for them,
+ * and for null, the calls do nothing. They cannot fail. */
+CORVANE_API void acquire_bitmap(bitmap *bmp) CORVANE_NOEXCEPT;
+CORVANE_API void release_bitmap(bitmap *bmp) CORVANE_NOEXCEPT;
+
 /* Wraps a display surface: used by graphics drivers. base is the address of the first row,
  * row_stride the distance between rows in bytes. A banked surface (driver->linear zero) has its
  * rows laid out in the driver's bank window and the bank of each row recorded in

@@ -39,6 +39,15 @@ CORVANE_API void restore_config_state(void) CORVANE_NOEXCEPT;
 /* Loads the main configuration again from its own file (changes are written back first). */
 CORVANE_API void reload_main_config(void) CORVANE_NOEXCEPT;
 
+/* Writes the main configuration, and the override configuration when one is loaded, to their
+ * files now if they have changed, instead of only when the library shuts down. Each file is
+ * written whole to a new file beside it, which then replaces it, so that a failed write leaves the
+ * old file as it was. Returns 0 (also when nothing had changed or a configuration has no file),
+ * or -1 with the error number set when a file could not be written: EROFS for a configuration
+ * read from inside a data file ("file.dat#object"), or the system's reason. A configuration that
+ * could not be written stays marked as changed and is tried again at shutdown. */
+CORVANE_API int flush_config_file(void) CORVANE_NOEXCEPT;
+
 /* Exit function: writes back every changed configuration and frees every configuration, hook and
  * the argument buffer of config_get_argv. */
 CORVANE_API void config_cleanup(void) CORVANE_NOEXCEPT;

@@ -170,6 +170,38 @@ CORVANE_API int request_scroll(int x, int y) CORVANE_NOEXCEPT;
  * otherwise. */
 CORVANE_API int enable_triple_buffer(void) CORVANE_NOEXCEPT;
 
+/* ---- Retrace and page flipping --------------------------------------------------------------- */
+
+/* Waits for the display's next vertical retrace, so that what is drawn next is shown whole. The
+ * driver's own wait is used; a driver without one (and a display that is switched away) waits for
+ * the timer's simulated retrace instead (get_retrace_count). Returns 0 after the wait, and 0 at
+ * once when "disable_vsync" turned waiting off (wait_for_retrace is 0). Returns -1 with error_text
+ * set when no mode is open, or when the driver cannot wait and the timer system is not installed
+ * or does not count the retrace. */
+CORVANE_API int wait_for_vsync(void) CORVANE_NOEXCEPT;
+
+/* Page flipping: makes a video bitmap (create_video_bitmap) the visible page. Draw the next frame
+ * into another video bitmap meanwhile, then show that one. The driver's own page flip is used
+ * where it has one; otherwise a video bitmap that lies on the screen bitmap (carved from a
+ * virtual screen larger than the mode) is shown by scrolling to it, after waiting for the retrace
+ * unless "disable_vsync" turned that off. Returns 0, or -1: with error_text set when no mode is
+ * open, when bmp is null or not a video bitmap (also EINVAL), or when the driver can neither flip
+ * nor scroll to it; without error_text when the driver failed, the bitmap does not fit where the
+ * visible area can be scrolled, or the display is switched away. */
+CORVANE_API int show_video_bitmap(struct bitmap *bmp) CORVANE_NOEXCEPT;
+
+/* Triple buffering (see enable_triple_buffer): asks for a video bitmap to be shown at the next
+ * retrace and returns without waiting; poll_scroll tells when the request has been carried out.
+ * Falls back to the driver's requested scroll for a bitmap on the screen bitmap. A driver that
+ * can do neither shows the bitmap at once (as show_video_bitmap), and -1 is returned. Other
+ * failures as show_video_bitmap. */
+CORVANE_API int request_video_bitmap(struct bitmap *bmp) CORVANE_NOEXCEPT;
+
+/* -1 while a requested scroll or video bitmap (request_scroll, request_video_bitmap) has not been
+ * shown yet, else 0. Draw into the page that was last shown only once this says 0. 0 also when no
+ * mode is open, the display is switched away or the driver cannot tell. */
+CORVANE_API int poll_scroll(void) CORVANE_NOEXCEPT;
+
 CORVANE_EXTERN_C_END
 
 #endif /* CORVANE_GFX_H */

@@ -54,6 +54,7 @@ void read_modes(gfx_mode_list *list) noexcept {
   list->modes = static_cast<gfx_mode_entry *>(
       std::malloc(sizeof(gfx_mode_entry) * static_cast<size_t>(available)));
   if (list->modes == nullptr) return;
+  list->count = 0;
   for (int i = 0; i < available; ++i) {
     SDL_DisplayMode mode;
     if (SDL_GetDisplayMode(0, i, &mode) != 0) continue;

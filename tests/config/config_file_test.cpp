@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "file/file_io.h"
+#include "support/env_guard.h"
 #include "support/test_system.h"
 #include "tests/config/config_test_support.h"
 
@@ -19,6 +20,7 @@ namespace {
 
 using config_test::ConfigTest;
 using corvane::cfg::config_store;
+using corvane::testing::env_guard;
 using corvane::testing::read_file;
 using corvane::testing::scoped_work_dir;
 using corvane::testing::write_file;
@@ -255,14 +257,7 @@ TEST_F(ConfigFile, ReloadWritesChangesAndReadsTheFileAgain) {
 
 class ConfigLocate : public ConfigFile {
  protected:
-  void SetUp() override {
-    setenv("CORVANE", dir_.path().c_str(), 1);
-    ConfigFile::SetUp();
-  }
-  void TearDown() override {
-    ConfigFile::TearDown();
-    unsetenv("CORVANE");
-  }
+  const env_guard corvane_env{"CORVANE", dir_.path()};
 };
 
 TEST_F(ConfigLocate, MainFileIsFoundThroughTheEnvironment) {

@@ -5,23 +5,21 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/env_guard.h"
 #include "support/test_system.h"
 #include "tests/config/config_test_support.h"
 
 namespace {
 
 using config_test::ConfigTest;
+using corvane::testing::env_guard;
 using corvane::testing::scoped_work_dir;
 using corvane::testing::write_file;
 
 class ConfigStartup : public ConfigTest {
  protected:
-  void SetUp() override { setenv("CORVANE", dir_.path().c_str(), 1); }
-  void TearDown() override {
-    ConfigTest::TearDown();
-    unsetenv("CORVANE");
-  }
   scoped_work_dir dir_;
+  const env_guard corvane_env{"CORVANE", dir_.path()};
 };
 
 TEST_F(ConfigStartup, ConfiguredSystemDriverIsChosen) {
@@ -80,16 +78,11 @@ TEST_F(ConfigStartup, HiddenFileInTheHomeDirectoryIsFound) {
   if (system_driver_list[0].id != CORVANE_ID('U', 'N', 'I', 'X')) {
     GTEST_SKIP() << "needs the host system driver, which looks in the home directory";
   }
-  unsetenv("CORVANE");
-  const char *home = std::getenv("HOME");
-  const std::string saved_home = home != nullptr ? home : "";
-  setenv("HOME", dir_.path().c_str(), 1);
+  corvane_env.set(nullptr);
+  const env_guard home("HOME", dir_.path());
   write_file(dir_.file(".corvanerc"), "[system]\nsystem = NONE\n");
-  const int result = startup_corvane(SYSTEM_AUTODETECT, nullptr, nullptr);
-  const system_driver *chosen = current_system_driver;
-  setenv("HOME", saved_home.c_str(), 1);
-  ASSERT_EQ(result, 0);
-  EXPECT_EQ(chosen, &system_none);
+  ASSERT_EQ(startup_corvane(SYSTEM_AUTODETECT, nullptr, nullptr), 0);
+  EXPECT_EQ(current_system_driver, &system_none);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/env_guard.h"
 #include "support/test_system.h"
 #include "tests/config/config_test_support.h"
 
@@ -12,6 +13,7 @@ namespace {
 
 using config_test::ConfigTest;
 using corvane::cfg::config_store;
+using corvane::testing::env_guard;
 using corvane::testing::scoped_work_dir;
 using corvane::testing::write_file;
 
@@ -29,11 +31,6 @@ std::string datafile_with(const std::string &name, const std::string &contents) 
 
 class ConfigTranslate : public ConfigTest {
  protected:
-  void SetUp() override { setenv("CORVANE", dir_.path().c_str(), 1); }
-  void TearDown() override {
-    ConfigTest::TearDown();
-    unsetenv("CORVANE");
-  }
   // Starts the library with a "corvane.cfg" of the test's own, so that a language stored by
   // load_language_texts is written there.
   void start() {
@@ -43,6 +40,8 @@ class ConfigTranslate : public ConfigTest {
     ASSERT_EQ(corvane::testing::start_with_test_system(), 0);
   }
   scoped_work_dir dir_;
+  // Resources are looked for in the test's directory first.
+  const env_guard corvane_env{"CORVANE", dir_.path()};
 };
 
 TEST_F(ConfigTranslate, BeforeStartUpTheMessageComesBackAsItIs) {

@@ -12,10 +12,12 @@
 #include "corvane/file.h"
 #include "corvane/system.h"
 #include "file/file_test_support.h"
+#include "support/env_guard.h"
 #include "support/test_system.h"
 
 namespace {
 
+using corvane::testing::env_guard;
 using corvane::testing::scoped_work_dir;
 using corvane::testing::write_file;
 
@@ -53,13 +55,8 @@ class LocateResourceTest : public ::testing::Test {
     hook_asked.clear();
     for (const char *sub : {"bin", "a", "b", "env", "mine"}) ASSERT_EQ(mkdir(sub, 0755), 0);
     program_path = dir.file("bin/game");
-    unsetenv("CORVANE");
   }
-  void TearDown() override {
-    shutdown_corvane();
-    unsetenv("CORVANE");
-    unsetenv("MY_GAME_DIR");
-  }
+  void TearDown() override { shutdown_corvane(); }
   std::string locate(const char *name, const char *extension = nullptr,
                      const char *datafile = nullptr, const char *object = nullptr,
                      const char *variable = nullptr, const char *subdirectory = nullptr) {
@@ -71,6 +68,9 @@ class LocateResourceTest : public ::testing::Test {
     return dest;
   }
   scoped_work_dir dir;
+  // Unset during each test, whatever the environment says, and put back after it.
+  const env_guard corvane_env{"CORVANE", nullptr};
+  const env_guard game_dir_env{"MY_GAME_DIR", nullptr};
 };
 
 TEST_F(LocateResourceTest, ResourcePathsAreSearchedByDescendingPriority) {
@@ -113,13 +113,13 @@ TEST_F(LocateResourceTest, ProgramDirectoryComesBeforeTheHook) {
 
 TEST_F(LocateResourceTest, EnvironmentDirectoriesThenTheHook) {
   write_file("env/level.map", "map");
-  setenv("MY_GAME_DIR", dir.file("env").c_str(), 1);
+  game_dir_env.set(dir.file("env").c_str());
   EXPECT_EQ(locate("level.map", nullptr, nullptr, nullptr, "MY_GAME_DIR"),
             dir.file("env/level.map"));
-  unsetenv("MY_GAME_DIR");
-  setenv("CORVANE", dir.file("env").c_str(), 1);
+  game_dir_env.set(nullptr);
+  corvane_env.set(dir.file("env").c_str());
   EXPECT_EQ(locate("level.map"), dir.file("env/level.map"));
-  unsetenv("CORVANE");
+  corvane_env.set(nullptr);
   hook_answer = "/somewhere/level.map";
   EXPECT_EQ(locate("level.map"), "/somewhere/level.map");
   EXPECT_EQ(hook_asked, "level.map");
@@ -176,7 +176,7 @@ TEST_F(LocateResourceTest, ResultsThatDoNotFitAreNotFound) {
 }
 
 TEST_F(LocateResourceTest, StandardPlacesIncludeTheHiddenRcFile) {
-  setenv("HOME", dir.path().c_str(), 1);
+  const env_guard home("HOME", dir.path());
   write_file(".gamerc", "[system]");
   char dest[256];
   EXPECT_EQ(corvane::locate_resource_in_standard_places(dest, "game.cfg", sizeof dest), 0);

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "corvane/packfile.h"
@@ -14,10 +15,12 @@
 #include "file/file_io.h"
 #include "file/file_test_support.h"
 #include "file/packfile_internal.h"
+#include "support/env_guard.h"
 #include "support/test_system.h"
 
 namespace {
 
+using corvane::testing::env_guard;
 using corvane::testing::read_file;
 using corvane::testing::scoped_work_dir;
 using corvane::testing::write_file;
@@ -40,14 +43,12 @@ class ChunkTest : public ::testing::Test {
     // Temporary files go to a directory of their own, so that the test can see them come and go.
     temp = dir.file("temp");
     ASSERT_EQ(mkdir(temp.c_str(), 0700), 0);
-    setenv("TEMP", temp.c_str(), 1);
+    temp_env.emplace("TEMP", temp);
   }
-  void TearDown() override {
-    unsetenv("TEMP");
-    set_packfile_password(nullptr);
-  }
+  void TearDown() override { set_packfile_password(nullptr); }
   scoped_work_dir dir;
   std::string temp;
+  std::optional<env_guard> temp_env;
 };
 
 TEST_F(ChunkTest, PlainChunkStoresBothSizes) {
@@ -155,8 +156,8 @@ TEST_F(ChunkTest, ClosingAChunkEarlySkipsTheRest) {
 TEST_F(ChunkTest, TemporaryFilesFollowTheEnvironment) {
   const std::string tmp = dir.file("tmp2");
   ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
-  unsetenv("TEMP");
-  setenv("TMP", tmp.c_str(), 1);
+  temp_env->set(nullptr);
+  const env_guard tmp_env("TMP", tmp);
   packfile *f = open_packfile("env.bin", "w");
   ASSERT_NE(f, nullptr);
   packfile *chunk = open_packfile_chunk(f, 0);
@@ -165,9 +166,9 @@ TEST_F(ChunkTest, TemporaryFilesFollowTheEnvironment) {
   EXPECT_EQ(std::string(chunk->filename).rfind(tmp + "/", 0), 0u);
   EXPECT_EQ(close_packfile(chunk), 0);  // finishes the chunk, then closes the file
   EXPECT_EQ(count_entries(tmp), 0);
-  unsetenv("TMP");
+  tmp_env.set(nullptr);
 
-  setenv("TEMP", dir.file("missing-directory").c_str(), 1);
+  temp_env->set(dir.file("missing-directory").c_str());
   f = open_packfile("env2.bin", "w");
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(open_packfile_chunk(f, 0), nullptr);

@@ -1,5 +1,5 @@
-// Helpers of the file-layer tests: byte strings built by hand in the stored formats, English-like
-// sample text, and an LZSS decoder written independently of the library's.
+// Helpers of the file-layer tests: byte strings built by hand in the stored formats and
+// English-like sample text. The independent LZSS decoder is support/lzss_reference.h.
 #ifndef CORVANE_TESTS_FILE_FILE_TEST_SUPPORT_H
 #define CORVANE_TESTS_FILE_FILE_TEST_SUPPORT_H
 
@@ -91,42 +91,6 @@ inline std::string sample_text(size_t size, uint32_t seed = 1) {
   }
   text.resize(size);
   return text;
-}
-
-// A plain reading of the compressed format, written from its description and nothing else: ring
-// of 4096 zero bytes, writing from 4078; a flag byte before every eight items, least significant
-// bit first, 1 = literal, 0 = reference (b1, b2) to b1 | (b2 & 0xF0) << 4 of (b2 & 15) + 3 bytes.
-inline std::string reference_decode(const std::string &in) {
-  unsigned char ring[4096] = {};
-  int r = 4078;
-  std::string out;
-  size_t i = 0;
-  while (i < in.size()) {
-    const unsigned flags = static_cast<unsigned char>(in[i++]);
-    for (int bit = 0; bit < 8; ++bit) {
-      if (flags & (1u << bit)) {
-        if (i >= in.size()) return out;
-        const auto c = static_cast<unsigned char>(in[i++]);
-        out += static_cast<char>(c);
-        ring[r] = c;
-        r = (r + 1) & 4095;
-      } else {
-        if (i + 1 >= in.size()) return out;
-        const int b1 = static_cast<unsigned char>(in[i]);
-        const int b2 = static_cast<unsigned char>(in[i + 1]);
-        i += 2;
-        const int position = b1 | ((b2 & 0xF0) << 4);
-        const int length = (b2 & 0x0F) + 3;
-        for (int k = 0; k < length; ++k) {
-          const unsigned char c = ring[(position + k) & 4095];
-          out += static_cast<char>(c);
-          ring[r] = c;
-          r = (r + 1) & 4095;
-        }
-      }
-    }
-  }
-  return out;
 }
 
 }  // namespace file_test

@@ -13,11 +13,13 @@
 #include "file/file_io.h"
 #include "file/file_test_support.h"
 #include "file/packfile_internal.h"
+#include "support/lzss_reference.h"
 #include "support/test_system.h"
 
 namespace {
 
 using corvane::testing::read_file;
+using corvane::testing::reference_decompress;
 using corvane::testing::scoped_work_dir;
 using corvane::testing::write_file;
 
@@ -86,7 +88,7 @@ TEST_F(PackfileTest, CompressedFileDecodesWithTheIndependentDecoder) {
   ASSERT_GE(stored.size(), 4u);
   EXPECT_EQ(stored.substr(0, 4), "kwp!");
   EXPECT_LT(stored.size(), text.size() / 2);
-  EXPECT_EQ(file_test::reference_decode(stored.substr(4)), text);
+  EXPECT_EQ(reference_decompress(stored.substr(4)).bytes, text);
   EXPECT_EQ(read_all("text.lz", "rp"), text);
 }
 

@@ -11,11 +11,13 @@
 #include "corvane/text.h"
 #include "file/file_test_support.h"
 #include "file/packfile_internal.h"
+#include "support/lzss_reference.h"
 #include "support/test_system.h"
 
 namespace {
 
 using corvane::testing::read_file;
+using corvane::testing::reference_decompress;
 using corvane::testing::scoped_work_dir;
 using corvane::testing::write_file;
 
@@ -128,7 +130,7 @@ TEST_F(PasswordTest, OlderKeyFormLeavesBytesAloneAndScramblesFlagBytes) {
       "\x01"
       "?",
       12);
-  ASSERT_EQ(file_test::reference_decode(data), "hello hello!?");
+  ASSERT_EQ(reference_decompress(data).bytes, "hello hello!?");
   data[0] = static_cast<char>(data[0] ^ 'p');
   data[10] = static_cast<char>(data[10] ^ 'w');
   write_file("old.lz", file_test::bytes().be32(on_disk).raw(data).data);

@@ -1,47 +1,90 @@
-# Installs the build into a scratch prefix, then builds and runs a C consumer against it twice:
-# through find_package(Corvane) and through pkg-config.
+# Installs the build into a scratch directory, moves the installed tree to another prefix (so that
+# both packages must find their files from where they are now), then builds and runs a plain C
+# game against it twice: through find_package(Corvane) and through pkg-config with nothing but
+# PKG_CONFIG_PATH pointing into the prefix.
+#
+# Arguments (-D): BUILD_DIR, SOURCE_DIR (this folder), WORK_DIR, GENERATOR, C_COMPILER,
+# PKG_CONFIG (may be empty: that half is then reported as not run), SHARED (the library is shared),
+# WITH_SDL2 (the library was built with the SDL2 drivers).
+function(run)
+  cmake_parse_arguments(RUN "" "WHAT" "COMMAND" ${ARGN})
+  execute_process(COMMAND ${RUN_COMMAND} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${RUN_WHAT} failed (${rc}):\n${out}")
+  endif()
+endfunction()
+
 file(REMOVE_RECURSE ${WORK_DIR})
-set(prefix ${WORK_DIR}/prefix)
+set(staging ${WORK_DIR}/staging)
+set(prefix ${WORK_DIR}/moved-prefix)
+run(WHAT "cmake --install" COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${staging})
+file(RENAME ${staging} ${prefix})
 
-execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix}
-                RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "cmake --install failed")
+# ---- find_package ----
+run(WHAT "configuring the find_package consumer"
+    COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/cmake-game -G ${GENERATOR}
+            -DCMAKE_C_COMPILER=${C_COMPILER} -DCMAKE_PREFIX_PATH=${prefix}
+            -DCMAKE_FIND_PACKAGE_NO_PACKAGE_REGISTRY=ON)
+file(STRINGS ${WORK_DIR}/cmake-game/CMakeCache.txt corvane_dir REGEX "^Corvane_DIR:")
+string(FIND "${corvane_dir}" "${prefix}/" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "find_package found another Corvane: ${corvane_dir}")
 endif()
+run(WHAT "building the find_package consumer" COMMAND ${CMAKE_COMMAND} --build ${WORK_DIR}/cmake-game)
+run(WHAT "the find_package consumer"
+    COMMAND ${WORK_DIR}/cmake-game/game ${WORK_DIR}/cmake-game.png)
 
-execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/consumer -G ${GENERATOR}
-                        -DCMAKE_PREFIX_PATH=${prefix}
-                RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "configuring the find_package consumer failed")
+# ---- pkg-config ----
+if(NOT PKG_CONFIG)
+  message(WARNING "pkg-config is not installed: the pkg-config consumer was not built")
+  return()
 endif()
-execute_process(COMMAND ${CMAKE_COMMAND} --build ${WORK_DIR}/consumer RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "building the find_package consumer failed")
-endif()
-execute_process(COMMAND ${WORK_DIR}/consumer/consumer RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "the find_package consumer failed")
-endif()
-
 file(GLOB_RECURSE pc_files ${prefix}/*/corvane.pc)
-list(GET pc_files 0 pc_file)
-get_filename_component(pc_dir ${pc_file} DIRECTORY)
+list(LENGTH pc_files pc_count)
+if(NOT pc_count EQUAL 1)
+  message(FATAL_ERROR "expected one corvane.pc under ${prefix}, found: ${pc_files}")
+endif()
+get_filename_component(pc_dir ${pc_files} DIRECTORY)
 set(ENV{PKG_CONFIG_PATH} ${pc_dir})
-execute_process(COMMAND pkg-config --define-prefix --cflags --libs corvane
-                OUTPUT_VARIABLE pc_flags OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "pkg-config does not know corvane")
+
+# A static library needs its private dependencies on the link line (--static); a shared one
+# brings them itself.
+set(static_flag --static)
+if(SHARED)
+  set(static_flag "")
 endif()
+execute_process(COMMAND ${PKG_CONFIG} ${static_flag} --cflags --libs corvane
+                OUTPUT_VARIABLE pc_flags ERROR_VARIABLE pc_error
+                OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "pkg-config does not know corvane:\n${pc_error}")
+endif()
+string(FIND "${pc_flags}" "${prefix}/" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "pkg-config does not point into the prefix: ${pc_flags}")
+endif()
+execute_process(COMMAND ${PKG_CONFIG} --print-requires-private corvane
+                OUTPUT_VARIABLE requires OUTPUT_STRIP_TRAILING_WHITESPACE)
+set(expected_requires libpng)
+if(WITH_SDL2)
+  list(APPEND expected_requires sdl2)
+endif()
+foreach(module IN LISTS expected_requires)
+  if(NOT requires MATCHES "(^|\n)${module}($|\n| )")
+    message(FATAL_ERROR "corvane.pc does not list ${module} in Requires.private: ${requires}")
+  endif()
+endforeach()
+
 separate_arguments(pc_flags UNIX_COMMAND "${pc_flags}")
-execute_process(COMMAND cc -std=c99 -Wall -Werror ${SOURCE_DIR}/consumer.c ${pc_flags}
-                        -o ${WORK_DIR}/pkg_consumer
-                RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "building the pkg-config consumer failed")
+run(WHAT "building the pkg-config consumer"
+    COMMAND ${C_COMPILER} -std=c99 -Wall -Wextra -Werror ${SOURCE_DIR}/consumer.c ${pc_flags}
+            -o ${WORK_DIR}/pkg-game)
+if(SHARED)
+  file(GLOB_RECURSE shared_objects ${prefix}/*/libcorvane.so)
+  foreach(so IN LISTS shared_objects)
+    get_filename_component(so_dir ${so} DIRECTORY)
+    set(ENV{LD_LIBRARY_PATH} "${so_dir}:$ENV{LD_LIBRARY_PATH}")
+  endforeach()
 endif()
-execute_process(COMMAND ${WORK_DIR}/pkg_consumer RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "the pkg-config consumer failed")
-endif()
-message(STATUS "installed library found by find_package and pkg-config")
+run(WHAT "the pkg-config consumer" COMMAND ${WORK_DIR}/pkg-game ${WORK_DIR}/pkg-game.png)
+message(STATUS "the installed library was found and linked by find_package and by pkg-config")

@@ -1,6 +1,8 @@
 // The threadless timer driver of the tests.
 #include "support/manual_timer.h"
 
+#include <chrono>
+
 #include "support/test_system.h"
 
 namespace corvane::testing {
@@ -49,5 +51,19 @@ int start_with_manual_timer() {
 void advance_ticks(int ticks) { timer_dispatch(ticks); }
 
 void advance_ms(int ms) { timer_dispatch(ms * TICKS_PER_MS); }
+
+background_ticker::background_ticker(int ticks_per_beat)
+    : thread_([this, ticks_per_beat] {
+        while (running_.load()) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(3));
+          timer_dispatch(ticks_per_beat);
+          ++beats_;
+        }
+      }) {}
+
+background_ticker::~background_ticker() {
+  running_.store(false);
+  thread_.join();
+}
 
 }  // namespace corvane::testing

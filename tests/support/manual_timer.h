@@ -3,6 +3,9 @@
 #ifndef CORVANE_TESTS_SUPPORT_MANUAL_TIMER_H
 #define CORVANE_TESTS_SUPPORT_MANUAL_TIMER_H
 
+#include <atomic>
+#include <thread>
+
 #include "corvane/timer.h"
 
 namespace corvane::testing {
@@ -29,6 +32,24 @@ int start_with_manual_timer();
 // Hands elapsed time to the dispatcher in one call.
 void advance_ticks(int ticks);
 void advance_ms(int ms);
+
+// A heartbeat for the manual timer on a thread of its own, for tests of calls that wait for the
+// timer: every few milliseconds it hands the given ticks to the dispatcher, until it is
+// destroyed. beats() tells how many times it has done so.
+class background_ticker {
+ public:
+  explicit background_ticker(int ticks_per_beat);
+  ~background_ticker();
+  background_ticker(const background_ticker &) = delete;
+  background_ticker &operator=(const background_ticker &) = delete;
+
+  int beats() const { return beats_.load(); }
+
+ private:
+  std::atomic<bool> running_{true};
+  std::atomic<int> beats_{0};
+  std::thread thread_;
+};
 
 }  // namespace corvane::testing
 

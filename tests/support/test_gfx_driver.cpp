@@ -32,18 +32,37 @@ struct trampolines {
   static int scroll(int x, int y) {
     ++self().calls.scroll;
     self().calls.scrolls.emplace_back(x, y);
+    self().calls.order.emplace_back("scroll");
     return self().scroll_result;
   }
   static int request_scroll(int x, int y) {
     ++self().calls.request_scroll;
     self().calls.requested_scrolls.emplace_back(x, y);
+    self().calls.order.emplace_back("request_scroll");
     return self().scroll_result;
+  }
+  static void wait_retrace() {
+    ++self().calls.wait_retrace;
+    self().calls.order.emplace_back("wait_retrace");
+  }
+  static int show_video_bitmap(bitmap *bmp) {
+    self().calls.shown_bitmaps.push_back(bmp);
+    self().calls.order.emplace_back("show");
+    return self().flip_result;
+  }
+  static int poll_scroll() {
+    ++self().calls.poll_scroll;
+    return self().poll_result;
   }
   static void enable_triple_buffer() {
     ++self().calls.enable_triple_buffer;
     if (self().triple_buffer_gives_request_scroll) self().driver.request_scroll = request_scroll;
   }
-  static int request_video_bitmap(bitmap *) { return 0; }
+  static int request_video_bitmap(bitmap *bmp) {
+    self().calls.requested_bitmaps.push_back(bmp);
+    self().calls.order.emplace_back("request");
+    return self().flip_result;
+  }
   static void write_palette(const rgb_entry *, int, int, int) { ++self().calls.write_palette; }
   static void drawing_mode_changed(int, bitmap *, int, int) { ++self().calls.drawing_mode_changed; }
   static gfx_mode_list *list_modes() {
@@ -81,6 +100,9 @@ struct operation_set {
   int (*request_scroll)(int, int);
   void (*enable_triple_buffer)();
   int (*request_video_bitmap)(bitmap *);
+  void (*wait_retrace)();
+  int (*show_video_bitmap)(bitmap *);
+  int (*poll_scroll)();
   void (*write_palette)(const rgb_entry *, int, int, int);
   void (*drawing_mode_changed)(int, bitmap *, int, int);
   gfx_mode_list *(*list_modes)();
@@ -97,6 +119,9 @@ constexpr operation_set operations_of() {
           t::request_scroll,
           t::enable_triple_buffer,
           t::request_video_bitmap,
+          t::wait_retrace,
+          t::show_video_bitmap,
+          t::poll_scroll,
           t::write_palette,
           t::drawing_mode_changed,
           t::list_modes,
@@ -179,9 +204,14 @@ void test_gfx_driver::give_enable_triple_buffer() {
   driver.enable_triple_buffer = ops_of(this).enable_triple_buffer;
 }
 void test_gfx_driver::give_list_modes() { driver.list_modes = ops_of(this).list_modes; }
+void test_gfx_driver::give_wait_retrace() { driver.wait_retrace = ops_of(this).wait_retrace; }
+void test_gfx_driver::give_show_video_bitmap() {
+  driver.show_video_bitmap = ops_of(this).show_video_bitmap;
+}
 void test_gfx_driver::give_request_video_bitmap() {
   driver.request_video_bitmap = ops_of(this).request_video_bitmap;
 }
+void test_gfx_driver::give_poll_scroll() { driver.poll_scroll = ops_of(this).poll_scroll; }
 
 test_gfx_driver &test_gfx(int index) {
   index = std::clamp(index, 0, TEST_GFX_DRIVER_COUNT - 1);

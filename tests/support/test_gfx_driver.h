@@ -29,6 +29,8 @@ struct test_gfx_calls {
   int list_modes = 0;
   int acquire = 0;
   int release = 0;
+  int wait_retrace = 0;
+  int poll_scroll = 0;
   int deepest_acquire = 0;  // largest number of acquires held at once
   // Arguments of the last init.
   int init_width = 0;
@@ -41,6 +43,12 @@ struct test_gfx_calls {
   // Scroll positions in the order asked, by scroll and request_scroll.
   std::vector<std::pair<int, int>> scrolls;
   std::vector<std::pair<int, int>> requested_scrolls;
+  // Bitmaps handed to show_video_bitmap and request_video_bitmap, in order.
+  std::vector<bitmap *> shown_bitmaps;
+  std::vector<bitmap *> requested_bitmaps;
+  // The order of the display operations: "wait_retrace", "scroll", "request_scroll", "show",
+  // "request".
+  std::vector<std::string> order;
 };
 
 struct test_gfx_driver {
@@ -53,6 +61,8 @@ struct test_gfx_driver {
   int surface_depth = 0;     // 0: the depth init is asked for
   int row_padding = 0;       // bytes added to every surface row
   int scroll_result = 0;     // returned by scroll and request_scroll
+  int flip_result = 0;       // returned by show_video_bitmap and request_video_bitmap
+  int poll_result = 0;       // returned by poll_scroll
   bool triple_buffer_gives_request_scroll = false;  // enable_triple_buffer installs request_scroll
   bool counted_screen_locks = false;                // the screen's acquire and release count calls
   bool list_modes_fails = false;                    // list_modes returns null
@@ -69,8 +79,10 @@ struct test_gfx_driver {
   void give_request_scroll();
   void give_enable_triple_buffer();
   void give_list_modes();
-  // A request_video_bitmap that does nothing but exist (for the capability bits).
+  void give_wait_retrace();
+  void give_show_video_bitmap();
   void give_request_video_bitmap();
+  void give_poll_scroll();
 
   // The operations behind the record, called through the trampolines of each fake.
   bitmap *init(int width, int height, int virtual_width, int virtual_height, int depth);

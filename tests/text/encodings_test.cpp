@@ -10,10 +10,12 @@
 
 #include "corvane/system.h"
 #include "corvane/text.h"
+#include "support/env_guard.h"
 #include "tests/text/text_test_support.h"
 
 namespace {
 
+using corvane::testing::env_guard;
 using corvane::testing::scoped_encoding;
 using corvane::testing::utf16_text;
 
@@ -263,19 +265,18 @@ TEST(FileNameEncodingTest, StartsAsAscii8AndIsKeptSeparately) {
   set_text_encoding(ENCODING_UTF8);
 }
 
+// The three locale variables start unset in every test and get their old values back after it.
 class LocaleDetectionTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    unsetenv("LC_ALL");
-    unsetenv("LC_CTYPE");
-    unsetenv("LANG");
-    set_file_name_encoding(ENCODING_ASCII8);
-  }
+  void SetUp() override { set_file_name_encoding(ENCODING_ASCII8); }
+  const env_guard lc_all{"LC_ALL", nullptr};
+  const env_guard lc_ctype{"LC_CTYPE", nullptr};
+  const env_guard lang{"LANG", nullptr};
 };
 
 TEST_F(LocaleDetectionTest, EmptyLcAllFallsThroughToLcCtype) {
-  setenv("LC_ALL", "", 1);
-  setenv("LC_CTYPE", "de_DE.UTF-8", 1);
+  lc_all.set("");
+  lc_ctype.set("de_DE.UTF-8");
   detect_utf8_locale();
   EXPECT_EQ(get_file_name_encoding(), ENCODING_UTF8);
   EXPECT_EQ(get_text_encoding(), ENCODING_UTF8);
@@ -287,13 +288,13 @@ TEST_F(LocaleDetectionTest, NothingSetLeavesAscii8) {
 }
 
 TEST_F(LocaleDetectionTest, TheFirstNonEmptyVariableDecides) {
-  setenv("LC_ALL", "C", 1);
-  setenv("LANG", "en_US.UTF-8", 1);
+  lc_all.set("C");
+  lang.set("en_US.UTF-8");
   detect_utf8_locale();
   EXPECT_EQ(get_file_name_encoding(), ENCODING_ASCII8);
 
-  unsetenv("LC_ALL");
-  setenv("LC_CTYPE", "", 1);
+  lc_all.set(nullptr);
+  lc_ctype.set("");
   detect_utf8_locale();
   EXPECT_EQ(get_file_name_encoding(), ENCODING_UTF8);
 }
@@ -301,12 +302,12 @@ TEST_F(LocaleDetectionTest, TheFirstNonEmptyVariableDecides) {
 TEST_F(LocaleDetectionTest, EachSpellingIsRecognised) {
   for (const char *value : {"x.utf8", "x.UTF-8", "x.utf-8", "x.UTF8"}) {
     set_file_name_encoding(ENCODING_ASCII8);
-    setenv("LANG", value, 1);
+    lang.set(value);
     detect_utf8_locale();
     EXPECT_EQ(get_file_name_encoding(), ENCODING_UTF8) << value;
   }
   set_file_name_encoding(ENCODING_ASCII8);
-  setenv("LANG", "en_US.Utf8", 1);
+  lang.set("en_US.Utf8");
   detect_utf8_locale();
   EXPECT_EQ(get_file_name_encoding(), ENCODING_ASCII8);
 }

@@ -1,5 +1,5 @@
 // An independent reading of compressed and password-protected streams, written from the stored
-// format alone, against which the fuzz targets compare the library.
+// format alone, against which the file tests and the fuzz targets compare the library.
 //
 // Compressed data: a ring of 4096 bytes, zero at the start and written from position 4078; a flag
 // byte before every eight items, least significant bit first, 1 = a literal byte, 0 = a
@@ -9,14 +9,14 @@
 // Passwords: a stream that reads its file directly XORs every byte with the password in turn;
 // the header then holds the stream id XORed with a key made from the password. Files of the
 // older key form keep their bytes as they are and XOR only the flag bytes of compressed data.
-#ifndef CORVANE_FUZZ_LZSS_REFERENCE_H
-#define CORVANE_FUZZ_LZSS_REFERENCE_H
+#ifndef CORVANE_TESTS_SUPPORT_LZSS_REFERENCE_H
+#define CORVANE_TESTS_SUPPORT_LZSS_REFERENCE_H
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-namespace fuzz {
+namespace corvane::testing {
 
 struct reference_stream {
   bool opened = false;   // the header was recognised
@@ -134,6 +134,6 @@ inline reference_stream reference_read_packed(std::string_view file, std::string
   return failed;
 }
 
-}  // namespace fuzz
+}  // namespace corvane::testing
 
-#endif  // CORVANE_FUZZ_LZSS_REFERENCE_H
+#endif  // CORVANE_TESTS_SUPPORT_LZSS_REFERENCE_H
