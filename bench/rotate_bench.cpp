@@ -126,3 +126,5 @@ BENCHMARK(BM_pixman_affine_nearest_over_32bpp)->DenseRange(0, 5);
 #endif
 
 }  // namespace
+
+BENCHMARK_MAIN();
