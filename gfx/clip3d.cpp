@@ -97,6 +97,10 @@ void store(const point &p, v3d_f &out) noexcept {
          static_cast<float>(p.u), static_cast<float>(p.v), p.c};
 }
 
+// Input polygons up to this many vertices are clipped (room for the worst case stays far below
+// the size limits).
+constexpr int max_clip_vertices = 1 << 24;
+
 int invalid() noexcept {
   set_error_number(EINVAL);
   return -1;
@@ -112,8 +116,12 @@ int clip(int type, int depth, double min_z, double max_z, int count, Vertex *con
   for (int i = 0; i < count; ++i) {
     if (in[i] == nullptr) return invalid();
   }
-  const int room = count + 6;
-  point *buffers = new (std::nothrow) point[static_cast<size_t>(room) * 2];
+  // Each plane turns n vertices into at most n + n / 2 (one new vertex per crossing, and every
+  // run of vertices outside drops at least one), so 12 times the count holds any polygon after
+  // the six planes, convex or not; a convex one never needs more than count + 6.
+  if (count > max_clip_vertices) return invalid();
+  const size_t room = static_cast<size_t>(count) * 12;
+  point *buffers = new (std::nothrow) point[room * 2];
   if (buffers == nullptr) {
     set_error_number(ENOMEM);
     return -1;

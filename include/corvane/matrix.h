@@ -110,18 +110,19 @@ CORVANE_API int project_point_f(float x, float y, float z, float *out_x,
 
 /* ---- Clipping and culling ---------------------------------------------------------------------- */
 
-/* Clips a convex polygon given in camera space against the view volume: min_z <= z <= max_z,
+/* Clips a polygon given in camera space against the view volume: min_z <= z <= max_z,
  * -z <= x <= z and -z <= y <= z (what project_point puts within the viewport's width around its
  * centre; the clip rectangle cuts the rest). New vertices interpolate every field: x, y, z, u, v,
  * and c as the polygon type reads it (the components of a colour of the given colour depth for
  * POLY_GOURAUD above 8 bits, of 0xRRGGBB for POLY_GOURAUD_RGB, the value itself otherwise).
  * min_z must be above 0 for the result to be projected.
  *
- * The clipped polygon goes to out (capacity records; count + 6 are always enough), and
- * out_pointers[i] is set to &out[i] for the drawing calls (out_pointers may be null). Returns the
- * number of vertices (0 when nothing is left, or when count is below 3), or -1 with the error
- * number EINVAL when a pointer is null, min_z is above max_z, or capacity is too small for the
- * result. */
+ * The clipped polygon goes to out (capacity records; count + 6 are always enough for a convex
+ * polygon, 12 times count for any other), and out_pointers[i] is set to &out[i] for the drawing
+ * calls (out_pointers may be null). Returns the number of vertices (0 when nothing is left, or
+ * when count is below 3), or -1 with the error number EINVAL when a pointer is null, min_z is
+ * above max_z, count is above 16777216, or capacity is too small for the result (ENOMEM when
+ * memory is short). */
 CORVANE_API int clip_polygon_3d(int type, int color_depth, fixed min_z, fixed max_z, int count,
                                 v3d *const in[], v3d out[], v3d *out_pointers[],
                                 int capacity) CORVANE_NOEXCEPT;

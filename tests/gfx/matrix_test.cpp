@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "corvane/color.h"
 #include "corvane/fixed.h"
@@ -203,6 +204,21 @@ TEST(Clip3d, NearPlaneKeepsWhatIsInFrontAndInterpolatesEveryField) {
   EXPECT_EQ(get_error_number(), EINVAL);
   EXPECT_EQ(clip_polygon_3d_f(POLY_FLAT, 8, 2.0f, 1.0f, 3, in, out, ptrs, 9), -1);
   EXPECT_EQ(clip_polygon_3d_f(POLY_FLAT, 8, 1.0f, 2.0f, 2, in, out, ptrs, 9), 0);
+}
+
+TEST(Clip3d, ACombThatCrossesTheNearPlaneOnEveryEdgeGrowsBeyondCountPlusSix) {
+  // Twenty vertices alternately behind and in front of the near plane: each of the ten in front
+  // stays and every edge adds a vertex on the plane, 30 in all.
+  v3d_f comb[20];
+  v3d_f *in[20];
+  for (int i = 0; i < 20; ++i) {
+    comb[i] = {-0.5f + 0.05f * static_cast<float>(i), 0.2f * static_cast<float>(i % 2),
+               i % 2 ? 3.0f : 0.5f, 0, 0, 0};
+    in[i] = &comb[i];
+  }
+  std::vector<v3d_f> out(240);
+  ASSERT_EQ(clip_polygon_3d_f(POLY_FLAT, 8, 1.0f, 100.0f, 20, in, out.data(), nullptr, 240), 30);
+  for (int i = 0; i < 30; ++i) EXPECT_GE(out[static_cast<size_t>(i)].z, 1.0f - 1e-6f) << i;
 }
 
 TEST(Clip3d, SidesCutToTheQuarterTurnViewAndColoursByDepth) {
