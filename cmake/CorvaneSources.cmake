@@ -77,12 +77,15 @@ set(CORVANE_CONFIG_SOURCES
   config/translate.cpp
   config/wildcard.cpp)
 
-# The files of gfx/ on the hot paths (blenders, run-length sprites); see CORVANE_HOT_SOURCES.
+# The files of gfx/ on the hot paths (blenders, run-length sprites, the scan conversion of rotated
+# sprites and 3D polygons); see CORVANE_HOT_SOURCES.
 set(CORVANE_GFX_HOT_SOURCES
   gfx/blend_modes.cpp
   gfx/blend_setters.cpp
   gfx/blender_state.cpp
-  gfx/rle_sprite.cpp)
+  gfx/polygon3d.cpp
+  gfx/rle_sprite.cpp
+  gfx/rotate_quad.cpp)
 
 set(CORVANE_GFX_SOURCES
   ${CORVANE_GFX_HOT_SOURCES}
@@ -91,12 +94,15 @@ set(CORVANE_GFX_SOURCES
   gfx/bitmap_lock.cpp
   gfx/blit.cpp
   gfx/circle.cpp
+  gfx/clip3d.cpp
   gfx/color.cpp
   gfx/default_font.cpp
+  gfx/depth_buffer.cpp
   gfx/dither.cpp
   gfx/draw_calls.cpp
   gfx/draw_mode.cpp
   gfx/ellipse.cpp
+  gfx/fixed_math.cpp
   gfx/flood_fill.cpp
   gfx/font.cpp
   gfx/font_color.cpp
@@ -106,14 +112,20 @@ set(CORVANE_GFX_SOURCES
   gfx/gfx_mode_list.cpp
   gfx/hsv.cpp
   gfx/line.cpp
+  gfx/matrix.cpp
   gfx/nearest_color.cpp
   gfx/page_flip.cpp
   gfx/palette.cpp
   gfx/palette_data.cpp
   gfx/png_file.cpp
   gfx/polygon.cpp
+  gfx/projection.cpp
   gfx/rect.cpp
+  gfx/render3d_calls.cpp
   gfx/rgb_index_table.cpp
+  gfx/rotate_sprite.cpp
+  gfx/rotation_corners.cpp
+  gfx/scanline_filler_choice.cpp
   gfx/screen_bitmap.cpp
   gfx/scroll.cpp
   gfx/shade_tables.cpp
@@ -133,6 +145,8 @@ set(CORVANE_GFX_DEPTH_SOURCES
   gfx/depth/glyph_routines.cpp
   gfx/depth/pixel_routines.cpp
   gfx/depth/rle_sprite_routines.cpp
+  gfx/depth/rotated_spans.cpp
+  gfx/depth/scanline_fillers.cpp
   gfx/depth/shared_routines.cpp
   gfx/depth/span_kernels.cpp
   gfx/depth/sprite_kernels.cpp
@@ -287,15 +301,19 @@ set(CORVANE_PUBLIC_HEADERS
   include/corvane/draw.h
   include/corvane/file.h
   include/corvane/file_sound.h
+  include/corvane/fixed.h
   include/corvane/font.h
   include/corvane/frame_pacer.h
   include/corvane/gfx.h
   include/corvane/joystick.h
   include/corvane/keyboard.h
+  include/corvane/matrix.h
   include/corvane/mouse.h
   include/corvane/offline_sound.h
   include/corvane/packfile.h
   include/corvane/png.h
+  include/corvane/render3d.h
+  include/corvane/rotate.h
   include/corvane/sound.h
   include/corvane/system.h
   include/corvane/text.h

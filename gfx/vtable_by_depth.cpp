@@ -13,12 +13,15 @@
 #include "gfx/depth/rle_sprite_routines.h"
 #include "gfx/depth/sprite_routines.h"
 #include "gfx/primitives.h"
+#include "gfx/render3d_internal.h"
+#include "gfx/rotate_internal.h"
 
 namespace corvane {
 namespace {
 
-// Slots 3 to 7 and 42 stay null in every table; so do the rotated-sprite and 3D slots (41 and 55
-// to 60) until their routines exist. Callers skip null slots.
+// Slots 3 to 7 and 42 stay null in every table. The rotated sprite (slot 41) and the 3D polygons
+// (slots 55 to 60) are one routine each for every depth: they choose the depth's span drawer or
+// scan-line filler themselves.
 template <class Pixel>
 constexpr draw_vtable make_depth_vtable() noexcept {
   using storage = typename Pixel::storage;
@@ -56,6 +59,7 @@ constexpr draw_vtable make_depth_vtable() noexcept {
       .blit_convert = depth::blit_convert,
       .blit_masked = depth::blit_masked<storage>,
       .clear_to_color = depth::clear_to_color<storage>,
+      .draw_sprite_rotated = generic_draw_sprite_rotated,
       .draw_sprite_gouraud = depth::draw_sprite_gouraud<Pixel>,
       .end_marker = depth::end_marker_noop,
       .end_marker_2 = depth::end_marker_noop,
@@ -68,6 +72,12 @@ constexpr draw_vtable make_depth_vtable() noexcept {
       .draw_arc = generic_draw_arc,
       .draw_spline = generic_draw_spline,
       .flood_fill = generic_flood_fill,
+      .draw_polygon_3d = generic_draw_polygon_3d,
+      .draw_polygon_3d_f = generic_draw_polygon_3d_f,
+      .draw_triangle_3d = generic_draw_triangle_3d,
+      .draw_triangle_3d_f = generic_draw_triangle_3d_f,
+      .draw_quad_3d = generic_draw_quad_3d,
+      .draw_quad_3d_f = generic_draw_quad_3d_f,
   };
   if constexpr (Pixel::depth == 8) {
     // An 8-bit sprite on an 8-bit bitmap is a plain sprite; 8 bits have no alpha sprites.
