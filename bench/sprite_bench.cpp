@@ -1,7 +1,9 @@
 // Sprites at 32 bits, 64x64, 64 per round at spread positions on a 640x480 bitmap: the plain
-// sprite against the masked blit of the same pixels, run-length forms, the translucent sprite
-// (mix at weight 128) against SDL2's per-surface alpha blit and pixman's OVER with a half mask, and
-// the alpha sprite against SDL2's and pixman's per-pixel alpha, all in the same run.
+// sprite against the masked blit of the same pixels, run-length forms against SDL2's RLE blit of
+// the same pixels, the translucent sprite (mix at weight 128, bitmap and run-length) against
+// SDL2's per-surface alpha blit and pixman's OVER with a half mask, and the alpha sprite (bitmap
+// and run-length) against SDL2's and pixman's per-pixel alpha, all in the same run; memcpy of the
+// sprites' rows is the limit.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -140,6 +142,55 @@ void BM_draw_rle_noise_64x64_32bpp(benchmark::State &state) {
 }
 BENCHMARK(BM_draw_rle_noise_64x64_32bpp);
 
+#ifdef CORVANE_BENCH_HAVE_SDL2
+// SDL2's colour-keyed RLE blit of the same pixels (the key is the mask colour).
+void sdl_rle_rounds(benchmark::State &state, bitmap *sprite) {
+  SDL_Surface *s = SDL_CreateRGBSurfaceWithFormat(0, SPRITE, SPRITE, 32, SDL_PIXELFORMAT_XRGB8888);
+  for (int y = 0; y < SPRITE; ++y) {
+    std::memcpy(static_cast<unsigned char *>(s->pixels) + y * s->pitch, sprite->lines[y],
+                SPRITE * 4);
+  }
+  SDL_SetColorKey(s, SDL_TRUE, MASK_COLOR_32);
+  SDL_SetSurfaceRLE(s, 1);
+  SDL_Surface *screen =
+      SDL_CreateRGBSurfaceWithFormat(0, SCREEN_W, SCREEN_H, 32, SDL_PIXELFORMAT_XRGB8888);
+  run_rounds(state, [&](int x, int y) {
+    SDL_Rect at{x, y, SPRITE, SPRITE};
+    SDL_BlitSurface(s, nullptr, screen, &at);
+  });
+  SDL_FreeSurface(s);
+  SDL_FreeSurface(screen);
+}
+
+void BM_sdl_rle_blit_shaped_64x64_32bpp(benchmark::State &state) {
+  bitmap *sprite = make_shaped_sprite();
+  sdl_rle_rounds(state, sprite);
+  destroy_bitmap(sprite);
+}
+BENCHMARK(BM_sdl_rle_blit_shaped_64x64_32bpp);
+
+void BM_sdl_rle_blit_noise_64x64_32bpp(benchmark::State &state) {
+  bitmap *sprite = make_sprite(2, 30, false);
+  sdl_rle_rounds(state, sprite);
+  destroy_bitmap(sprite);
+}
+BENCHMARK(BM_sdl_rle_blit_noise_64x64_32bpp);
+#endif
+
+// The limit: memcpy of each sprite row onto the screen.
+void BM_memcpy_rows_64x64_32bpp(benchmark::State &state) {
+  bitmap *sprite = make_sprite(3, 0, false);
+  bitmap *screen = make_screen();
+  run_rounds(state, [&](int x, int y) {
+    for (int r = 0; r < SPRITE; ++r) {
+      std::memcpy(screen->lines[y + r] + x * 4, sprite->lines[r], SPRITE * 4);
+    }
+  });
+  destroy_bitmap(sprite);
+  destroy_bitmap(screen);
+}
+BENCHMARK(BM_memcpy_rows_64x64_32bpp);
+
 // ---- Translucent sprites: half weight
 // --------------------------------------------------------------
 
@@ -152,6 +203,18 @@ void BM_draw_sprite_trans_64x64_32bpp(benchmark::State &state) {
   destroy_bitmap(screen);
 }
 BENCHMARK(BM_draw_sprite_trans_64x64_32bpp);
+
+void BM_draw_rle_trans_64x64_32bpp(benchmark::State &state) {
+  bitmap *sprite = make_sprite(3, 0, false);
+  run_sprite *rle = create_run_sprite(sprite);
+  bitmap *screen = make_screen();
+  select_mix_blend(0, 0, 0, 128);
+  run_rounds(state, [&](int x, int y) { draw_rle_trans(screen, rle, x, y); });
+  destroy_run_sprite(rle);
+  destroy_bitmap(sprite);
+  destroy_bitmap(screen);
+}
+BENCHMARK(BM_draw_rle_trans_64x64_32bpp);
 
 // The same through a blender the library does not know: one call per pixel.
 uint32_t own_mix(uint32_t x, uint32_t y, uint32_t n) {
@@ -179,6 +242,18 @@ void BM_draw_sprite_alpha_64x64_32bpp(benchmark::State &state) {
   destroy_bitmap(screen);
 }
 BENCHMARK(BM_draw_sprite_alpha_64x64_32bpp);
+
+void BM_draw_rle_alpha_64x64_32bpp(benchmark::State &state) {
+  bitmap *sprite = make_sprite(4, 0, true);
+  run_sprite *rle = create_run_sprite(sprite);
+  bitmap *screen = make_screen();
+  select_alpha_blend();
+  run_rounds(state, [&](int x, int y) { draw_rle_alpha(screen, rle, x, y); });
+  destroy_run_sprite(rle);
+  destroy_bitmap(sprite);
+  destroy_bitmap(screen);
+}
+BENCHMARK(BM_draw_rle_alpha_64x64_32bpp);
 
 #ifdef CORVANE_BENCH_HAVE_SDL2
 SDL_Surface *sdl_sprite(unsigned seed, bool alpha) {

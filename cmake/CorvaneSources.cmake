@@ -141,6 +141,7 @@ set(CORVANE_GFX_SOURCES
 # The per-depth routines: every file is on a hot path.
 set(CORVANE_GFX_DEPTH_SOURCES
   gfx/depth/blit_convert.cpp
+  gfx/depth/convert_kernels.cpp
   gfx/depth/error_diffusion.cpp
   gfx/depth/glyph_routines.cpp
   gfx/depth/pixel_routines.cpp
@@ -323,6 +324,8 @@ list(TRANSFORM CORVANE_PUBLIC_HEADERS PREPEND "${PROJECT_SOURCE_DIR}/")
 # Hot paths (per-depth pixel and blit routines, sprites, blenders, the mixer) are built with -O3 so
 # that GCC vectorises their plain loops; the rest of the library keeps the build type's level.
 set(CORVANE_HOT_SOURCES ${CORVANE_GFX_DEPTH_SOURCES} ${CORVANE_GFX_HOT_SOURCES} ${CORVANE_SOUND_HOT_SOURCES})
+# The SDL2 presenter converts every screen row each frame.
+list(APPEND CORVANE_HOT_SOURCES platform/sdl2/sdl_pixel_rows.cpp)
 list(TRANSFORM CORVANE_HOT_SOURCES PREPEND "${PROJECT_SOURCE_DIR}/")
 set_source_files_properties(${CORVANE_HOT_SOURCES} PROPERTIES
   COMPILE_OPTIONS "$<$<NOT:$<CONFIG:Debug>>:-O3>")

@@ -23,6 +23,8 @@ namespace corvane::depth {
 enum class blend_op {
   sprite_trans,  // draw_sprite_trans: blender(s, target, blend_weight) where s is not the mask
   sprite_alpha,  // draw_sprite_alpha: the alpha hook of (s, target, blend_weight), s not the mask
+  rle_trans,     // draw_rle_trans: blender(s, target, blend_weight) for every literal pixel s
+  rle_alpha,     // draw_rle_alpha: the alpha hook of (s, target, blend_weight) likewise
 };
 
 // A row loop over count pixels: dest = blend(source, dest) wherever the source pixel is not mask.
@@ -68,6 +70,10 @@ inline constexpr blend_fast_path blend_fast_paths[] = {
     {blend_op::sprite_trans, 16, 16, blend_mix16, mix_sprite_span16, prepare_weight32},
     {blend_op::sprite_trans, 15, 15, blend_mix15, mix_sprite_span15, prepare_weight32},
     {blend_op::sprite_alpha, 32, 32, blend_alpha32, alpha_sprite_span32, prepare_alpha_shift},
+    {blend_op::rle_trans, 32, 32, blend_mix24, mix_run_span32, prepare_weight256},
+    {blend_op::rle_trans, 16, 16, blend_mix16, mix_run_span16, prepare_weight32},
+    {blend_op::rle_trans, 15, 15, blend_mix15, mix_run_span15, prepare_weight32},
+    {blend_op::rle_alpha, 32, 32, blend_alpha32, alpha_run_span32, prepare_alpha_shift},
 };
 
 // The row for an operation, the two depths and the blender in force, or null.

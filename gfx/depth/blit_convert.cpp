@@ -1,13 +1,15 @@
 // The depth-converting blit shared by all five tables: each source pixel is unpacked into 8-bit
 // components and packed for the destination, through a palette table from 8 bits, with ordered
 // dither into 15 and 16 bits or error diffusion into 8 bits when the conversion flags ask for it,
-// and with mask pixels kept transparent under CONV_KEEP_TRANS.
+// and with mask pixels kept transparent under CONV_KEEP_TRANS. Calls between 15, 16, 24 and 32 bits
+// without dithering take a whole-row loop from the table in convert_fast_paths.h.
 #include <cstdint>
 
 #include "corvane/bitmap.h"
 #include "corvane/color.h"
 #include "gfx/color_internal.h"
 #include "gfx/depth/blit_convert.h"
+#include "gfx/depth/convert_fast_paths.h"
 #include "gfx/depth/pixel_routines.h"
 #include "gfx/depth/pixel_traits.h"
 
@@ -20,6 +22,21 @@ struct area {
   bitmap *dest;
   int source_x, source_y, dest_x, dest_y, width, height;
 };
+
+// Whole rows through the call's fast path.
+template <class Src, class Dst>
+void convert_rows(const area &a, const convert_fast_path &path,
+                  const conversion_moves &moves) noexcept {
+  const size_t count = static_cast<size_t>(a.width);
+  for (int row = 0; row < a.height; ++row) {
+    const unsigned char *s =
+        read_row(a.source, a.source_y + row) + static_cast<size_t>(a.source_x) * Src::bytes;
+    unsigned char *d =
+        write_row(a.dest, a.dest_y + row) + static_cast<size_t>(a.dest_x) * Dst::bytes;
+    path.span(d, s, count, moves);
+  }
+  release_blit_rows(a.source, a.dest);
+}
 
 // Unpack and pack every pixel (as get_red_depth and friends, then make_color_depth, with the
 // shifts read once); with keep_trans, mask stays mask and a colour that would become the mask is
@@ -124,6 +141,13 @@ void convert_pair(const area &a, uint32_t flags) noexcept {
   if constexpr (Src::depth == 8) {
     expand_pixels<Dst>(a, keep_trans, replacement);
   } else {
+    if constexpr (Dst::depth != 8 && Src::depth != Dst::depth) {
+      conversion_moves moves{};
+      if (const convert_fast_path *path = prepare_conversion<Src, Dst>(keep_trans, replacement, moves)) {
+        convert_rows<Src, Dst>(a, *path, moves);
+        return;
+      }
+    }
     convert_pixels<Src, Dst>(a, keep_trans, replacement);
   }
 }

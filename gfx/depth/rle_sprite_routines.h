@@ -13,10 +13,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "corvane/bitmap.h"
 #include "corvane/blend.h"
 #include "corvane/color.h"
+#include "gfx/depth/blend_fast_paths.h"
 #include "gfx/depth/pixel_routines.h"
 #include "gfx/depth/pixel_traits.h"
 #include "gfx/depth/sprite_routines.h"
@@ -124,6 +126,58 @@ inline bool run_sprite_has_bytes(const run_sprite *sprite, int bytes) noexcept {
          });
 }
 
+// Blends the literal runs of a sprite onto a memory bitmap through the fast path of the operation,
+// the depths and the blender, if the table has one; its units must be the target's pixels. False
+// when the routine must blend pixel by pixel; true when the fast path drew.
+template <class Target>
+bool blend_run_spans(blend_op op, bitmap *bmp, const run_sprite *sprite, blender_func blender,
+                     int x, int y) noexcept {
+  if constexpr (run_unit_bytes(Target::bytes) != Target::bytes) {
+    return false;
+  } else {
+    if ((bmp->flags & (BITMAP_FLAG_VIDEO | BITMAP_FLAG_SYSTEM)) != 0) return false;
+    const blend_fast_path *path =
+        find_blend_fast_path(op, sprite->color_depth, Target::depth, blender);
+    uint32_t parameter = 0;
+    if (path == nullptr || !path->prepare(static_cast<uint32_t>(blend_weight), parameter)) {
+      return false;
+    }
+    const blend_span span = path->span;
+    for_run_spans<Target, Target::bytes, false>(
+        bmp, sprite, x, y,
+        [span, parameter](const unsigned char *, unsigned char *w, const unsigned char *units,
+                          size_t count) { span(w, units, count, parameter, 0); });
+    return true;
+  }
+}
+
+// Copies a literal run. Runs are often a few pixels long: up to 32 bytes are moved by two
+// overlapping fixed-size copies each, without a call.
+inline void copy_run(unsigned char *dest, const unsigned char *source, size_t bytes) noexcept {
+  const auto two = [&](auto size) {
+    constexpr size_t n = decltype(size)::value;
+    unsigned char head[n];
+    unsigned char tail[n];
+    std::memcpy(head, source, n);
+    std::memcpy(tail, source + bytes - n, n);
+    std::memcpy(dest, head, n);
+    std::memcpy(dest + bytes - n, tail, n);
+  };
+  if (bytes > 32) {
+    std::memcpy(dest, source, bytes);
+  } else if (bytes >= 16) {
+    two(std::integral_constant<size_t, 16>{});
+  } else if (bytes >= 8) {
+    two(std::integral_constant<size_t, 8>{});
+  } else if (bytes >= 4) {
+    two(std::integral_constant<size_t, 4>{});
+  } else if (bytes >= 2) {
+    two(std::integral_constant<size_t, 2>{});
+  } else if (bytes == 1) {
+    *dest = *source;
+  }
+}
+
 template <class Target>
 void draw_rle(bitmap *bmp, const run_sprite *sprite, int x, int y) noexcept {
   if (!run_sprite_has_bytes(sprite, Target::bytes)) return;
@@ -137,7 +191,7 @@ void draw_rle(bitmap *bmp, const run_sprite *sprite, int x, int y) noexcept {
     for_run_spans<Target, Target::bytes, false>(
         bmp, sprite, x, y,
         [](const unsigned char *, unsigned char *w, const unsigned char *units, size_t count) {
-          std::memcpy(w, units, count * Target::bytes);
+          copy_run(w, units, count * Target::bytes);
         });
   }
 }
@@ -162,6 +216,7 @@ void draw_rle_trans(bitmap *bmp, const run_sprite *sprite, int x, int y) noexcep
     if (run_sprite_has_bytes(sprite, 1)) {
       for_run_pixels<Target, 1, true>(bmp, sprite, x, y, op);
     } else if (run_sprite_has_bytes(sprite, Target::bytes)) {
+      if (blend_run_spans<Target>(blend_op::rle_trans, bmp, sprite, hook, x, y)) return;
       for_run_pixels<Target, run_unit_bytes(Target::bytes), true>(bmp, sprite, x, y, op);
     }
   }
@@ -171,6 +226,7 @@ template <class Target>
 void draw_rle_alpha(bitmap *bmp, const run_sprite *sprite, int x, int y) noexcept {
   const blender_func hook = Target::alpha_blender();
   if (hook == nullptr || sprite == nullptr || sprite->color_depth != 32) return;
+  if (blend_run_spans<Target>(blend_op::rle_alpha, bmp, sprite, hook, x, y)) return;
   const auto n = static_cast<uint32_t>(blend_weight);
   for_run_pixels<Target, 4, true>(bmp, sprite, x, y,
                                   [hook, n](const unsigned char *r, unsigned char *w, uint32_t s) {

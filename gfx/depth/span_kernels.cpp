@@ -2,6 +2,7 @@
 #include "gfx/depth/span_kernels.h"
 
 #include <bit>
+#include <cstdint>
 #include <cstring>
 
 #include "gfx/depth/avx2_clones.h"
@@ -14,16 +15,34 @@ namespace {
 // 32 bytes of one repeated pixel value: one store with AVX2, two with SSE2.
 using fill_vector = uint32_t __attribute__((vector_size(32)));
 
+// Sets pattern to the 32-byte pattern of a 4-byte word.
+inline void splat(fill_vector &pattern, uint32_t word) noexcept {
+  pattern = fill_vector{word, word, word, word, word, word, word, word};
+}
+
 // Stores a 32-byte pattern of a 4-byte word (whose period divides 4) over bytes bytes (a multiple
-// of the period): four vector stores per loop turn, and the last partial block as one store that
-// overlaps the one before it.
+// of the period): one store for the head up to a 32-byte boundary, so that no later store spans
+// two cache lines, then four vector stores per loop turn, and the last partial block as one store
+// that overlaps the one before it.
 inline void fill_words(unsigned char *dest, size_t bytes, uint32_t word) noexcept {
-  const fill_vector pattern = {word, word, word, word, word, word, word, word};
+  fill_vector pattern;
+  splat(pattern, word);
   if (bytes < sizeof pattern) {
     unsigned char block[sizeof pattern];
     std::memcpy(block, &pattern, sizeof pattern);
     for (size_t i = 0; i < bytes; ++i) dest[i] = block[i];
     return;
+  }
+  const size_t head = (sizeof pattern - (reinterpret_cast<uintptr_t>(dest) & 31u)) & 31u;
+  if (head != 0 && bytes >= 2 * sizeof pattern) {
+    std::memcpy(dest, &pattern, sizeof pattern);
+    // From dest + head on the pattern starts head bytes into the word.
+    const int turn = static_cast<int>(8 * (head & 3u));
+    word = std::endian::native == std::endian::little ? std::rotr(word, turn)
+                                                      : std::rotl(word, turn);
+    splat(pattern, word);
+    dest += head;
+    bytes -= head;
   }
   size_t i = 0;
   for (; i + 4 * sizeof pattern <= bytes; i += 4 * sizeof pattern) {

@@ -1,4 +1,5 @@
-// Vectorised row loops of the translucent and alpha sprites for the library's own blenders. Each
+// Vectorised row loops of the translucent and alpha sprites (bitmap and run-length) for the
+// library's own blenders. Each
 // computes exactly what the blender would for every pixel; source pixels equal to mask leave the
 // destination alone.
 #ifndef CORVANE_GFX_DEPTH_SPRITE_KERNELS_H
@@ -23,6 +24,17 @@ void mix_sprite_span16(unsigned char *dest, const unsigned char *source, size_t 
 // dest = source over dest weighted by source's alpha byte (at alpha_shift, 0-31).
 void alpha_sprite_span32(unsigned char *dest, const unsigned char *source, size_t count,
                          uint32_t alpha_shift, uint32_t mask) noexcept;
+
+// The same loops for the literal runs of run-length sprites: every pixel is blended (mask is not
+// looked at).
+void mix_run_span32(unsigned char *dest, const unsigned char *source, size_t count, uint32_t weight,
+                    uint32_t mask) noexcept;
+void mix_run_span15(unsigned char *dest, const unsigned char *source, size_t count, uint32_t k,
+                    uint32_t mask) noexcept;
+void mix_run_span16(unsigned char *dest, const unsigned char *source, size_t count, uint32_t k,
+                    uint32_t mask) noexcept;
+void alpha_run_span32(unsigned char *dest, const unsigned char *source, size_t count,
+                      uint32_t alpha_shift, uint32_t mask) noexcept;
 
 }  // namespace corvane::depth
 

@@ -67,6 +67,22 @@ TEST_P(PixelRowsTest, ComponentsSurviveTheConversion) {
   EXPECT_EQ(out.back(), 0xDEADBEEFu);  // nothing written past the width
 }
 
+TEST(PixelRows, EveryWordOfFifteenAndSixteenBits) {
+  corvane::sdl::use_presentation_layout();
+  for (const int depth : {15, 16}) {
+    std::vector<int> colors(65536);
+    for (int v = 0; v < 65536; ++v) colors[static_cast<size_t>(v)] = v;
+    const std::vector<unsigned char> row = row_of(depth, colors);
+    std::vector<uint32_t> out(colors.size());
+    convert_row_to_xrgb(depth, row.data(), out.data(), 65536, nullptr);
+    for (int v = 0; v < 65536; ++v) {
+      ASSERT_EQ(out[static_cast<size_t>(v)],
+                xrgb(get_red_depth(depth, v), get_green_depth(depth, v), get_blue_depth(depth, v)))
+          << "depth " << depth << " value " << v;
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryTrueColourDepth, PixelRowsTest, ::testing::Values(15, 16, 24, 32));
 
 TEST(PixelRows, LayoutPutsRedHighestAsTheTextureExpects) {
