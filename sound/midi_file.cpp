@@ -114,6 +114,7 @@ extern "C" {
 
 midi_piece *load_midi_piece(const char *filename) noexcept {
   using namespace corvane;
+  if (filename == nullptr) return nullptr;
   const packfile_ptr f(open_packfile(filename, "r"));
   if (f == nullptr) return nullptr;
   return read_midi_piece(f.get());

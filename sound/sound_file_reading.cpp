@@ -88,6 +88,7 @@ data_read read_sample_data(packfile *f, int bits, int stereo, int rate, int fram
 }
 
 sample *load_with(const char *filename, sample *(*reader)(packfile *)) noexcept {
+  if (filename == nullptr) return nullptr;
   const packfile_ptr f(open_packfile(filename, "r"));
   if (f == nullptr) return nullptr;
   return reader(f.get());
