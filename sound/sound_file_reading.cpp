@@ -49,6 +49,18 @@ void skip_bytes(packfile *f, int64_t count) noexcept {
   while (count > 0 && packfile_getc(f) >= 0) --count;
 }
 
+namespace {
+
+// Skips count bytes that must be there; false when the data end first.
+bool read_exact_skip(packfile *f, int64_t count) noexcept {
+  for (; count > 0; --count) {
+    if (packfile_getc(f) < 0) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 void words_from_signed_le(uint16_t *words, int64_t count) noexcept {
   auto *bytes = reinterpret_cast<unsigned char *>(words);
   for (int64_t i = 0; i < count; ++i) {
@@ -61,19 +73,24 @@ void words_from_signed_le(uint16_t *words, int64_t count) noexcept {
 data_read read_sample_data(packfile *f, int bits, int stereo, int rate, int frames,
                            int64_t byte_count, sample_ptr &out) noexcept {
   out.reset();
-  if (frames < 0 || byte_count < 0) return data_read::no_sample;
+  if (byte_count < 0) return data_read::truncated;
   const int64_t left = stream_bytes_left(f);
   if (left >= 0 && byte_count > left) return data_read::truncated;
-  sample_ptr spl(new_sample(bits, stereo, rate, frames));
-  if (spl == nullptr) return data_read::no_sample;
+  // A stream that cannot tell its length hands over its data before the sample is made, so that
+  // a length field larger than the data allocates nothing that size.
   std::vector<unsigned char> staged;
   if (left < 0 && !read_growing(f, byte_count, staged)) return data_read::truncated;
+  sample_ptr spl(frames >= 0 ? new_sample(bits, stereo, rate, frames) : nullptr);
+  if (spl == nullptr) {
+    if (left >= 0) skip_bytes(f, byte_count);
+    return data_read::no_sample;
+  }
   const int64_t size = int64_t{frames} * (bits == 16 ? 2 : 1) * (stereo != 0 ? 2 : 1);
   const int64_t filled = std::min(size, byte_count);
   auto *data = static_cast<unsigned char *>(spl->data);
   if (left < 0) {
     if (filled > 0) std::memcpy(data, staged.data(), static_cast<size_t>(filled));
-  } else if (!read_exact(f, data, filled)) {
+  } else if (!read_exact(f, data, filled) || !read_exact_skip(f, byte_count - filled)) {
     return data_read::truncated;
   }
   if (bits == 16) {

@@ -45,11 +45,12 @@ using packfile_ptr = std::unique_ptr<packfile, packfile_closer>;
 
 enum class data_read { done, truncated, no_sample };
 
-// Makes a sample of the given shape into out and fills its first byte_count bytes from the
-// stream: straight into the sample when the stream tells how much it holds (answering truncated
-// at once, before allocating, when it holds less), through growing memory otherwise. Bytes of the
-// sample beyond byte_count are silence. 16-bit data are converted from signed little-endian.
-// no_sample when the sample cannot be made (nothing was read then); out stays empty unless done.
+// Reads byte_count bytes of sound data into a new sample of the given shape (into out): straight
+// into the sample when the stream tells how much it holds (answering truncated at once, before
+// allocating, when it holds less), through growing memory otherwise. Data beyond the sample's size
+// are read and dropped; bytes of the sample beyond the data are silence. 16-bit data are converted
+// from signed little-endian. no_sample when the sample cannot be made (the data are passed over
+// then); out stays empty unless done.
 data_read read_sample_data(packfile *f, int bits, int stereo, int rate, int frames,
                            int64_t byte_count, sample_ptr &out) noexcept;
 

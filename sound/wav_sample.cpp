@@ -76,15 +76,24 @@ void read_sampler(packfile *f, int64_t length, wav_loop &loop) noexcept {
   skip_bytes(f, length - used);
 }
 
-data_read read_data(packfile *f, int64_t length, const wav_format &format,
-                    sample_ptr &out) noexcept {
+int64_t data_frames(int64_t length, const wav_format &format) noexcept {
   int64_t frames = length;
   if (format.channels == 2) frames = (length + 1) / 2;
   if (format.bits == 16) frames /= 2;
-  if (frames > INT32_MAX) return data_read::no_sample;
-  const int64_t bytes = format.bits == 16 ? int64_t{format.channels} * frames * 2 : length;
+  return frames;
+}
+
+// The bytes of a "data" chunk that hold sound: 16-bit data are read as whole words per channel.
+int64_t data_bytes(int64_t length, const wav_format &format) noexcept {
+  return format.bits == 16 ? int64_t{format.channels} * data_frames(length, format) * 2 : length;
+}
+
+data_read read_data(packfile *f, int64_t length, const wav_format &format,
+                    sample_ptr &out) noexcept {
+  const int64_t frames = data_frames(length, format);
   return read_sample_data(f, format.bits, format.channels == 2 ? 1 : 0, format.rate,
-                          static_cast<int>(frames), bytes, out);
+                          frames > INT32_MAX ? -1 : static_cast<int>(frames),
+                          data_bytes(length, format), out);
 }
 
 }  // namespace
@@ -117,7 +126,7 @@ sample *read_wav_sample(packfile *f) noexcept {
       sample_ptr made;
       const data_read status = read_data(f, length, format, made);
       if (status == data_read::no_sample) {
-        skip_bytes(f, length);
+        skip_bytes(f, length - data_bytes(length, format));
         continue;
       }
       result = std::move(made);
