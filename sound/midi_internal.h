@@ -38,7 +38,13 @@ struct midi_channel {
   int pitch_bend = 8192;
   int pending_volume = 128;
   int pending_pitch_bend = 8192;
-  int note_voices[128][MIDI_LAYERS];
+  int note_voices[128][MIDI_LAYERS];  // driver voices playing each note, -1 for none
+
+  midi_channel() noexcept {
+    for (auto &layers : note_voices) {
+      for (int &v : layers) v = -1;
+    }
+  }
 };
 
 struct midi_voice {

@@ -205,6 +205,9 @@ void prepare_piece(midi_piece *piece) noexcept {
 void midi_player_tick() noexcept {
   if (player.current.load(std::memory_order_acquire) == nullptr) return;
   if (player.busy.exchange(true, std::memory_order_acquire)) {
+    // Raw bytes are being sent: come back in a moment. A seek, which runs its ticks itself, just
+    // asks again.
+    if (player.seeking) return;
     player.tick_delay += BUSY_DELAY;
     add_player_handler(BUSY_DELAY);
     return;
