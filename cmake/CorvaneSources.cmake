@@ -194,15 +194,29 @@ set(CORVANE_SOUND_HOT_SOURCES
 set(CORVANE_SOUND_SOURCES
   ${CORVANE_SOUND_HOT_SOURCES}
   sound/install_sound.cpp
+  sound/load_sample.cpp
+  sound/midi_events.cpp
+  sound/midi_file.cpp
+  sound/midi_notes.cpp
+  sound/midi_player.cpp
   sound/no_sound_drivers.cpp
   sound/sample.cpp
+  sound/sound_file_reading.cpp
   sound/sound_config.cpp
   sound/sound_input.cpp
   sound/sound_state.cpp
   sound/sound_volume.cpp
   sound/voice_controls.cpp
   sound/voice_sweeps.cpp
-  sound/voices.cpp)
+  sound/voc_sample.cpp
+  sound/voices.cpp
+  sound/wav_sample.cpp)
+
+# The Ogg Vorbis reader on libvorbisfile, or its empty twin when libvorbisfile is absent.
+set(CORVANE_SOUND_OGG_SOURCES
+  sound/ogg_sample.cpp)
+set(CORVANE_SOUND_NO_OGG_SOURCES
+  sound/no_ogg_sample.cpp)
 
 # ---- Platform folders ------------------------------------------------------------------------
 
@@ -262,6 +276,18 @@ find_package(PNG REQUIRED)
 if(CORVANE_WITH_SDL2)
   find_package(SDL2 QUIET)
 endif()
+# Ogg Vorbis samples need libvorbisfile (Debian libvorbis-dev); without it the Ogg reader reads
+# nothing.
+set(CORVANE_HAVE_VORBISFILE OFF)
+if(CORVANE_WITH_VORBIS)
+  find_package(PkgConfig QUIET)
+  if(PKG_CONFIG_FOUND)
+    pkg_check_modules(VORBISFILE QUIET IMPORTED_TARGET vorbisfile)
+  endif()
+  if(VORBISFILE_FOUND)
+    set(CORVANE_HAVE_VORBISFILE ON)
+  endif()
+endif()
 
 set(CORVANE_SOURCES
   ${CORVANE_CORE_SOURCES}
@@ -290,6 +316,13 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
 else()
   list(APPEND CORVANE_SOURCES ${CORVANE_PLATFORM_NULL_HOST_SOURCES})
 endif()
+if(CORVANE_HAVE_VORBISFILE)
+  list(APPEND CORVANE_SOURCES ${CORVANE_SOUND_OGG_SOURCES})
+  message(STATUS "Corvane: libvorbisfile found, building the Ogg Vorbis sample reader")
+else()
+  list(APPEND CORVANE_SOURCES ${CORVANE_SOUND_NO_OGG_SOURCES})
+  message(STATUS "Corvane: libvorbisfile not found, building without Ogg Vorbis samples")
+endif()
 list(TRANSFORM CORVANE_SOURCES PREPEND "${PROJECT_SOURCE_DIR}/")
 
 set(CORVANE_PUBLIC_HEADERS
@@ -309,12 +342,14 @@ set(CORVANE_PUBLIC_HEADERS
   include/corvane/joystick.h
   include/corvane/keyboard.h
   include/corvane/matrix.h
+  include/corvane/midi.h
   include/corvane/mouse.h
   include/corvane/offline_sound.h
   include/corvane/packfile.h
   include/corvane/png.h
   include/corvane/render3d.h
   include/corvane/rotate.h
+  include/corvane/sample_files.h
   include/corvane/sound.h
   include/corvane/system.h
   include/corvane/text.h
@@ -347,6 +382,9 @@ target_link_libraries(corvane_objects PRIVATE PNG::PNG)
 if(CORVANE_HAVE_SDL2)
   target_link_libraries(corvane_objects PRIVATE SDL2::SDL2)
 endif()
+if(CORVANE_HAVE_VORBISFILE)
+  target_link_libraries(corvane_objects PRIVATE PkgConfig::VORBISFILE)
+endif()
 find_package(Threads REQUIRED)
 target_link_libraries(corvane_objects PUBLIC Threads::Threads)
 corvane_set_warnings(corvane_objects)
@@ -359,6 +397,9 @@ target_link_libraries(corvane PUBLIC Threads::Threads)
 target_link_libraries(corvane PRIVATE m PNG::PNG)
 if(CORVANE_HAVE_SDL2)
   target_link_libraries(corvane PRIVATE SDL2::SDL2)
+endif()
+if(CORVANE_HAVE_VORBISFILE)
+  target_link_libraries(corvane PRIVATE PkgConfig::VORBISFILE)
 endif()
 if(BUILD_SHARED_LIBS)
   target_compile_definitions(corvane INTERFACE CORVANE_SHARED=1)
@@ -376,6 +417,9 @@ if(BUILD_SHARED_LIBS)
   target_link_libraries(corvane_testing PUBLIC Threads::Threads m PNG::PNG)
   if(CORVANE_HAVE_SDL2)
     target_link_libraries(corvane_testing PUBLIC SDL2::SDL2)
+  endif()
+  if(CORVANE_HAVE_VORBISFILE)
+    target_link_libraries(corvane_testing PUBLIC PkgConfig::VORBISFILE)
   endif()
 else()
   add_library(corvane_testing INTERFACE)

@@ -296,6 +296,92 @@ def seeds():
         'many_buttons.bin': hid_seed('many_buttons', [bytes([0, 0x80, 0xFF, 0x7F, 1, 0, 0, 0x80, 0xFF])]),
         'keyboard.bin': hid_seed('keyboard', [bytes([2, 0, 4, 0x1D, 0, 0, 0, 0])]),
     }
+    s.update(sound_seeds())
+    return s
+
+
+def le16(v):
+    return struct.pack('<H', v & 0xFFFF)
+
+
+def le32(v):
+    return struct.pack('<I', v & 0xFFFFFFFF)
+
+
+def riff_chunk(four, body):
+    return four + le32(len(body)) + body
+
+
+def wav_fmt(tag, channels, rate, bits):
+    return riff_chunk(b'fmt ', le16(tag) + le16(channels) + le32(rate) +
+                      le32(rate * channels * bits // 8) + le16(channels * bits // 8) + le16(bits))
+
+
+def wave(*chunks):
+    return b'RIFF' + le32(0) + b'WAVE' + b''.join(chunks)
+
+
+def voc(block_type, body, version=0x010A, check=0x1129):
+    header = b'Creative Voice File\x1a' + le16(26) + le16(version) + le16(check)
+    return header + bytes([block_type]) + le16(len(body)) + bytes([len(body) >> 16]) + body
+
+
+def vlq(n):
+    out = [n & 0x7F]
+    n >>= 7
+    while n:
+        out.insert(0, 0x80 | (n & 0x7F))
+        n >>= 7
+    return bytes(out)
+
+
+def track(*events):
+    return b''.join(vlq(delta) + bytes(message) for delta, message in events)
+
+
+def smf(divisions, tracks):
+    header = b'MThd' + be32(6) + struct.pack('>HHH', 0 if len(tracks) == 1 else 1, len(tracks),
+                                             divisions)
+    return header + b''.join(b'MTrk' + be32(len(t)) + t for t in tracks)
+
+
+def sound_seeds():
+    """Seeds of the sound file readers and the MIDI player."""
+    s = {}
+    smpl = bytes(28) + le32(1) + le32(0) + le32(0) + le32(0) + le32(2) + le32(5) + bytes(8)
+    s['wav'] = {
+        'mono8.wav': wave(wav_fmt(1, 1, 8000, 8), riff_chunk(b'data', bytes(range(16)))),
+        'stereo16.wav': wave(wav_fmt(1, 2, 44100, 16), riff_chunk(b'data', bytes(range(10)))),
+        'data_first.wav': wave(riff_chunk(b'data', b'abc'), wav_fmt(1, 2, 8000, 16)),
+        'two_data.wav': wave(wav_fmt(1, 1, 8000, 8), riff_chunk(b'data', b'xy'),
+                             riff_chunk(b'smpl', smpl), riff_chunk(b'data', bytes(8))),
+        'float.wav': wave(wav_fmt(3, 1, 8000, 32), riff_chunk(b'data', bytes(8))),
+    }
+    s['voc'] = {
+        'type1.voc': voc(1, bytes([156, 0]) + bytes(range(20))),
+        'type9_16.voc': voc(9, le32(8000) + bytes([16, 1]) + bytes(6) + bytes(range(8)),
+                            0x0114, 0x111F),
+        'type9_8.voc': voc(9, le32(11025) + bytes([8, 1]) + bytes(6) + bytes(range(5))),
+    }
+    # No encoder here: the Ogg seeds are the page framing the decoder must reject cleanly.
+    s['ogg'] = {
+        'capture.ogg': b'OggS\x00\x02' + bytes(20) + b'\x01\x1e\x01vorbis' + bytes(23),
+        'wave.ogg': wave(wav_fmt(1, 1, 8000, 8), riff_chunk(b'data', b'abc')),
+    }
+    melody = track((0, [0xC0, 5]), (0, [0xFF, 0x51, 3, 0x07, 0xA1, 0x20]), (0, [0x90, 60, 100]),
+                   (48, [0x80, 60, 0]), (0, [0xB0, 7, 80]), (0, [0xE0, 0, 0x30]),
+                   (0, [0x99, 38, 90]), (10, [0xF0, 2, 1, 0xF7]), (10, [0x40, 0x40]),
+                   (96, [0xFF, 0x2F, 0]))
+    drums = track((0, [0x99, 36, 100]), (24, [0x89, 36, 0]), (24, [0x99, 38, 0]),
+                  (0, [0xB9, 121, 0]), (48, [0xFF, 0x2F, 0]))
+    piece = smf(96, [melody, drums])
+    rmid = b'RIFF' + le32(0) + riff_chunk(b'LIST', b'info') + b'RMID' + b'data' + le32(len(piece)) \
+        + piece
+    s['midi_file'] = {'two_tracks.mid': piece, 'wrapped.rmi': rmid,
+                      'one_track.mid': smf(480, [melody])}
+    # The player's inputs: a driver choice byte, a seek beat byte, then the file.
+    s['midi_player'] = {'bytes.bin': b'\x00\x03' + piece, 'notes.bin': b'\x01\x05' + piece,
+                        'looped.bin': b'\x03\x02' + smf(24, [melody])}
     return s
 
 

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsdl2-dev libpng-dev libpixman-1-dev
+  libsdl2-dev libpng-dev libpixman-1-dev libvorbis-dev
   clang clang-tidy llvm libclang-rt-14-dev python3
   xvfb xdotool x11-apps x11-utils imagemagick xauth
 )
