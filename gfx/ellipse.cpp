@@ -178,6 +178,7 @@ void walk_quarter_within(int rx, int ry, const offset_set &across, const offset_
     int kind;
   };
   std::vector<run> runs;
+  std::vector<int64_t> turns_to_visit;
   while (t0 < end) {
     // The stretch of turns from t0 over which both quotients stay the same.
     const int64_t a = i0 / large;
@@ -297,21 +298,42 @@ void walk_quarter_within(int rx, int ry, const offset_set &across, const offset_
         }
       }
     } else {
-      int64_t done = t0 - 1;
+      // A point equal to the one before is not emitted again, so of each stretch of turns
+      // giving one point only its first turn is walked (each turn once, in order).
+      std::vector<int64_t> &turns = turns_to_visit;
+      turns.clear();
       for (const run &r : runs) {
-        const int64_t first = std::max(r.first, done + 1);
-        if (first > r.last) continue;
-        visit(first);
-        for (int64_t t = first + 1; t <= r.last; ++t) walker.visit(h_at(t), i_at(t));
-        done = r.last;
+        for (int64_t t = r.first; t <= r.last;) {
+          const int64_t p1 = r.kind == 0 ? sx(t) : sy(t);
+          const int64_t p2 = r.kind == 0 ? iy(t) : ix(t);
+          int64_t lo = t;
+          int64_t hi = r.last;
+          while (lo < hi) {
+            const int64_t mid = hi - (hi - lo) / 2;
+            const bool same = r.kind == 0 ? (sx(mid) <= p1 && iy(mid) >= p2)
+                                          : (sy(mid) >= p1 && ix(mid) <= p2);
+            if (same) {
+              lo = mid;
+            } else {
+              hi = mid - 1;
+            }
+          }
+          turns.push_back(t);
+          t = lo + 1;
+        }
       }
+      std::sort(turns.begin(), turns.end());
+      turns.erase(std::unique(turns.begin(), turns.end()), turns.end());
+      for (const int64_t t : turns) visit(t);
     }
     if (ends || t1 + 1 >= end) return;
     before_h = h_at(t1);
     before_i = i_at(t1);
+    const int64_t next_h = h_at(t1 + 1);
+    const int64_t next_i = i_at(t1 + 1);
     t0 = t1 + 1;
-    h0 = h_at(t0);
-    i0 = i_at(t0);
+    h0 = next_h;
+    i0 = next_i;
   }
 }
 

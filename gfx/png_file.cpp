@@ -333,7 +333,8 @@ bool decode_png(png_load &load) noexcept {
       store_row(load, load.rows, static_cast<int>(y), keep_indices, keep_alpha);
     }
   }
-  png_read_end(load.png, nullptr);
+  // What follows the image data (text chunks, the end chunk) is not needed: a file cut after
+  // its last row still gives its picture.
 
   if (load.pal != nullptr) {
     if (keep_indices) {

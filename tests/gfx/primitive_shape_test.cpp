@@ -292,6 +292,10 @@ TEST(DrawCircle, ClippedWalkEqualsTheWholeWalkCutToTheClipRectangle) {
     const int cl = static_cast<int>(rng() % 40), ct = static_cast<int>(rng() % 30);
     const int cr = cl + 1 + static_cast<int>(rng() % 24), cb = ct + 1 + static_cast<int>(rng() % 18);
     const auto inside = [&](int px, int py) { return px >= cl && px < cr && py >= ct && py < cb; };
+    // A span draws inside the clip rectangle when its row and part of its width lie there.
+    const auto reaches = [&](int x1, int row, int x2) {
+      return row >= ct && row < cb && std::max(x1, x2) >= cl && std::min(x1, x2) < cr;
+    };
     set_clip_area(bmp.get(), cl, ct, cr - 1, cb - 1);
 
     std::vector<point> expected;
@@ -324,7 +328,8 @@ TEST(DrawCircle, ClippedWalkEqualsTheWholeWalkCutToTheClipRectangle) {
       fill_circle(whole.get(), r + 1, r + 1, r, 1);
       for (const auto &s : recording_table::hlines) {
         const int row = s.y - (r + 1) + y;
-        if (row >= ct && row < cb) full.emplace_back(s.x1 - (r + 1) + x, row, s.x2 - (r + 1) + x);
+        const int x1 = s.x1 - (r + 1) + x, x2 = s.x2 - (r + 1) + x;
+        if (reaches(x1, row, x2)) full.emplace_back(x1, row, x2);
       }
     }
     std::vector<std::tuple<int, int, int>> clipped;
@@ -332,7 +337,7 @@ TEST(DrawCircle, ClippedWalkEqualsTheWholeWalkCutToTheClipRectangle) {
       const recording_table rec(bmp.get());
       fill_circle(bmp.get(), x, y, r, 1);
       for (const auto &s : recording_table::hlines) {
-        if (s.y >= ct && s.y < cb) clipped.emplace_back(s.x1, s.y, s.x2);
+        if (reaches(s.x1, s.y, s.x2)) clipped.emplace_back(s.x1, s.y, s.x2);
       }
     }
     std::sort(full.begin(), full.end());
@@ -437,6 +442,10 @@ TEST(DrawEllipse, ClippedWalkEqualsTheWholeWalkCutToTheClipRectangle) {
     const int cl = static_cast<int>(rng() % 40), ct = static_cast<int>(rng() % 30);
     const int cr = cl + 1 + static_cast<int>(rng() % 24), cb = ct + 1 + static_cast<int>(rng() % 18);
     const auto inside = [&](int px, int py) { return px >= cl && px < cr && py >= ct && py < cb; };
+    // A span draws inside the clip rectangle when its row and part of its width lie there.
+    const auto reaches = [&](int x1, int row, int x2) {
+      return row >= ct && row < cb && std::max(x1, x2) >= cl && std::min(x1, x2) < cr;
+    };
     set_clip_area(bmp.get(), cl, ct, cr - 1, cb - 1);
 
     std::vector<point> expected;
@@ -468,7 +477,8 @@ TEST(DrawEllipse, ClippedWalkEqualsTheWholeWalkCutToTheClipRectangle) {
       fill_ellipse(whole.get(), ex + 1, ey + 1, rx, ry, 1);
       for (const auto &s : recording_table::hlines) {
         const int row = s.y - (ey + 1) + y;
-        if (row >= ct && row < cb) full.emplace_back(s.x1 - (ex + 1) + x, row, s.x2 - (ex + 1) + x);
+        const int x1 = s.x1 - (ex + 1) + x, x2 = s.x2 - (ex + 1) + x;
+        if (reaches(x1, row, x2)) full.emplace_back(x1, row, x2);
       }
     }
     std::vector<std::tuple<int, int, int>> clipped;
@@ -476,7 +486,7 @@ TEST(DrawEllipse, ClippedWalkEqualsTheWholeWalkCutToTheClipRectangle) {
       const recording_table rec(bmp.get());
       fill_ellipse(bmp.get(), x, y, rx, ry, 1);
       for (const auto &s : recording_table::hlines) {
-        if (s.y >= ct && s.y < cb) clipped.emplace_back(s.x1, s.y, s.x2);
+        if (reaches(s.x1, s.y, s.x2)) clipped.emplace_back(s.x1, s.y, s.x2);
       }
     }
     ASSERT_EQ(clipped, full) << "filled ellipse " << x << "," << y << " " << rx << "x" << ry;
