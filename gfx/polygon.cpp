@@ -129,8 +129,9 @@ void generic_draw_polygon(bitmap *bmp, int vertex_count, const int *points, int 
   // One record per edge in the scratch buffer, followed by the waiting order (one pointer per
   // edge), grown in steps of 1024 bytes; a count whose records would not fit an int of bytes
   // draws nothing.
+  // The count is refused at the same size as when each record also held its two list links.
   // NOLINTNEXTLINE(bugprone-sizeof-expression): the size of the pointer itself is meant.
-  constexpr auto record = static_cast<int64_t>(sizeof(poly_edge) + sizeof(poly_edge *));
+  constexpr auto record = static_cast<int64_t>(sizeof(poly_edge) + 3 * sizeof(poly_edge *));
   const int64_t bytes = (int64_t{vertex_count} * record + 1023) / 1024 * 1024;
   if (bytes > INT_MAX) return;
   auto *edges = static_cast<poly_edge *>(grow_scratch_buffer(static_cast<int>(bytes)));

@@ -287,12 +287,13 @@ TEST_F(PngFormatsTest, SizeLimitsComeFromTheCallTheConfigurationOrTheDefault) {
   set_png_limits(0, 0, 13 * 7);
   EXPECT_FALSE(refused());
   set_png_limits(0, 0, 0);
-  config_set_int("png", "max_height", 6);
+  const char limit[] = "[png]\nmax_height = 6\n";
+  use_config_data(limit, static_cast<int>(sizeof limit - 1));
   EXPECT_TRUE(refused());
   EXPECT_STREQ(error_text, "PNG image too large");
   set_png_limits(0, 7, 0);  // the call comes before the configuration
   EXPECT_FALSE(refused());
-  config_set_string("png", "max_height", nullptr);
+  use_config_data("", 0);
 }
 
 // A header claiming 9000 x 9000 pixels, padded with a private chunk so that the file is large
