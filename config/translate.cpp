@@ -176,8 +176,9 @@ const char *translate_text(const char *message) noexcept {
     if (key != nullptr) {
       const char *translation = find_translation(converted, key);
       result = translation != nullptr ? intern_text(translation) : nullptr;
-      // Without memory for the stored copy the configuration's own text is the best there is.
-      if (result == nullptr) result = translation;
+      // Without memory for the stored copy the configuration's own text is the best there is
+      // (not the converted message, which is freed below).
+      if (result == nullptr && translation != owned) result = translation;
     }
   }
   std::free(owned);
