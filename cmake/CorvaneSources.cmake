@@ -28,6 +28,7 @@ set(CORVANE_TEXT_SOURCES
   text/encoding_table.cpp
   text/error_string.cpp
   text/format.cpp
+  text/format_arguments.cpp
   text/locale.cpp
   text/number_parse.cpp
   text/string_case.cpp

@@ -2,6 +2,9 @@
 // headers, each name once.
 #include <cerrno>
 #include <cstdlib>
+#include <new>
+#include <string_view>
+#include <unordered_set>
 
 #include "config/config_internal.h"
 #include "corvane/config.h"
@@ -11,37 +14,49 @@
 namespace corvane::cfg {
 namespace {
 
-// Collects distinct names into the caller's array, growing it one pointer per new name.
+// Collects distinct names into the caller's array. A set of the names seen so far and an array
+// grown by doubling keep a listing of n names close to linear in n.
 class name_list {
  public:
   explicit name_list(const char ***names) noexcept : names_(names) {}
+  ~name_list() { delete seen_; }
+  name_list(const name_list &) = delete;
+  name_list &operator=(const name_list &) = delete;
 
   // False when memory ran out (the list is freed then).
   bool add(const char *name) noexcept {
-    for (int i = 0; i < count_; ++i) {
-      if (text_compare((*names_)[i], name) == 0) return true;
-    }
-    auto *grown = static_cast<const char **>(
-        std::realloc(static_cast<void *>(*names_), sizeof(const char *) * (count_ + 1u)));
-    if (grown == nullptr) {
+    try {
+      if (seen_ == nullptr) seen_ = new std::unordered_set<std::string_view>();
+      const std::string_view bytes(name, static_cast<std::size_t>(text_size(name)));
+      if (!seen_->insert(bytes).second) return true;
+      if (count_ == capacity_) {
+        const std::size_t capacity = capacity_ == 0 ? 16 : capacity_ * 2;
+        auto *grown = static_cast<const char **>(
+            std::realloc(static_cast<void *>(*names_), sizeof(const char *) * capacity));
+        if (grown == nullptr) throw std::bad_alloc();
+        *names_ = grown;
+        capacity_ = capacity;
+      }
+      (*names_)[count_++] = name;
+      return true;
+    } catch (...) {
       config_free_list(names_);
       count_ = 0;
       set_error_number(ENOMEM);
       return false;
     }
-    *names_ = grown;
-    (*names_)[count_++] = name;
-    return true;
   }
 
   int finish() noexcept {
     if (count_ == 0) config_free_list(names_);
-    return count_;
+    return static_cast<int>(count_);
   }
 
  private:
   const char ***names_;
-  int count_ = 0;
+  std::unordered_set<std::string_view> *seen_ = nullptr;
+  std::size_t count_ = 0;
+  std::size_t capacity_ = 0;
 };
 
 // Adds the keys of a bracketed section (or of the part before the first header).

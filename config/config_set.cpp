@@ -1,13 +1,55 @@
 // The setters: a value replaces, removes or adds a 'key = value' line of the configuration that
 // owns the key (through the section's hook when it has one). Numbers are formatted first.
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "config/config_internal.h"
 #include "corvane/config.h"
+#include "corvane/system.h"
 #include "corvane/text.h"
 
 namespace corvane::cfg {
 namespace {
+
+// A text as a configuration file can hold it: the file format has no quoting, so a line break
+// inside a key or value would start new lines (even a "[section]") on the next read. The text is
+// kept up to its first CR or LF; cut marks that something was dropped.
+class single_line {
+ public:
+  explicit single_line(const char *text) noexcept : text_(text) {
+    if (text == nullptr) return;
+    const char *p = text;
+    for (;;) {
+      const char *at = p;
+      const int c = current_next_char(&p);
+      if (c == 0) return;
+      if (c == '\r' || c == '\n') {
+        cut_ = true;
+        const auto bytes = static_cast<std::size_t>(at - text);
+        owned_ = static_cast<char *>(std::malloc(bytes + static_cast<std::size_t>(terminator_width())));
+        if (owned_ != nullptr) {
+          std::memcpy(owned_, text, bytes);
+          current_put_char(owned_ + bytes, 0);
+        }
+        text_ = owned_;
+        return;
+      }
+    }
+  }
+  ~single_line() { std::free(owned_); }
+  single_line(const single_line &) = delete;
+  single_line &operator=(const single_line &) = delete;
+
+  const char *text() const noexcept { return text_; }
+  bool cut() const noexcept { return cut_; }
+  bool failed() const noexcept { return cut_ && owned_ == nullptr; }
+
+ private:
+  const char *text_;
+  char *owned_ = nullptr;
+  bool cut_ = false;
+};
 
 constexpr int float_text_size = 256;
 
@@ -89,13 +131,29 @@ extern "C" {
 
 void config_set_string(const char *section, const char *key, const char *value) noexcept {
   prepare_config(1);
+  const single_line section_line(section);
+  if (section_line.failed()) {
+    set_error_number(ENOMEM);
+    return;
+  }
   char bracketed[section_name_size];
-  bracket_section_name(section, bracketed);
+  bracket_section_name(section_line.text(), bracketed);
   if (key == nullptr) return;
   if (const config_hook *hook = find_hook(bracketed)) {
     if (hook->string_setter != nullptr) hook->string_setter(key, value);
     return;
   }
+  // Keys and values are stored up to their first line break; EINVAL tells the caller so.
+  const single_line key_line(key);
+  const single_line value_line(value);
+  if (key_line.failed() || value_line.failed()) {
+    set_error_number(ENOMEM);
+    return;
+  }
+  if (section_line.cut() || key_line.cut() || value_line.cut()) set_error_number(EINVAL);
+  key = key_line.text();
+  value = value_line.text();
+  if (key_line.cut() && text_is_empty(key)) return;
 
   config *cfg = nullptr;
   if (is_transient(bracketed, key)) {

@@ -1,7 +1,8 @@
 // Writing a configuration back: every entry as one line ('key = value', the header, or the blank
 // or comment line as it was read), LF-terminated and in UTF-8. The text goes into a temporary file
 // in the same directory, which replaces the configuration file only once it is complete, so that
-// a failed or interrupted write never leaves a damaged file behind.
+// a failed or interrupted write never leaves a damaged file behind. Only a regular file (or one a
+// symbolic link leads to) is ever replaced.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -99,6 +100,12 @@ int write_config(config *cfg) noexcept {
     target = system_name;
     if (stat(system_name, &existing) == 0) {
       exists = true;
+      // Renaming a file over a FIFO, a device or a directory would replace something that is no
+      // configuration file; nothing is written then.
+      if (!S_ISREG(existing.st_mode)) {
+        set_error_number(S_ISDIR(existing.st_mode) ? EISDIR : EINVAL);
+        return -1;
+      }
       if (access(system_name, W_OK) != 0) {
         set_error_number(errno);
         return -1;

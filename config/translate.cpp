@@ -13,6 +13,7 @@
 #include "corvane/file.h"
 #include "corvane/system.h"
 #include "corvane/text.h"
+#include "text/format_arguments.h"
 
 namespace corvane::cfg {
 namespace {
@@ -81,20 +82,26 @@ const char *remember_translation(const char *section, char *key, const char *tex
   return entry->data;
 }
 
+// Many messages are formats, and their callers pass the original's arguments: a translation that
+// would read other arguments (one more "%s", a "%n") is ignored in favour of the original.
+const char *checked_translation(const char *converted, const char *translation) noexcept {
+  return corvane::format_arguments_match(converted, translation) ? translation : converted;
+}
+
 // The translation of a converted message and its key, as stored in a configuration or by a hook.
 const char *find_translation(const char *converted, char *key) noexcept {
   const config_literal section("[language]");
   if (const config_hook *hook = find_hook(section); hook != nullptr && hook->string_getter) {
     if (const char *answer = hook->string_getter(key, converted)) {
       std::free(key);
-      return answer;
+      return checked_translation(converted, answer);
     }
   }
   for (const config *cfg :
        {config_store.override_config, config_store.main_config, config_store.language_config}) {
     if (const config_entry *entry = find_config_entry(cfg, section, key, nullptr)) {
       std::free(key);
-      return entry->data != nullptr ? entry->data : empty_string;
+      return checked_translation(converted, entry->data != nullptr ? entry->data : empty_string);
     }
   }
   return remember_translation(section, key, converted);
@@ -169,8 +176,9 @@ const char *translate_text(const char *message) noexcept {
     if (key != nullptr) {
       const char *translation = find_translation(converted, key);
       result = translation != nullptr ? intern_text(translation) : nullptr;
-      // Without memory for the stored copy the configuration's own text is the best there is.
-      if (result == nullptr) result = translation;
+      // Without memory for the stored copy the configuration's own text is the best there is
+      // (not the converted message, which is freed below).
+      if (result == nullptr && translation != owned) result = translation;
     }
   }
   std::free(owned);

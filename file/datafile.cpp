@@ -141,38 +141,18 @@ const char *next_component(const char *path, char *component, int size) {
   }
 }
 
-}  // namespace
-
-packfile *open_datafile_object(const char *name, const packfile_mode &mode) noexcept {
-  if (mode.write) return fail(EROFS, nullptr);
-  if (object_levels(name) > max_object_levels) return fail(ENAMETOOLONG, nullptr);
-  char hash_text[8];
-  const char *hash = literal("#", hash_text, sizeof hash_text);
-  if (text_compare(name, hash) == 0) return open_appended_datafile();
-
-  const char *separator = text_find_last_char(name, '#');
-  if (separator == nullptr) return fail(ENOENT, nullptr);
-  char datafile[path_size];
-  const int bytes = static_cast<int>(separator - name);
-  if (bytes == 0) {
-    text_copy(datafile, sizeof datafile, hash);
-  } else {
-    if (bytes + current_code_width(0) > path_size) return fail(ENAMETOOLONG, nullptr);
-    std::memcpy(datafile, name, static_cast<size_t>(bytes));
-    current_put_char(datafile + bytes, 0);
-  }
-  const char *path = separator + current_char_width(separator);
-
-  packfile *f = open_packfile(datafile, "rp");
-  if (f == nullptr) return nullptr;
+// Walks the data file f holds ("COR." and its object list) along path ("dir/name", ending at the
+// next "#" or the end) and opens the object found. Takes f over: on failure it is closed and the
+// result is null with the error number set.
+packfile *open_object(packfile *f, const char *path) {
   int32_t id;
   if (!read_word(f, id) || id != DATAFILE_ID) return fail(ENOTDIR, f);
-
   for (;;) {
     char component[name_size];
     const char *end = next_component(path, component, sizeof component);
     if (end == nullptr) return fail(ENOENT, f);
-    const bool more = current_get_char(end) != 0;
+    const int separator = current_get_char(end);
+    const bool more = separator == '/';
     int32_t type = 0;
     const walk_result found = find_object(f, component, type);
     if (found == walk_result::corrupt) return fail(EFAULT, f);
@@ -189,6 +169,54 @@ packfile *open_datafile_object(const char *name, const packfile_mode &mode) noex
     if (nested == nullptr) return fail(get_error_number(), f);
     f = nested;
     path = end + current_char_width(end);
+  }
+}
+
+}  // namespace
+
+packfile *open_datafile_object(const char *name, const packfile_mode &mode) noexcept {
+  if (mode.write) return fail(EROFS, nullptr);
+  if (object_levels(name) > max_object_levels) return fail(ENAMETOOLONG, nullptr);
+  char hash_text[8];
+  const char *hash = literal("#", hash_text, sizeof hash_text);
+  if (text_compare(name, hash) == 0) return open_appended_datafile();
+
+  const char *last_separator = text_find_last_char(name, '#');
+  if (last_separator == nullptr) return fail(ENOENT, nullptr);
+  if (static_cast<int>(last_separator - name) + current_code_width(0) > path_size) {
+    return fail(ENAMETOOLONG, nullptr);
+  }
+
+  // "a.dat#x#y" is object y of the data file that object x of "a.dat" holds. Each level is walked
+  // in turn inside this one frame, so the stack stays the same whatever the depth. Where a level
+  // is no object, the name up to the next "#" is tried as a file of that name, as opening it on
+  // its own would do.
+  char prefix[path_size];
+  const auto copy_prefix = [&](const char *end) {
+    const auto bytes = static_cast<std::size_t>(end - name);
+    std::memcpy(prefix, name, bytes);
+    current_put_char(prefix + bytes, 0);
+  };
+  const char *separator = text_find_char(name, '#');
+  packfile *f = nullptr;
+  if (separator == name) {
+    f = open_appended_datafile();
+    if (f == nullptr) f = open_named_file(hash, "rp", get_error_number());
+  } else {
+    copy_prefix(separator);
+    f = open_named_file(prefix, "rp", 0);
+  }
+  for (;;) {
+    const char *path = separator + current_char_width(separator);
+    const char *next_separator = text_find_char(path, '#');
+    packfile *object = f != nullptr ? open_object(f, path) : nullptr;
+    if (next_separator == nullptr) return object;
+    if (object == nullptr) {
+      copy_prefix(next_separator);
+      object = open_named_file(prefix, "rp", get_error_number());
+    }
+    f = object;
+    separator = next_separator;
   }
 }
 

@@ -3,6 +3,7 @@
 #include "file/file_io.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -66,6 +67,27 @@ int write_fully(int fd, const void *buffer, int64_t count) noexcept {
     }
   }
   return 0;
+}
+
+int open_file_without_blocking(const char *system_name, int flags) noexcept {
+  const int fd = file_io.open(system_name, flags | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return -1;
+  int error = 0;
+  struct stat st {};
+  if (fstat(fd, &st) != 0) {
+    error = errno;
+  } else if ((flags & O_ACCMODE) == O_RDONLY && !S_ISREG(st.st_mode)) {
+    error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  } else {
+    const int status = fcntl(fd, F_GETFL);
+    if (status == -1 || fcntl(fd, F_SETFL, status & ~O_NONBLOCK) == -1) error = errno;
+  }
+  if (error != 0) {
+    file_io.close(fd);
+    errno = error;
+    return -1;
+  }
+  return fd;
 }
 
 bool convert_file_name(const char *name, int encoding, char *buffer, int size) noexcept {

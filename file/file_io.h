@@ -31,6 +31,12 @@ int64_t read_fully(int fd, void *buffer, int64_t count) noexcept;
 // Writes all count bytes with the same retry rules. Returns 0, or -1 with errno set.
 int write_fully(int fd, const void *buffer, int64_t count) noexcept;
 
+// Opens a file for the library to read (flags O_RDONLY) or write (O_WRONLY with O_CREAT, O_TRUNC)
+// without ever blocking in open(): a FIFO with no writer, or a device that waits, would hang the
+// caller. Reading refuses anything but a regular file (EISDIR for a directory, EINVAL for FIFOs,
+// devices and sockets). The descriptor comes back in blocking mode. Returns it, or -1 with errno.
+int open_file_without_blocking(const char *system_name, int flags) noexcept;
+
 // Converts a name from the current encoding into encoding (a file-name encoding, or UTF-8) in
 // buffer. Returns false, with the error number ENAMETOOLONG, when the whole name does not fit.
 bool convert_file_name(const char *name, int encoding, char *buffer, int size) noexcept;

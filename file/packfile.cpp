@@ -219,6 +219,24 @@ void free_normal_packfile(packfile *f) noexcept {
   delete internal(f);
 }
 
+packfile *open_named_file(const char *filename, const char *mode, int object_error) noexcept {
+  char system_name[1024];
+  if (!convert_file_name(filename, get_file_name_encoding(), system_name, sizeof system_name)) {
+    return nullptr;
+  }
+  const packfile_mode m = parse_packfile_mode(mode);
+  const int fd = open_file_without_blocking(system_name, m.write ? (O_WRONLY | O_CREAT | O_TRUNC)
+                                                                   : O_RDONLY);
+  if (fd < 0) {
+    const int error = errno;
+    // A name the system cannot even hold (a component over its limit) names no file either.
+    const bool no_such_file = error == ENOENT || error == ENAMETOOLONG;
+    set_error_number(object_error != 0 && no_such_file ? object_error : error);
+    return nullptr;
+  }
+  return open_packfile_fd(fd, mode);
+}
+
 }  // namespace corvane
 
 extern "C" {
@@ -251,19 +269,7 @@ packfile *open_packfile(const char *filename, const char *mode) noexcept {
     if (m.write) return nullptr;
     object_error = get_error_number();
   }
-  char system_name[1024];
-  if (!corvane::convert_file_name(filename, get_file_name_encoding(), system_name,
-                                  sizeof system_name)) {
-    return nullptr;
-  }
-  const int flags = m.write ? (O_WRONLY | O_CREAT | O_TRUNC) : O_RDONLY;
-  const int fd = corvane::file_io.open(system_name, flags, 0666);
-  if (fd < 0) {
-    const int error = errno;
-    set_error_number(object_error != 0 && error == ENOENT ? object_error : error);
-    return nullptr;
-  }
-  return open_packfile_fd(fd, mode);
+  return corvane::open_named_file(filename, mode, object_error);
 }
 
 packfile *open_packfile_ops(const packfile_ops *ops, void *userdata) noexcept {

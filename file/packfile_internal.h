@@ -66,6 +66,10 @@ bool packfile_password_is_set() noexcept;
 // XORs bytes with the stream's password, moving its password position along.
 void scramble_bytes(packfile *f, unsigned char *bytes, int count) noexcept;
 
+// Opens the file of that exact name (never an object inside a data file) with open_packfile's
+// mode. When it does not exist and object_error is nonzero, that error number is left instead.
+packfile *open_named_file(const char *filename, const char *mode, int object_error) noexcept;
+
 // Opens "file.dat#object/path" or "#object" for reading. Null with the error number set.
 packfile *open_datafile_object(const char *name, const packfile_mode &mode) noexcept;
 

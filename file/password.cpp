@@ -64,10 +64,26 @@ void set_packfile_password(const char *text) noexcept {
   int n = 0;
   if (text != nullptr) {
     const char *p = text;
-    while (n < corvane::password_capacity) {
+    for (int characters = 0; characters < corvane::password_capacity; ++characters) {
       const int c = current_next_char(&p);
       if (c == 0) break;
-      corvane::password[n++] = static_cast<char>(c);
+      if (c < 256) {
+        // One byte, as passwords of 8-bit characters always were stored.
+        if (n == corvane::password_capacity) break;
+        corvane::password[n++] = static_cast<char>(c);
+        continue;
+      }
+      // Wider characters give every byte of their encoded form, so that no character ends the
+      // password early and a password always protects; zero bytes (16-bit encodings) are left
+      // out, as the password is a terminated string. A character that does not fit whole ends it.
+      char encoded[8];
+      const int width = current_put_char(encoded, c);
+      int nonzero = 0;
+      for (int i = 0; i < width; ++i) nonzero += encoded[i] != 0 ? 1 : 0;
+      if (n + nonzero > corvane::password_capacity) break;
+      for (int i = 0; i < width; ++i) {
+        if (encoded[i] != 0) corvane::password[n++] = encoded[i];
+      }
     }
   }
   corvane::password[n] = 0;

@@ -9,6 +9,7 @@ the repository so that the fuzz runs need nothing but the sources.
 import os
 import shutil
 import struct
+import zlib
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 CORPUS = os.path.join(ROOT, 'fuzz', 'corpus')
@@ -296,6 +297,8 @@ def seeds():
         'many_buttons.bin': hid_seed('many_buttons', [bytes([0, 0x80, 0xFF, 0x7F, 1, 0, 0, 0x80, 0xFF])]),
         'keyboard.bin': hid_seed('keyboard', [bytes([2, 0, 4, 0x1D, 0, 0, 0, 0])]),
     }
+    s['png'] = png_seeds()
+    s['translation'] = translation_seeds()
     s.update(sound_seeds())
     return s
 
@@ -383,6 +386,46 @@ def sound_seeds():
     s['midi_player'] = {'bytes.bin': b'\x00\x03' + piece, 'notes.bin': b'\x01\x05' + piece,
                         'looped.bin': b'\x03\x02' + smf(24, [melody])}
     return s
+
+
+def png_file(width, height, bit_depth, color_type, rows, interlace=0, extra=b''):
+    """A PNG file whose filtered rows (each with its filter byte) are given whole."""
+    def png_chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack(
+            '>I', zlib.crc32(kind + data) & 0xFFFFFFFF)
+    header = struct.pack('>IIBBBBB', width, height, bit_depth, color_type, 0, 0, interlace)
+    return (b'\x89PNG\r\n\x1a\n' + png_chunk(b'IHDR', header) + extra +
+            png_chunk(b'IDAT', zlib.compress(rows)) + png_chunk(b'IEND', b''))
+
+
+def png_seeds():
+    plte = struct.pack('>I', 6) + b'PLTE' + bytes([255, 0, 0, 0, 0, 255])
+    plte += struct.pack('>I', zlib.crc32(b'PLTE' + bytes([255, 0, 0, 0, 0, 255])) & 0xFFFFFFFF)
+    trns = struct.pack('>I', 1) + b'tRNS' + b'\x00' + struct.pack(
+        '>I', zlib.crc32(b'tRNS\x00') & 0xFFFFFFFF)
+    gama = struct.pack('>I', 4) + b'gAMA' + struct.pack('>I', 100000) + struct.pack(
+        '>I', zlib.crc32(b'gAMA' + struct.pack('>I', 100000)) & 0xFFFFFFFF)
+    return {
+        'grey1.png': png_file(9, 2, 1, 0, b'\x00\xa5\x80\x00\x5a\x00'),
+        'palette_trns.png': png_file(3, 1, 8, 3, b'\x00\x00\x01\x00', extra=plte + trns),
+        'rgba16_gamma.png': png_file(1, 1, 16, 6, b'\x00\xb7\xb7\x00\xc8\xff\x00\x12\x34',
+                                     extra=gama),
+        'grey_alpha_interlaced.png': png_file(1, 1, 8, 4, b'\x00\x80\xff', interlace=1),
+        'rgb_sub_filter.png': png_file(2, 2, 8, 2, b'\x01\x10\x20\x30\x01\x01\x01'
+                                                   b'\x02\x05\x05\x05\x00\x00\x00'),
+    }
+
+
+def translation_seeds():
+    # First byte: the message (and, by its higher bits, hook or language configuration).
+    return {
+        'same.bin': b'\x00Keine Anzeige: %s',
+        'extra_string.bin': b'\x00%s %s',
+        'count.bin': b'\x06%n%s',
+        'swapped.bin': b'\x01%d auf %s',
+        'every_kind.bin': b'\x05%c %*.*ld %llu %p %f %Lg %d %%',
+        'config.bin': b'\x07Fenster auf %s, %d bpp',
+    }
 
 
 def main():

@@ -120,6 +120,7 @@ bitmap *create_system_bitmap(int width, int height) noexcept {
 
 void destroy_bitmap(bitmap *bmp) noexcept {
   if (bmp == nullptr) return;
+  corvane::release_family_number(bmp);
 
   if ((bmp->flags & BITMAP_FLAG_VIDEO) != 0) {
     video_bitmap_node *previous = nullptr;

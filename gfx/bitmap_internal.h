@@ -23,6 +23,10 @@ extern int failed_video_height;
 // The next sub-bitmap family number (1 at start, wrapping within 25 bits).
 extern uint32_t next_family_number;
 
+// Gives back the family number a parent holds (sub-bitmaps hold none of their own), so that the
+// counter may hand it out again once it wraps. Called when the bitmap is destroyed.
+void release_family_number(const bitmap *bmp) noexcept;
+
 }  // namespace corvane
 
 #endif  // CORVANE_GFX_BITMAP_INTERNAL_H

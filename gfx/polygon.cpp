@@ -3,12 +3,21 @@
 // covers on one row. Edges wait sorted by their first row, join an active list (kept sorted by
 // x) on that row, and every pair of active edges bounds one span of the row.
 //
+// The active list is an array. An edge joins it in front of the first active edge whose
+// x + (w + dx) / 2 is not below its own; the running maximum of that value along the list is
+// sorted, so a binary search finds the place, and all the edges joining on one row are merged in
+// at once. After each row the list is stably sorted by x + w / 2, which is the order moving each
+// edge forward past greater predecessors gives. A row costs about its active edges times their
+// logarithm, however often the edges cross.
+//
 // The fixed-point values are kept in 64 bits: with 18 fractional bits a 32-bit x holds only
 // +-8191 pixels, and vertices beyond that (off-screen ones, say) must not wrap around.
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "corvane/bitmap.h"
 #include "corvane/system.h"
@@ -26,8 +35,6 @@ struct poly_edge {
   int64_t x;   // x on the current row, 18 fractional bits
   int64_t dx;  // x step per row
   int64_t w;   // extra width of the span on one row
-  poly_edge *prev;
-  poly_edge *next;
 };
 
 // Rows above the drawable area that are stepped through one by one; beyond this many the edges
@@ -41,78 +48,76 @@ void fill_edge(poly_edge &e, int x_top, int y_top, int x_low, int y_low) noexcep
   e.x = int64_t{x_top} * one + (one / 2 - 1);
   if (e.dx < 0) e.x += std::min<int64_t>(e.dx + one, 0);
   e.w = std::max<int64_t>(std::llabs(e.dx) - one, 0);
-  e.prev = nullptr;
-  e.next = nullptr;
 }
 
-struct edge_list {
-  poly_edge *first = nullptr;
+// The value that decides where an edge joins the list, and the one the list is sorted by.
+int64_t joining_key(const poly_edge *e) noexcept { return e->x + (e->w + e->dx) / 2; }
+int64_t order_key(const poly_edge *e) noexcept { return e->x + e->w / 2; }
 
-  void unlink(poly_edge *e) noexcept {
-    if (e->prev != nullptr) {
-      e->prev->next = e->next;
-    } else {
-      first = e->next;
+// The active edges, with room for the joining edges of one row.
+struct active_list {
+  std::vector<poly_edge *> edges;
+  std::vector<int64_t> running_max;
+  struct joining {
+    std::size_t place;  // before this many of the edges already active
+    int64_t key;
+    int order;  // position in the waiting order
+    poly_edge *edge;
+  };
+  std::vector<joining> joiners;
+  std::vector<poly_edge *> merged;
+
+  // Adds the edges that join on one row, as if each were put in front of the first edge (already
+  // active or joined before it) whose joining key is not below its own.
+  void join(poly_edge *const *first, int count) {
+    running_max.resize(edges.size());
+    int64_t top = INT64_MIN;
+    for (std::size_t i = 0; i < edges.size(); ++i) {
+      top = std::max(top, joining_key(edges[i]));
+      running_max[i] = top;
     }
-    if (e->next != nullptr) e->next->prev = e->prev;
-    e->prev = e->next = nullptr;
+    joiners.clear();
+    for (int i = 0; i < count; ++i) {
+      const int64_t key = joining_key(first[i]);
+      const auto place = static_cast<std::size_t>(
+          std::lower_bound(running_max.begin(), running_max.end(), key) - running_max.begin());
+      joiners.push_back({place, key, i, first[i]});
+    }
+    // Within one gap the joiners end up by key, and among equal keys the later one in front.
+    std::sort(joiners.begin(), joiners.end(), [](const joining &a, const joining &b) {
+      if (a.place != b.place) return a.place < b.place;
+      if (a.key != b.key) return a.key < b.key;
+      return a.order > b.order;
+    });
+    merged.clear();
+    std::size_t next = 0;
+    for (std::size_t i = 0; i <= edges.size(); ++i) {
+      while (next < joiners.size() && joiners[next].place == i) merged.push_back(joiners[next++].edge);
+      if (i < edges.size()) merged.push_back(edges[i]);
+    }
+    edges.swap(merged);
   }
 
-  // Puts e in front of before (at the end when before is null, after last).
-  void insert_before(poly_edge *e, poly_edge *before, poly_edge *last) noexcept {
-    if (before == nullptr) {
-      e->prev = last;
-      e->next = nullptr;
-      if (last != nullptr) {
-        last->next = e;
-      } else {
-        first = e;
+  // Steps every edge to the next row, dropping those that end on row y, and sorts the rest
+  // stably by x + w / 2.
+  void advance(int64_t y) {
+    std::size_t kept = 0;
+    for (poly_edge *e : edges) {
+      if (y < e->bottom) {
+        e->x += e->dx;
+        edges[kept++] = e;
       }
-      return;
     }
-    e->next = before;
-    e->prev = before->prev;
-    if (before->prev != nullptr) {
-      before->prev->next = e;
-    } else {
-      first = e;
+    edges.resize(kept);
+    if (!std::is_sorted(edges.begin(), edges.end(), [](const poly_edge *a, const poly_edge *b) {
+          return order_key(a) < order_key(b);
+        })) {
+      std::stable_sort(edges.begin(), edges.end(), [](const poly_edge *a, const poly_edge *b) {
+        return order_key(a) < order_key(b);
+      });
     }
-    before->prev = e;
   }
 };
-
-// Activates an edge: before the first active edge whose key x + (w + dx) / 2 is not below its own.
-void activate(edge_list &active, poly_edge *e) noexcept {
-  const int64_t key = e->x + (e->w + e->dx) / 2;
-  poly_edge *last = nullptr;
-  poly_edge *at = active.first;
-  while (at != nullptr && at->x + (at->w + at->dx) / 2 < key) {
-    last = at;
-    at = at->next;
-  }
-  active.insert_before(e, at, last);
-}
-
-// Steps every active edge to the next row (dropping those that end on row y) and moves each one
-// toward the front while its predecessor's x + w / 2 is greater.
-void advance(edge_list &active, int64_t y) noexcept {
-  poly_edge *e = active.first;
-  while (e != nullptr) {
-    poly_edge *following = e->next;
-    if (y < e->bottom) {
-      e->x += e->dx;
-      const int64_t key = e->x + e->w / 2;
-      while (e->prev != nullptr && e->prev->x + e->prev->w / 2 > key) {
-        poly_edge *before = e->prev;
-        active.unlink(e);
-        active.insert_before(e, before, nullptr);
-      }
-    } else {
-      active.unlink(e);
-    }
-    e = following;
-  }
-}
 
 }  // namespace
 
@@ -124,8 +129,9 @@ void generic_draw_polygon(bitmap *bmp, int vertex_count, const int *points, int 
   // One record per edge in the scratch buffer, followed by the waiting order (one pointer per
   // edge), grown in steps of 1024 bytes; a count whose records would not fit an int of bytes
   // draws nothing.
+  // The count is refused at the same size as when each record also held its two list links.
   // NOLINTNEXTLINE(bugprone-sizeof-expression): the size of the pointer itself is meant.
-  constexpr auto record = static_cast<int64_t>(sizeof(poly_edge) + sizeof(poly_edge *));
+  constexpr auto record = static_cast<int64_t>(sizeof(poly_edge) + 3 * sizeof(poly_edge *));
   const int64_t bytes = (int64_t{vertex_count} * record + 1023) / 1024 * 1024;
   if (bytes > INT_MAX) return;
   auto *edges = static_cast<poly_edge *>(grow_scratch_buffer(static_cast<int>(bytes)));
@@ -161,39 +167,43 @@ void generic_draw_polygon(bitmap *bmp, int vertex_count, const int *points, int 
   int64_t y = waiting[0]->top;
   if (y > last_row) return;
 
-  edge_list active;
-  int next_waiting = 0;
-  if (int64_t{area.top} - y > stepped_rows_limit) {
-    // Far above the area: put every edge that is still running on the area's first row straight
-    // there, in waiting order sorted by x.
-    y = area.top;
-    while (next_waiting < count && waiting[next_waiting]->top < y) {
-      poly_edge *e = waiting[next_waiting++];
-      if (e->bottom < y) continue;
-      e->x += static_cast<int64_t>(wide_int{e->dx} * (y - e->top));
-      poly_edge *last = nullptr;
-      poly_edge *at = active.first;
-      while (at != nullptr && at->x + at->w / 2 <= e->x + e->w / 2) {
-        last = at;
-        at = at->next;
+  try {
+    active_list active;
+    int next_waiting = 0;
+    if (int64_t{area.top} - y > stepped_rows_limit) {
+      // Far above the area: put every edge that is still running on the area's first row straight
+      // there, sorted by x + w / 2 and otherwise in waiting order.
+      y = area.top;
+      while (next_waiting < count && waiting[next_waiting]->top < y) {
+        poly_edge *e = waiting[next_waiting++];
+        if (e->bottom < y) continue;
+        e->x += static_cast<int64_t>(wide_int{e->dx} * (y - e->top));
+        active.edges.push_back(e);
       }
-      active.insert_before(e, at, last);
+      std::stable_sort(active.edges.begin(), active.edges.end(),
+                       [](const poly_edge *a, const poly_edge *b) {
+                         return order_key(a) < order_key(b);
+                       });
     }
-  }
 
-  const scoped_acquire acquired(bmp);
-  for (; y <= last_row; ++y) {
-    while (next_waiting < count && waiting[next_waiting]->top == y) {
-      activate(active, waiting[next_waiting++]);
-    }
-    if (y >= area.top) {
-      for (poly_edge *e = active.first; e != nullptr && e->next != nullptr; e = e->next->next) {
-        const poly_edge *second = e->next;
-        fill(bmp, clamp_to_int(e->x >> fraction_bits), static_cast<int>(y),
-             clamp_to_int((second->x + second->w) >> fraction_bits), color);
+    const scoped_acquire acquired(bmp);
+    for (; y <= last_row; ++y) {
+      const int first_joining = next_waiting;
+      while (next_waiting < count && waiting[next_waiting]->top == y) ++next_waiting;
+      if (next_waiting > first_joining) {
+        active.join(waiting + first_joining, next_waiting - first_joining);
       }
+      if (y >= area.top) {
+        const std::vector<poly_edge *> &running = active.edges;
+        for (std::size_t i = 0; i + 1 < running.size(); i += 2) {
+          fill(bmp, clamp_to_int(running[i]->x >> fraction_bits), static_cast<int>(y),
+               clamp_to_int((running[i + 1]->x + running[i + 1]->w) >> fraction_bits), color);
+        }
+      }
+      active.advance(y);
     }
-    advance(active, y);
+  } catch (...) {
+    set_error_number(ENOMEM);
   }
 }
 

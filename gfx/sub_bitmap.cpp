@@ -1,8 +1,12 @@
 // Sub-bitmaps: bitmaps that share a rectangle of a parent's pixels through their own line table,
 // and the family numbers that tell which bitmaps share one surface.
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
+#include <new>
+#include <unordered_set>
 
 #include "corvane/bitmap.h"
 #include "corvane/system.h"
@@ -11,6 +15,44 @@
 namespace corvane {
 
 uint32_t next_family_number = 1;
+
+namespace {
+
+// The family numbers held by living parents. The counter wraps within 25 bits, and a number
+// handed out twice would make two unrelated bitmaps one surface (a blit between them would copy
+// nothing), so numbers still held are skipped.
+std::mutex family_mutex;
+std::unordered_set<uint32_t> *families_in_use = nullptr;
+
+// The next free family number, or 0 when memory is short.
+uint32_t take_family_number() noexcept {
+  try {
+    const std::lock_guard<std::mutex> lock(family_mutex);
+    if (families_in_use == nullptr) families_in_use = new std::unordered_set<uint32_t>();
+    if (families_in_use->size() >= BITMAP_FAMILY_MASK) return 0;
+    uint32_t number = next_family_number;
+    // Wraps within 25 bits; 0 is skipped, it means "no family".
+    const auto advance = [](uint32_t n) {
+      n = (n + 1) & BITMAP_FAMILY_MASK;
+      return n == 0 ? 1u : n;
+    };
+    while (families_in_use->count(number) != 0) number = advance(number);
+    families_in_use->insert(number);
+    next_family_number = advance(number);
+    return number;
+  } catch (...) {
+    return 0;
+  }
+}
+
+}  // namespace
+
+void release_family_number(const bitmap *bmp) noexcept {
+  const uint32_t number = bmp->flags & BITMAP_FAMILY_MASK;
+  if (number == 0 || (bmp->flags & BITMAP_FLAG_SUB) != 0) return;
+  const std::lock_guard<std::mutex> lock(family_mutex);
+  if (families_in_use != nullptr) families_in_use->erase(number);
+}
 
 }  // namespace corvane
 
@@ -51,6 +93,15 @@ bitmap *create_subbitmap(bitmap *parent, int x, int y, int width, int height) no
     return current_system_driver->create_subbitmap_override(parent, x, y, width, height);
   }
 
+  if ((parent->flags & BITMAP_FAMILY_MASK) == 0) {
+    const uint32_t number = corvane::take_family_number();
+    if (number == 0) {
+      set_error_number(ENOMEM);
+      return nullptr;
+    }
+    parent->flags |= number;
+  }
+
   bitmap *sub = corvane::allocate_bitmap_record(height);
   if (sub == nullptr) return nullptr;
 
@@ -72,12 +123,6 @@ bitmap *create_subbitmap(bitmap *parent, int x, int y, int width, int height) no
   sub->y_offset = y + parent->y_offset;
   sub->segment = parent->segment;
 
-  if ((parent->flags & BITMAP_FAMILY_MASK) == 0) {
-    parent->flags |= corvane::next_family_number;
-    // Wraps within 25 bits; 0 is skipped, it means "no family".
-    corvane::next_family_number = (corvane::next_family_number + 1) & BITMAP_FAMILY_MASK;
-    if (corvane::next_family_number == 0) corvane::next_family_number = 1;
-  }
   sub->flags = (parent->flags | BITMAP_FLAG_SUB) & ~BITMAP_FLAG_NEW_SUB_CLEAR;
 
   int column = x;

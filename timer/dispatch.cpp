@@ -20,6 +20,9 @@ int vsync_counter = DEFAULT_VSYNC_SPEED;
 constexpr int max_pending_delay = 1 << 30;
 
 thread_local int dispatch_depth = 0;
+// Set by a handler that removed the timer system; the mutex it took out of use goes with it.
+thread_local bool dispatch_abandoned = false;
+thread_local void *abandoned_mutex = nullptr;
 
 bool has_handler(const timer_slot &slot) noexcept {
   return slot.proc != nullptr || slot.param_proc != nullptr;
@@ -63,6 +66,11 @@ void reset_timer_dispatch() noexcept {
 
 bool in_timer_dispatch() noexcept { return dispatch_depth > 0; }
 
+void abandon_timer_dispatch(void *detached_mutex) noexcept {
+  dispatch_abandoned = true;
+  abandoned_mutex = detached_mutex;
+}
+
 }  // namespace corvane
 
 extern "C" {
@@ -82,31 +90,44 @@ void set_retrace_count(int count) noexcept {
 int timer_dispatch(int elapsed) noexcept {
   using namespace corvane;
   if (elapsed < 0) elapsed = 0;
-  timer_mutex_guard lock;
-  ++dispatch_depth;
-
-  timer_delay = saturating_add(timer_delay, elapsed);
-  if (timer_delay > max_pending_delay) timer_delay = max_pending_delay;
-  const int d = timer_delay;
-
-  run_retraces(d);
-
   int next = MAX_DISPATCH_DELAY;
-  for (timer_slot &slot : timer_slots) {
-    if (!has_handler(slot) || slot.speed <= 0) continue;
-    slot.counter = saturating_add(slot.counter, -d);
-    // A handler that fell behind is called once for every period it missed. The slot is read
-    // afresh each time round: the handler may have removed itself or changed its rate.
-    while (slot.counter <= 0 && has_handler(slot) && slot.speed > 0) {
-      slot.counter = saturating_add(slot.counter, slot.speed);
-      call_handler(slot);
-    }
-    // A slot paused by a rate of 0 does not shorten the sleep; it would make the thread spin.
-    if (has_handler(slot) && slot.speed > 0 && slot.counter < next) next = slot.counter;
-  }
+  {
+    timer_mutex_guard lock;
+    ++dispatch_depth;
 
-  timer_delay -= d;
-  --dispatch_depth;
+    timer_delay = saturating_add(timer_delay, elapsed);
+    if (timer_delay > max_pending_delay) timer_delay = max_pending_delay;
+    const int d = timer_delay;
+
+    run_retraces(d);
+
+    for (timer_slot &slot : timer_slots) {
+      if (dispatch_abandoned) break;
+      if (!has_handler(slot) || slot.speed <= 0 || slot.added_in_pass) continue;
+      slot.counter = saturating_add(slot.counter, -d);
+      // A handler that fell behind is called once for every period it missed. The slot is read
+      // afresh each time round: the handler may have removed itself or changed its rate.
+      while (slot.counter <= 0 && has_handler(slot) && slot.speed > 0 && !dispatch_abandoned) {
+        slot.counter = saturating_add(slot.counter, slot.speed);
+        call_handler(slot);
+      }
+    }
+    if (!dispatch_abandoned) {
+      for (timer_slot &slot : timer_slots) {
+        slot.added_in_pass = false;
+        // A slot paused by a rate of 0 does not shorten the sleep; it would make the thread spin.
+        if (has_handler(slot) && slot.speed > 0 && slot.counter < next) next = slot.counter;
+      }
+      timer_delay -= d;
+    }
+    --dispatch_depth;
+  }
+  if (dispatch_depth == 0 && dispatch_abandoned) {
+    // The timer system was removed from a handler: its mutex is unlocked now and can go.
+    dispatch_abandoned = false;
+    destroy_detached_timer_mutex(abandoned_mutex);
+    abandoned_mutex = nullptr;
+  }
   return next;
 }
 

@@ -1,5 +1,5 @@
 // Installing and removing the timer system: choosing the timer driver, creating the timer mutex
-// and registering the exit function.
+// and registering the exit function. Removal may come from a handler on the timer thread.
 #include <atomic>
 #include <mutex>
 
@@ -94,8 +94,23 @@ int install_timer_system(void) noexcept {
 
 void remove_timer(void) noexcept {
   using namespace corvane;
-  // Joining the timer thread from a handler would wait for itself.
-  if (in_timer_dispatch()) return;
+  if (in_timer_dispatch()) {
+    // From a handler (shutdown_corvane called there, say): joining the timer thread would wait
+    // for itself. Everything else happens now; the driver lets its own thread end once the
+    // handler returns, and the dispatch destroys the mutex it still holds. Another thread that is
+    // removing the timer system at this moment waits for this one, so this one gives way.
+    std::unique_lock<std::mutex> serialise(install_mutex, std::try_to_lock);
+    if (!serialise.owns_lock()) return;
+    timer_driver *driver = installed_timer_driver();
+    if (driver == nullptr) return;
+    if (driver->exit != nullptr) driver->exit();
+    set_current(nullptr);
+    clear_timer_slots();  // the dispatch holds the timer mutex
+    abandon_timer_dispatch(detach_timer_mutex());
+    unregister_exit_func(remove_timer);
+    timer_installed.store(0, std::memory_order_relaxed);
+    return;
+  }
   std::lock_guard<std::mutex> serialise(install_mutex);
   timer_driver *driver = installed_timer_driver();
   if (driver == nullptr) return;

@@ -16,6 +16,9 @@ struct timer_slot {
   void *param;
   int speed;    // ticks between calls
   int counter;  // ticks left until the next call
+  // Added by a handler during the current dispatch pass: the time that pass hands out passed
+  // before the handler existed, so the pass leaves its counter alone.
+  bool added_in_pass;
 };
 
 extern timer_slot timer_slots[TIMER_SLOT_COUNT];
@@ -34,6 +37,10 @@ void destroy_timer_mutex() noexcept;
 // lock_timer_mutex returns the handle it locked (null when none), which unlock_timer_mutex takes.
 void *lock_timer_mutex() noexcept;
 void unlock_timer_mutex(void *locked) noexcept;
+// Takes the mutex out of use without destroying it (a handler removing the timer system runs with
+// it locked); destroy_detached_timer_mutex destroys it once it has been unlocked.
+void *detach_timer_mutex() noexcept;
+void destroy_detached_timer_mutex(void *detached) noexcept;
 
 class timer_mutex_guard {
  public:
@@ -48,6 +55,11 @@ class timer_mutex_guard {
 
 // True on the thread that is inside timer_dispatch (that is, inside a handler).
 bool in_timer_dispatch() noexcept;
+
+// Called on the timer thread by a handler that removed the timer system: the running dispatch
+// calls no further handler, touches no shared state after the handler returns, and destroys the
+// detached mutex once it has unlocked it.
+void abandon_timer_dispatch(void *detached_mutex) noexcept;
 
 // The installed driver, read race-free (current_timer_driver is public and written on install).
 timer_driver *installed_timer_driver() noexcept;

@@ -49,6 +49,12 @@ void destroy_timer_mutex() noexcept {
   if (old != nullptr && ops.destroy != nullptr) ops.destroy(old);
 }
 
+void *detach_timer_mutex() noexcept { return handle.exchange(nullptr, std::memory_order_acq_rel); }
+
+void destroy_detached_timer_mutex(void *detached) noexcept {
+  if (detached != nullptr && ops.destroy != nullptr) ops.destroy(detached);
+}
+
 void *lock_timer_mutex() noexcept {
   void *h = handle.load(std::memory_order_acquire);
   if (h != nullptr && ops.lock != nullptr) ops.lock(h);

@@ -73,6 +73,9 @@ int add_timer_slot(void (*proc)(), void (*param_proc)(void *), void *param, int 
     slot->proc = proc;
     slot->param_proc = param_proc;
     slot->param = param;
+    // Added from a handler: the pass running now is for time before this handler existed, so its
+    // first call comes one full period from now.
+    slot->added_in_pass = in_timer_dispatch();
   } else {
     // A change of rate: the time already waited counts toward the new period.
     slot->counter = clamp_to_int(int64_t{slot->counter} - slot->speed + speed);

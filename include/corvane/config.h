@@ -90,6 +90,11 @@ CORVANE_API char **config_get_argv(const char *section, const char *key,
                                    int *argument_count) CORVANE_NOEXCEPT;
 
 /* ---- Setters: a null or empty value removes the key ---------------------------------------- */
+/* The file format has no quoting: a section name, key or value is stored only up to its first
+ * line break (CR or LF), and a setter that cut one leaves the error number EINVAL (a key that
+ * would be empty is not stored). Write-back only ever replaces a regular file (a symbolic link to
+ * one is written through to its target); for anything else it writes nothing and leaves EINVAL
+ * (EISDIR for a directory). */
 
 CORVANE_API void config_set_string(const char *section, const char *key,
                                    const char *value) CORVANE_NOEXCEPT;

@@ -23,8 +23,11 @@ constexpr int64_t us_per_second = 1000000;
 // cannot overflow; the dispatcher caps its pending time well below it anyway.
 constexpr int64_t max_elapsed_ns = int64_t{900} * ns_per_second;
 
-// Written by the program's thread, read once per pass by the timer thread.
+// Written by the program's thread, read once per pass by the timer thread. Each thread runs while
+// the generation it was started with is current, so that a thread told to stop from one of its
+// own handlers ends even when a new start-up has begun another.
 std::atomic<bool> running{false};
+std::atomic<uintptr_t> generation{0};
 pthread_t timer_thread;
 
 int64_t monotonic_ns() noexcept {
@@ -45,13 +48,14 @@ void sleep_ticks(int delay) noexcept {
   select(0, nullptr, nullptr, nullptr, &timeout);
 }
 
-void *run_timer_thread(void *) {
+void *run_timer_thread(void *started_as) {
+  const auto mine = reinterpret_cast<uintptr_t>(started_as);
   int64_t last = monotonic_ns();
   // Fractions of a tick (in units of 1/1e9 tick) carried from one pass to the next, so that
   // truncating each pass's elapsed time loses nothing over many passes.
   int64_t carry = 0;
   int delay = MAX_DISPATCH_DELAY;
-  while (running.load(std::memory_order_acquire)) {
+  while (generation.load(std::memory_order_acquire) == mine) {
     sleep_ticks(delay);
     const int64_t now = monotonic_ns();
     int64_t elapsed_ns = now - last;
@@ -66,17 +70,27 @@ void *run_timer_thread(void *) {
 }
 
 int pthreads_init() {
+  const uintptr_t mine = generation.fetch_add(1, std::memory_order_acq_rel) + 1;
   running.store(true, std::memory_order_release);
-  if (pthread_create(&timer_thread, nullptr, run_timer_thread, nullptr) != 0) {
+  if (pthread_create(&timer_thread, nullptr, run_timer_thread, reinterpret_cast<void *>(mine)) !=
+      0) {
     running.store(false, std::memory_order_release);
+    generation.fetch_add(1, std::memory_order_acq_rel);
     return -1;
   }
   return 0;
 }
 
-// The thread notices the cleared flag within one sleep (at most MAX_DISPATCH_DELAY ticks).
+// The thread notices the new generation within one sleep (at most MAX_DISPATCH_DELAY ticks). Told
+// to stop from one of its own handlers, it cannot be joined: it is detached and ends by itself.
 void pthreads_exit() {
-  if (running.exchange(false, std::memory_order_acq_rel)) pthread_join(timer_thread, nullptr);
+  if (!running.exchange(false, std::memory_order_acq_rel)) return;
+  generation.fetch_add(1, std::memory_order_acq_rel);
+  if (pthread_equal(pthread_self(), timer_thread)) {
+    pthread_detach(timer_thread);
+  } else {
+    pthread_join(timer_thread, nullptr);
+  }
 }
 
 void pthreads_rest(int ms, void (*callback)()) { corvane::rest_on_monotonic_clock(ms, callback); }

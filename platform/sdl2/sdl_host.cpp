@@ -104,6 +104,14 @@ thread_local int host_task_depth = 0;
 
 constexpr auto signal_wait_limit = std::chrono::seconds(1);
 
+// The host's locks as the shutdown takes them. While a fatal signal is handled the interrupted
+// code may hold any of them, so they are only tried: a caller that does not get one skips its
+// step instead of waiting for ever.
+std::unique_lock<std::mutex> take_lock(std::mutex &m) noexcept {
+  if (signal_shutdown) return std::unique_lock<std::mutex>(m, std::try_to_lock);
+  return std::unique_lock<std::mutex>(m);
+}
+
 // Asynchronous signals go to the program's threads, where the library's handlers shut down: the
 // host thread must be free to answer them.
 void block_async_signals() noexcept {
@@ -298,7 +306,8 @@ void *host_main(void *) {
 // is bounded, and a host that does not end is left alone.
 // A host that lost its display never ends: it is let go of instead.
 void reap_thread(host_state &h, pthread_t thread) noexcept {
-  std::unique_lock<std::mutex> lock(h.mutex);
+  std::unique_lock<std::mutex> lock = take_lock(h.mutex);
+  if (!lock.owns_lock()) return;
   const auto ended = [&] { return h.thread_done || h.state == host_state::phase::lost; };
   if (signal_shutdown) {
     if (!h.state_known.wait_for(lock, signal_wait_limit, ended)) return;
@@ -325,7 +334,8 @@ void set_start_error(const char *sdl_reason) noexcept {
 // caller may reap it.
 bool request_stop(host_state &h, pthread_t *thread) noexcept {
   {
-    std::lock_guard<std::mutex> lock(h.mutex);
+    const std::unique_lock<std::mutex> lock = take_lock(h.mutex);
+    if (!lock.owns_lock()) return false;
     h.stop = true;
   }
   h.wake_host.notify_all();
@@ -429,8 +439,8 @@ void release_video() noexcept {
   host_state &h = host();
   pthread_t thread{};
   {
-    std::lock_guard<std::mutex> lifecycle(h.lifecycle);
-    if (h.users == 0) return;
+    const std::unique_lock<std::mutex> lifecycle = take_lock(h.lifecycle);
+    if (!lifecycle.owns_lock() || h.users == 0) return;
     if (--h.users > 0) return;
     if (!request_stop(h, &thread)) return;
   }
@@ -439,8 +449,8 @@ void release_video() noexcept {
 
 bool video_running() noexcept {
   host_state &h = host();
-  std::lock_guard<std::mutex> lock(h.mutex);
-  return h.state == host_state::phase::running && !h.stop;
+  const std::unique_lock<std::mutex> lock = take_lock(h.mutex);
+  return lock.owns_lock() && h.state == host_state::phase::running && !h.stop;
 }
 
 bool video_is_visible() noexcept { return video_running() && host().visible; }
@@ -463,8 +473,8 @@ bool run_on_host(void (*task)(void *context), void *context) noexcept {
   node->function = task;
   node->context = context;
 
-  std::unique_lock<std::mutex> lock(h.mutex);
-  if (h.state != host_state::phase::running) {
+  std::unique_lock<std::mutex> lock = take_lock(h.mutex);
+  if (!lock.owns_lock() || h.state != host_state::phase::running) {
     delete node;
     return false;
   }
@@ -524,6 +534,8 @@ int desktop_refresh_rate() noexcept { return host().refresh_rate; }
 
 void begin_signal_shutdown() noexcept { signal_shutdown = true; }
 
+std::mutex &host_lifecycle_lock() noexcept { return host().lifecycle; }
+
 void host_lost_display() noexcept {
   host_state &h = host();
   {
@@ -557,8 +569,8 @@ void stop_after_signal() noexcept {
   pthread_t thread{};
   bool reap = false;
   {
-    std::lock_guard<std::mutex> lifecycle(h.lifecycle);
-    if (h.users == 0) return;
+    const std::unique_lock<std::mutex> lifecycle = take_lock(h.lifecycle);
+    if (!lifecycle.owns_lock() || h.users == 0) return;
     h.users = 0;
     reap = request_stop(h, &thread);
   }

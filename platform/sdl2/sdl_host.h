@@ -8,6 +8,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <mutex>
 
 namespace corvane::sdl {
 
@@ -81,6 +82,10 @@ int desktop_refresh_rate() noexcept;
 // when users still hold it.
 void begin_signal_shutdown() noexcept;
 void stop_after_signal() noexcept;
+
+// The lock that serialises starting and stopping the host. The signal path must get by when the
+// code a signal interrupted holds it; tests hold it to show that.
+std::mutex &host_lifecycle_lock() noexcept;
 
 // ---- Losing the display.
 

@@ -191,6 +191,27 @@ TEST_F(ConfigFile, UnreadableFileIsNeverReplaced) {
   EXPECT_EQ(read_file(sub + "/inside"), "x");
 }
 
+// A FIFO reads as an empty file (and opening it does not wait for a writer); write-back must not
+// rename a regular file over it, directly or through a link.
+TEST_F(ConfigFile, FifoIsNeverReplaced) {
+  const std::string fifo = dir_.file("fifo.cfg");
+  const std::string link = dir_.file("link.cfg");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  ASSERT_EQ(symlink(fifo.c_str(), link.c_str()), 0);
+  for (const std::string &name : {fifo, link}) {
+    use_config_file(name.c_str());
+    config_set_string("a", "b", "c");
+    EXPECT_EQ(flush_config_file(), -1);
+    EXPECT_EQ(get_error_number(), EINVAL);
+    config_cleanup();
+  }
+  struct stat st {};
+  ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(directory_entries(dir_.path()), (std::vector<std::string>{"fifo.cfg", "link.cfg"}));
+}
+
 TEST_F(ConfigFile, DataFileObjectsAreNeverWritten) {
   use_config_file("settings.dat#game_cfg");
   config_set_string("a", "b", "c");

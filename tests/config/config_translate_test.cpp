@@ -155,3 +155,32 @@ TEST_F(ConfigTranslate, SixteenBitMessagesAreConverted) {
 }
 
 }  // namespace
+
+// Messages are formats whose callers pass the original's arguments: a translation that would
+// read others is refused, whether it comes from a language file or from a hook.
+TEST_F(ConfigTranslate, TranslationReadingOtherArgumentsKeepsTheOriginal) {
+  write_file(dir_.file("xxtext.cfg"),
+             "[language]\n"
+             "Reach_%s = Erreicht %s\n"
+             "Two_%s = %s und %s\n"
+             "Count_%s = %s%n\n"
+             "Type_%s = %d\n"
+             "Star_%*d = %d\n"
+             "Long_%ld = %d\n"
+             "Percent_%d = %d %%\n");
+  start();
+  load_language_texts("xx");
+  EXPECT_STREQ(translate_text("Reach %s"), "Erreicht %s");
+  EXPECT_STREQ(translate_text("Percent %d"), "%d %%");
+  for (const char *message : {"Two %s", "Count %s", "Type %s", "Star %*d", "Long %ld"}) {
+    EXPECT_STREQ(translate_text(message), message);
+  }
+  char out[64];
+  format_text_bounded(out, sizeof out, translate_text("Two %s"), "x");
+  EXPECT_STREQ(out, "Two x");
+
+  attach_config_hook(
+      "language", nullptr, [](const char *, const char *) -> const char * { return "%s %s %s"; },
+      nullptr);
+  EXPECT_STREQ(translate_text("Hooked %s"), "Hooked %s");
+}

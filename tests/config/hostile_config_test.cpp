@@ -4,6 +4,7 @@
 // section.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,31 @@ TEST_F(HostileConfigTest, KeysBelowASplitHeaderStayWhereTheyWere) {
   EXPECT_STREQ(config_get_string(nullptr, "key", "none"), "changed");
   EXPECT_STREQ(config_get_string("mysection", "key", "none"), "none");
   EXPECT_STREQ(config_get_string("x", "y", "none"), "none");
+}
+
+// A value holding a line break and "[section]" would become new sections and keys on the next
+// read: keys, values and section names are kept up to their first CR or LF, and EINVAL says so.
+TEST_F(HostileConfigTest, LineBreaksCannotAddLinesToTheFile) {
+  const std::string path = dir_.file("game.cfg");
+  write_file(path, "[player]\nname = old\n[system]\nlanguage = en\n");
+  use_config_file(path.c_str());
+  set_error_number(0);
+  config_set_string("player", "name", "Eve\n[system]\nlanguage = xx");
+  EXPECT_EQ(get_error_number(), EINVAL);
+  config_set_string("player", "score\rlanguage", "10");
+  config_set_string("new\n[system]", "k", "v");
+  set_error_number(0);
+  config_set_string("player", "plain", "value");
+  EXPECT_EQ(get_error_number(), 0);
+  config_cleanup();
+  use_config_file(path.c_str());
+  EXPECT_STREQ(config_get_string("player", "name", nullptr), "Eve");
+  EXPECT_STREQ(config_get_string("player", "score", nullptr), "10");
+  EXPECT_STREQ(config_get_string("new", "k", nullptr), "v");
+  EXPECT_STREQ(config_get_string("system", "language", nullptr), "en");
+  const char **names = nullptr;
+  EXPECT_EQ(config_list_sections(&names), 3);
+  config_free_list(&names);
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <pthread.h>
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <string>
 
@@ -108,6 +111,75 @@ TEST(HostileDatafileTest, MillionZeroSizeObjectsAreWalkedToTheEnd) {
   EXPECT_EQ(read_object("many.dat#last"), "at the end");
   EXPECT_EQ(read_object("many.dat#missing"), "<null>");
   EXPECT_EQ(get_error_number(), ENOENT);
+}
+
+// Data files nested by "#": object "a" of each level holds a whole data file ("COR." and its
+// list), the innermost holding "leaf". Built from the inside out.
+std::string nested_by_hash(int levels) {
+  std::string inner =
+      bytes().id("COR.").be32(1).raw(file_test::datafile_object("leaf", "TEXT", "found")).data;
+  for (int i = 0; i < levels; ++i) {
+    const auto size = static_cast<uint32_t>(inner.size());
+    inner = bytes().id("COR.").be32(1).id("prop").id("NAME").be32(1).raw("a").id("DATA")
+                .be32(size).be32(size).raw(inner).data;
+  }
+  return "kwp." + inner;
+}
+
+// Runs body on a thread with a 64 KB stack, as a program's own threads may have.
+void on_small_stack(void (*body)()) {
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  ASSERT_EQ(pthread_attr_setstacksize(&attr, 64 * 1024), 0);
+  pthread_t thread;
+  ASSERT_EQ(pthread_create(
+                &thread, &attr,
+                [](void *arg) -> void * {
+                  reinterpret_cast<void (*)()>(arg)();
+                  return nullptr;
+                },
+                reinterpret_cast<void *>(body)),
+            0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attr);
+}
+
+TEST(HostileDatafileTest, DeepestHashNestingFitsASmallStack) {
+  scoped_work_dir dir;
+  write_file("hash.dat", nested_by_hash(max_levels - 1));
+  on_small_stack([] {
+    std::string name = "hash.dat";
+    for (int i = 0; i < max_levels - 1; ++i) name += "#a";
+    EXPECT_EQ(read_object(name + "#leaf"), "found");
+    EXPECT_EQ(read_object(name + "#none"), "<null>");
+    EXPECT_EQ(get_error_number(), ENOENT);
+  });
+  // A level missing in the middle: the name is tried as a file, which does not exist either.
+  EXPECT_EQ(read_object("hash.dat#a#b#a#leaf"), "<null>");
+  EXPECT_EQ(get_error_number(), ENOENT);
+}
+
+// An intermediate name that is no object but names a real file is read as that file, as before.
+TEST(HostileDatafileTest, IntermediateLevelFallsBackToAFileOfThatName) {
+  scoped_work_dir dir;
+  write_file("x.dat#b", nested_by_hash(0));
+  write_file("x.dat", nested_by_hash(1));
+  EXPECT_EQ(read_object("x.dat#b#leaf"), "found");
+  EXPECT_EQ(read_object("x.dat#a#leaf"), "found");
+}
+
+// A FIFO has no writer here: open() would wait for one forever. Files are opened without waiting
+// and refused unless they are regular files, whether named alone or as a data file.
+TEST(HostileDatafileTest, FifosAndDirectoriesAreRefusedWithoutWaiting) {
+  scoped_work_dir dir;
+  ASSERT_EQ(mkfifo("pipe.dat", 0600), 0);
+  ASSERT_EQ(mkdir("folder", 0700), 0);
+  for (const char *name : {"pipe.dat", "pipe.dat#object"}) {
+    EXPECT_EQ(open_packfile(name, "r"), nullptr) << name;
+    EXPECT_EQ(get_error_number(), EINVAL) << name;
+  }
+  EXPECT_EQ(open_packfile("folder", "r"), nullptr);
+  EXPECT_EQ(get_error_number(), EISDIR);
 }
 
 }  // namespace

@@ -162,4 +162,28 @@ TEST_F(PasswordTest, LongPasswordsAreCutAt255Characters) {
   EXPECT_EQ(corvane::copy_packfile_password(), nullptr);
 }
 
+// A character whose low byte is 0 used to end the password there, so the file was written in
+// clear. Wide characters give the bytes of their encoded form (UTF-8 here); 8-bit ones stay one
+// byte each, so older files keep their key.
+TEST_F(PasswordTest, WideCharactersGiveAllTheirBytes) {
+  char text[16];
+  char *at = text;
+  for (const int c : {0x100, 0xE9, 0x200}) at += current_put_char(at, c);
+  current_put_char(at, 0);
+  set_packfile_password(text);
+  char *copy = corvane::copy_packfile_password();
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(std::string(copy), "\xC4\x80\xE9\xC8\x80");
+  std::free(copy);
+
+  ASSERT_TRUE(write_all("wide.txt", "w", "plain text!"));
+  const std::string stored = read_file("wide.txt");
+  ASSERT_EQ(stored.size(), 11u);
+  const std::string password = "\xC4\x80\xE9\xC8\x80";
+  for (size_t i = 0; i < stored.size(); ++i) {
+    EXPECT_EQ(static_cast<char>(stored[i] ^ password[i % 5]), "plain text!"[i]) << i;
+  }
+  EXPECT_EQ(read_all("wide.txt", "r"), "plain text!");
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "corvane/color.h"
+#include "corvane/draw.h"
 #include "corvane/gfx.h"
 #include "gfx/bitmap_internal.h"
 #include "support/bitmap_compare.h"
@@ -193,6 +194,29 @@ TEST(SubBitmapTest, FamilyCounterWrapsPastZero) {
   bitmap_ptr a_sub(create_subbitmap(a.get(), 0, 0, 1, 1));
   EXPECT_EQ(a->flags & BITMAP_FAMILY_MASK, BITMAP_FAMILY_MASK);
   EXPECT_EQ(corvane::next_family_number, 1u);
+}
+
+// Once the counter comes round again, a number still held by a living parent is skipped: two
+// unrelated bitmaps never count as one surface. A destroyed parent's number is free again.
+TEST(SubBitmapTest, FamilyNumbersStayUniqueAfterTheCounterWraps) {
+  bitmap_ptr held = make_bitmap(8, 4, 4);
+  bitmap_ptr held_sub(create_subbitmap(held.get(), 0, 0, 2, 2));
+  ASSERT_EQ(held->flags & BITMAP_FAMILY_MASK, 1u);
+  corvane::next_family_number = 1;  // as after 2^25 - 1 further parents
+  bitmap_ptr fresh = make_bitmap(8, 4, 4);
+  bitmap_ptr fresh_sub(create_subbitmap(fresh.get(), 0, 0, 2, 2));
+  EXPECT_EQ(fresh->flags & BITMAP_FAMILY_MASK, 2u);
+  clear_to_color(held.get(), 7);
+  clear_to_color(fresh.get(), 0);
+  blit(held_sub.get(), fresh_sub.get(), 0, 0, 0, 0, 2, 2);
+  EXPECT_EQ(get_pixel(fresh.get(), 1, 1), 7);
+
+  held_sub.reset();
+  held.reset();
+  corvane::next_family_number = 1;
+  bitmap_ptr again = make_bitmap(8, 4, 4);
+  bitmap_ptr again_sub(create_subbitmap(again.get(), 0, 0, 1, 1));
+  EXPECT_EQ(again->flags & BITMAP_FAMILY_MASK, 1u);
 }
 
 TEST(SubBitmapTest, NegativeCornersAreCutSoNothingLandsBeforeTheParent) {

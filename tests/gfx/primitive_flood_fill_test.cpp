@@ -160,4 +160,42 @@ TEST(FloodFill, BitmapsBeyond32767PixelsAreFilledWhole) {
   EXPECT_EQ(raw_pixel(wide.get(), 40000, 1), 7u);
 }
 
+// A serpentine (a corridor folding back and forth) and a comb (teeth hanging from one bar): the
+// work, counted as pixels read, stays within a few reads per pixel of the bitmap. A search that
+// makes passes until nothing changes reads the whole picture once per fold.
+int pixels_read = 0;
+int (*real_get_pixel)(bitmap *, int, int) = nullptr;
+int counting_get_pixel(bitmap *bmp, int x, int y) {
+  ++pixels_read;
+  return real_get_pixel(bmp, x, y);
+}
+
+TEST(FloodFill, WorkGrowsWithThePixelsFilled) {
+  constexpr int side = 300;
+  for (const bool comb : {false, true}) {
+    bitmap_ptr bmp = make_bitmap(8, side, side);
+    clear_to_color(bmp.get(), 1);
+    for (int i = 1; i < side - 1; i += 2) {
+      if (comb) {
+        draw_vline(bmp.get(), i, 1, side - 1, 2);  // teeth open only at the top
+      } else {
+        // Rows of wall with the gap alternating between the two ends.
+        draw_hline(bmp.get(), i % 4 == 1 ? 0 : 1, i, i % 4 == 1 ? side - 2 : side - 1, 2);
+      }
+    }
+    const reference_image expected = model_fill(bmp.get(), 0, comb ? side - 1 : 0,
+                                                [](uint32_t) { return 5u; });
+    draw_vtable counting = *bmp->vtable;
+    real_get_pixel = counting.get_pixel;
+    counting.get_pixel = counting_get_pixel;
+    draw_vtable *own = bmp->vtable;
+    bmp->vtable = &counting;
+    pixels_read = 0;
+    flood_fill(bmp.get(), 0, comb ? side - 1 : 0, 5);
+    bmp->vtable = own;
+    EXPECT_TRUE(bitmap_matches(bmp.get(), expected)) << (comb ? "comb" : "serpentine");
+    EXPECT_LE(pixels_read, 6 * side * side) << (comb ? "comb" : "serpentine");
+  }
+}
+
 }  // namespace

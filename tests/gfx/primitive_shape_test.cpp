@@ -10,6 +10,7 @@
 #include <map>
 #include <random>
 #include <set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -278,6 +279,82 @@ TEST(FillCircle, EachRowOnceBetweenTheOutlinesEnds) {
   }
 }
 
+// A circle mostly outside the clip rectangle is walked only where it can reach it: the calls
+// that land inside are those of the whole walk cut to the rectangle, for the outline and the
+// fill, and a radius of INT_MAX costs a few hundred calls, not billions.
+TEST(DrawCircle, ClippedWalkEqualsTheWholeWalkCutToTheClipRectangle) {
+  std::mt19937 rng(10);
+  bitmap_ptr bmp = make_bitmap(8, 64, 48);
+  for (int trial = 0; trial < 300; ++trial) {
+    const int r = static_cast<int>(rng() % 300);
+    const int x = static_cast<int>(rng() % (64 + 2 * r + 20)) - r - 10;
+    const int y = static_cast<int>(rng() % (48 + 2 * r + 20)) - r - 10;
+    const int cl = static_cast<int>(rng() % 40), ct = static_cast<int>(rng() % 30);
+    const int cr = cl + 1 + static_cast<int>(rng() % 24), cb = ct + 1 + static_cast<int>(rng() % 18);
+    const auto inside = [&](int px, int py) { return px >= cl && px < cr && py >= ct && py < cb; };
+    // A span draws inside the clip rectangle when its row and part of its width lie there.
+    const auto reaches = [&](int x1, int row, int x2) {
+      return row >= ct && row < cb && std::max(x1, x2) >= cl && std::min(x1, x2) < cr;
+    };
+    set_clip_area(bmp.get(), cl, ct, cr - 1, cb - 1);
+
+    std::vector<point> expected;
+    for (const point &p : circle_points(x, y, r)) {
+      if (inside(p.first, p.second)) expected.push_back(p);
+    }
+    recorded.clear();
+    {
+      // Every put_pixel call of the outline, in or out of the clip rectangle.
+      draw_vtable table = *bmp->vtable;
+      draw_vtable *own = bmp->vtable;
+      table.put_pixel = [](bitmap *, int px, int py, int) { recorded.emplace_back(px, py); };
+      bmp->vtable = &table;
+      draw_circle(bmp.get(), x, y, r, 1);
+      bmp->vtable = own;
+    }
+    std::vector<point> drawn;
+    for (const point &p : recorded) {
+      if (inside(p.first, p.second)) drawn.push_back(p);
+    }
+    std::sort(expected.begin(), expected.end());
+    std::sort(drawn.begin(), drawn.end());
+    ASSERT_EQ(drawn, expected) << "circle " << x << "," << y << " r " << r;
+
+    // The fill against the same circle drawn whole on a bitmap that holds it.
+    bitmap_ptr whole = make_bitmap(8, 2 * r + 3, 2 * r + 3);
+    std::vector<std::tuple<int, int, int>> full;
+    {
+      const recording_table rec(whole.get());
+      fill_circle(whole.get(), r + 1, r + 1, r, 1);
+      for (const auto &s : recording_table::hlines) {
+        const int row = s.y - (r + 1) + y;
+        const int x1 = s.x1 - (r + 1) + x, x2 = s.x2 - (r + 1) + x;
+        if (reaches(x1, row, x2)) full.emplace_back(x1, row, x2);
+      }
+    }
+    std::vector<std::tuple<int, int, int>> clipped;
+    {
+      const recording_table rec(bmp.get());
+      fill_circle(bmp.get(), x, y, r, 1);
+      for (const auto &s : recording_table::hlines) {
+        if (reaches(s.x1, s.y, s.x2)) clipped.emplace_back(s.x1, s.y, s.x2);
+      }
+    }
+    std::sort(full.begin(), full.end());
+    std::sort(clipped.begin(), clipped.end());
+    ASSERT_EQ(clipped, full) << "filled circle " << x << "," << y << " r " << r;
+  }
+
+  bitmap_ptr screen = make_bitmap(8, 320, 200);
+  const recording_table rec(screen.get());
+  set_clip_area(screen.get(), 0, 0, 319, 199);
+  draw_circle(screen.get(), 160, 100 - INT_MAX, INT_MAX, 1);
+  EXPECT_GT(recording_table::pixels, 0);
+  EXPECT_LT(recording_table::pixels, 4000);
+  fill_circle(screen.get(), 160, 100 - INT_MAX, INT_MAX, 1);
+  EXPECT_EQ(recording_table::hlines.size(), 101u);  // rows 0 to 100, once each
+}
+
 // ---- Ellipses ----------------------------------------------------------------------------------
 
 std::vector<point> ellipse_points(int x, int y, int rx, int ry) {
@@ -353,6 +430,82 @@ TEST(DrawEllipse, ClipShortcutAndHugeRadii) {
   EXPECT_EQ(recording_table::pixels, 0);
 }
 
+// As for circles: a clipped ellipse walks only the turns that can reach the clip rectangle,
+// with the calls of the whole walk inside it, for the outline and the fill.
+TEST(DrawEllipse, ClippedWalkEqualsTheWholeWalkCutToTheClipRectangle) {
+  std::mt19937 rng(12);
+  bitmap_ptr bmp = make_bitmap(8, 64, 48);
+  for (int trial = 0; trial < 300; ++trial) {
+    const int rx = static_cast<int>(rng() % 300), ry = static_cast<int>(rng() % (trial % 3 ? 300 : 8));
+    const int x = static_cast<int>(rng() % (64 + 2 * rx + 20)) - rx - 10;
+    const int y = static_cast<int>(rng() % (48 + 2 * ry + 20)) - ry - 10;
+    const int cl = static_cast<int>(rng() % 40), ct = static_cast<int>(rng() % 30);
+    const int cr = cl + 1 + static_cast<int>(rng() % 24), cb = ct + 1 + static_cast<int>(rng() % 18);
+    const auto inside = [&](int px, int py) { return px >= cl && px < cr && py >= ct && py < cb; };
+    // A span draws inside the clip rectangle when its row and part of its width lie there.
+    const auto reaches = [&](int x1, int row, int x2) {
+      return row >= ct && row < cb && std::max(x1, x2) >= cl && std::min(x1, x2) < cr;
+    };
+    set_clip_area(bmp.get(), cl, ct, cr - 1, cb - 1);
+
+    std::vector<point> expected;
+    for (const point &p : ellipse_points(x, y, rx, ry)) {
+      if (inside(p.first, p.second)) expected.push_back(p);
+    }
+    recorded.clear();
+    {
+      draw_vtable table = *bmp->vtable;
+      draw_vtable *own = bmp->vtable;
+      table.put_pixel = [](bitmap *, int px, int py, int) { recorded.emplace_back(px, py); };
+      bmp->vtable = &table;
+      draw_ellipse(bmp.get(), x, y, rx, ry, 1);
+      bmp->vtable = own;
+    }
+    std::vector<point> drawn;
+    for (const point &p : recorded) {
+      if (inside(p.first, p.second)) drawn.push_back(p);
+    }
+    std::sort(expected.begin(), expected.end());
+    std::sort(drawn.begin(), drawn.end());
+    ASSERT_EQ(drawn, expected) << "ellipse " << x << "," << y << " " << rx << "x" << ry;
+
+    const int ex = std::max(rx, 1), ey = std::max(ry, 1);
+    bitmap_ptr whole = make_bitmap(8, 2 * ex + 3, 2 * ey + 3);
+    std::vector<std::tuple<int, int, int>> full;
+    {
+      const recording_table rec(whole.get());
+      fill_ellipse(whole.get(), ex + 1, ey + 1, rx, ry, 1);
+      for (const auto &s : recording_table::hlines) {
+        const int row = s.y - (ey + 1) + y;
+        const int x1 = s.x1 - (ex + 1) + x, x2 = s.x2 - (ex + 1) + x;
+        if (reaches(x1, row, x2)) full.emplace_back(x1, row, x2);
+      }
+    }
+    std::vector<std::tuple<int, int, int>> clipped;
+    {
+      const recording_table rec(bmp.get());
+      fill_ellipse(bmp.get(), x, y, rx, ry, 1);
+      for (const auto &s : recording_table::hlines) {
+        if (reaches(s.x1, s.y, s.x2)) clipped.emplace_back(s.x1, s.y, s.x2);
+      }
+    }
+    ASSERT_EQ(clipped, full) << "filled ellipse " << x << "," << y << " " << rx << "x" << ry;
+  }
+
+  bitmap_ptr screen = make_bitmap(8, 320, 200);
+  const recording_table rec(screen.get());
+  set_clip_area(screen.get(), 0, 0, 319, 199);
+  for (const auto &[rx, ry] : {std::pair{INT_MAX, INT_MAX}, std::pair{INT_MAX, 1000},
+                               std::pair{1000, INT_MAX}}) {
+    recording_table::reset();
+    draw_ellipse(screen.get(), 160, 100 - ry, rx, ry, 1);
+    EXPECT_GT(recording_table::pixels, 0);
+    EXPECT_LT(recording_table::pixels, 100000) << rx << "x" << ry;
+    fill_ellipse(screen.get(), 160, 100 - ry, rx, ry, 1);
+    EXPECT_EQ(recording_table::hlines.size(), 101u) << rx << "x" << ry;
+  }
+}
+
 // ---- Arcs
 // ----------------------------------------------------------------------------------------
 
@@ -399,6 +552,46 @@ TEST(WalkArc, AlmostFullCircleAndTheEnds) {
   EXPECT_EQ(arc_points(0, 0x1000000, 10).size(), arc_points(0, 0, 10).size());
   EXPECT_EQ(arc_points(0, 0, 0), (std::vector<point>{{0, 0}}));
   EXPECT_TRUE(arc_points(0, QUARTER, -4).empty());
+}
+
+// A clipped arc skips the stretches of its walk that cannot reach the clip rectangle: the points
+// inside it are those of the whole walk, from any start and end angle.
+TEST(DrawArc, ClippedWalkEqualsTheWholeWalkCutToTheClipRectangle) {
+  std::mt19937 rng(13);
+  bitmap_ptr bmp = make_bitmap(8, 64, 48);
+  for (int trial = 0; trial < 400; ++trial) {
+    const int r = static_cast<int>(rng() % 400);
+    const int x = static_cast<int>(rng() % (64 + 2 * r + 20)) - r - 10;
+    const int y = static_cast<int>(rng() % (48 + 2 * r + 20)) - r - 10;
+    const auto a1 = static_cast<fixed>(rng() % (8 * QUARTER)) - 4 * QUARTER;
+    const auto a2 = static_cast<fixed>(rng() % (8 * QUARTER)) - 4 * QUARTER;
+    const int cl = static_cast<int>(rng() % 40), ct = static_cast<int>(rng() % 30);
+    const int cr = cl + 1 + static_cast<int>(rng() % 24), cb = ct + 1 + static_cast<int>(rng() % 18);
+    const auto inside = [&](int px, int py) { return px >= cl && px < cr && py >= ct && py < cb; };
+    set_clip_area(bmp.get(), cl, ct, cr - 1, cb - 1);
+    std::vector<point> expected;
+    for (const point &p : arc_points(a1, a2, r)) {
+      if (inside(p.first + x, p.second + y)) expected.emplace_back(p.first + x, p.second + y);
+    }
+    recorded.clear();
+    draw_vtable table = *bmp->vtable;
+    draw_vtable *own = bmp->vtable;
+    table.put_pixel = [](bitmap *, int px, int py, int) { recorded.emplace_back(px, py); };
+    bmp->vtable = &table;
+    draw_arc(bmp.get(), x, y, a1, a2, r, 1);
+    bmp->vtable = own;
+    std::vector<point> drawn;
+    for (const point &p : recorded) {
+      if (inside(p.first, p.second)) drawn.push_back(p);
+    }
+    ASSERT_EQ(drawn, expected) << "arc " << x << "," << y << " r " << r << " " << a1 << ".." << a2;
+  }
+  bitmap_ptr screen = make_bitmap(8, 320, 200);
+  const recording_table rec(screen.get());
+  set_clip_area(screen.get(), 0, 0, 319, 199);
+  draw_arc(screen.get(), 160, 100 - INT_MAX, 0, 4 * QUARTER - 1, INT_MAX, 1);
+  EXPECT_GT(recording_table::pixels, 0);
+  EXPECT_LT(recording_table::pixels, 4000);
 }
 
 TEST(DrawArc, AcquiresAndHasNoClipShortcut) {

@@ -17,6 +17,8 @@ using namespace corvane::testing;
 
 int calls = 0;
 void count_call() { ++calls; }
+int other_calls = 0;
+void count_other() { ++other_calls; }
 
 const char *exit_description(void (*function)()) {
   for (auto *node = corvane::exit_func_head(); node != nullptr; node = node->next) {
@@ -42,6 +44,7 @@ class InstallTimerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     calls = 0;
+    other_calls = 0;
     failing_init_calls = 0;
     ASSERT_EQ(start_with_manual_timer(), 0);
   }
@@ -155,13 +158,23 @@ TEST_F(InstallTimerTest, ShutdownRemovesTheTimer) {
 
 void remove_timer_from_handler() { remove_timer(); }
 
-TEST_F(InstallTimerTest, RemovingTheTimerFromAHandlerIsRefused) {
+// Removal from a handler (shutdown_corvane called there) stops the driver at once; the mutex the
+// dispatch holds goes when the dispatch ends, and nothing is called after the handler returns.
+TEST_F(InstallTimerTest, RemovingTheTimerFromAHandlerStopsItWhenTheHandlerReturns) {
+  ASSERT_EQ(add_timer_handler(count_call, 1), 0);
   ASSERT_EQ(add_timer_handler(remove_timer_from_handler, 10), 0);
   advance_ticks(10);
-  EXPECT_EQ(current_timer_driver, &the_manual_timer().driver);
-  EXPECT_EQ(the_manual_timer().exit_calls, 0);
-  remove_timer();
+  EXPECT_EQ(calls, 10);  // the earlier slot ran its ten periods; nothing after the removal
+  EXPECT_EQ(current_timer_driver, nullptr);
   EXPECT_EQ(the_manual_timer().exit_calls, 1);
+  EXPECT_EQ(the_test_system().mutexes_alive, 0);
+  EXPECT_EQ(exit_description(remove_timer), nullptr);
+  // A new start-up begins with empty slots.
+  ASSERT_EQ(add_timer_handler(count_other, 5), 0);
+  advance_ticks(5);
+  EXPECT_EQ(calls, 10);
+  EXPECT_EQ(other_calls, 1);
+  EXPECT_EQ(the_manual_timer().init_calls, 2);
 }
 
 TEST(InstallTimerDefaults, WithoutASystemListTheThreadDriverIsUsed) {

@@ -95,4 +95,30 @@ TEST_F(PthreadTimerTest, HandlersMayBeAddedAndRemovedWhileTheThreadRuns) {
   EXPECT_GT(ms_calls.load(), 0);
 }
 
+// shutdown_corvane from a handler: the thread ends once the handler returns, calls nothing more,
+// and a new start-up gets a thread of its own.
+std::atomic<int> shutdown_calls{0};
+std::atomic<bool> shut_down{false};
+void shut_down_from_handler() {
+  if (shutdown_calls.fetch_add(1) > 0) return;
+  shutdown_corvane();
+  shut_down.store(true);
+}
+
+TEST_F(PthreadTimerTest, ShutdownFromAHandlerLeavesNoTimerThread) {
+  shutdown_calls.store(0);
+  shut_down.store(false);
+  ASSERT_EQ(add_timer_handler_ms(shut_down_from_handler, 1), 0);
+  while (!shut_down.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_EQ(current_timer_driver, nullptr);
+
+  ASSERT_EQ(start_with_test_system(), 0);
+  give_test_system_mutexes();
+  the_test_system().timer_drivers = default_timer_driver_list;
+  ASSERT_EQ(add_timer_handler_ms(count_ms, 1), 0);
+  rest_ms(50);
+  EXPECT_GT(ms_calls.load(), 0);
+  EXPECT_EQ(shutdown_calls.load(), 1);
+}
+
 }  // namespace

@@ -256,4 +256,22 @@ TEST(TimerDriverBookkeeping, DriverWithItsOwnInstallTakesOverThatKind) {
   shutdown_corvane();
 }
 
+// A handler added from another handler owes nothing for the time before it existed: its first
+// call comes one period after it was added, wherever its slot lies.
+void add_fast_handlers() {
+  add_timer_handler(count_call, 1);
+  add_timer_handler(count_other, 1);
+}
+
+TEST_F(TimerSlotsTest, HandlerAddedFromAHandlerStartsAFullPeriodLater) {
+  ASSERT_EQ(add_timer_handler(count_other, 1000), 0);       // slot 0, freed again below
+  ASSERT_EQ(add_timer_handler(add_fast_handlers, 25), 0);  // slot 1
+  remove_timer_handler(count_other);  // the new handlers take slots 0 and 2
+  advance_ticks(25);
+  EXPECT_EQ(calls + other_calls, 0);
+  advance_ticks(1);
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(other_calls, 1);
+}
+
 }  // namespace

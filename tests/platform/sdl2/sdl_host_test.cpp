@@ -307,4 +307,21 @@ TEST_F(SdlHostTest, FatalSignalWithAWindowOpenEndsTheProcess) {
               "Shutting down Corvane due to signal #15");
 }
 
+// A fatal signal arriving while the interrupted code holds the host's lifecycle lock: the signal
+// path only tries the lock, so the process still ends by the signal instead of hanging.
+void raise_with_the_lifecycle_lock_held() {
+  if (startup_corvane(SYSTEM_AUTODETECT, nullptr, nullptr) != 0) std::exit(3);
+  set_color_depth(8);
+  if (sdl::window_driver.init(320, 200, 0, 0, 8) == nullptr) std::exit(5);
+  sdl::host_lifecycle_lock().lock();
+  raise(SIGTERM);
+}
+
+TEST_F(SdlHostTest, FatalSignalWhileTheLifecycleLockIsHeldStillEnds) {
+  use_dummy_display();
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(raise_with_the_lifecycle_lock_held(), ::testing::KilledBySignal(SIGTERM),
+              "Shutting down Corvane due to signal #15");
+}
+
 }  // namespace
