@@ -16,6 +16,7 @@
 #include "corvane/frame_pacer.h"
 #include "corvane/gfx.h"
 #include "corvane/keyboard.h"
+#include "corvane/midi_drivers.h"
 #include "corvane/offline_sound.h"
 #include "corvane/packfile.h"
 #include "corvane/png.h"

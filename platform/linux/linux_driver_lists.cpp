@@ -3,9 +3,11 @@
 // is one line in its family's list below; the display layer keeps its lines in its own folder.
 #include "corvane/system.h"
 #include "platform/linux/display_layer.h"
+#include "platform/linux/synth_layer.h"
 #include "platform/linux/terminal_keyboard.h"
 #include "platform/linux/unix_host.h"
 #include "platform/null/headless_gfx_driver.h"
+#include "sound/soundfont_voice_driver.h"
 
 extern "C" {
 
@@ -36,7 +38,11 @@ const driver_list_entry own_keyboard_drivers[] = {
 };
 
 const driver_list_entry own_digi_drivers[] = {{0, nullptr, 0}};
-const driver_list_entry own_midi_drivers[] = {{0, nullptr, 0}};
+// Notes on digital voices, which need nothing but the mixer, after the synthesizer layer's.
+const driver_list_entry own_midi_drivers[] = {
+    {soundfont_voice_driver_id, &soundfont_voice_driver, -1},
+    {0, nullptr, 0},
+};
 const driver_list_entry own_mouse_drivers[] = {{0, nullptr, 0}};
 const driver_list_entry own_joystick_drivers[] = {{0, nullptr, 0}};
 
@@ -76,7 +82,8 @@ driver_list_entry *list_digi_drivers() noexcept {
 }
 
 driver_list_entry *list_midi_drivers() noexcept {
-  static joined_driver_list list(display_layer::midi_drivers, own_midi_drivers);
+  static joined_driver_list own(synth_layer::midi_drivers, own_midi_drivers);
+  static joined_driver_list list(display_layer::midi_drivers, own.entries());
   return list.entries();
 }
 
