@@ -52,7 +52,9 @@ constexpr std::array<uint16_t, WAVEFORM_COUNT * GENERATED_CYCLE> CYCLES = [] {
     for (int i = 0; i < GENERATED_CYCLE; ++i) {
       const double v = waveform_value(kind, i) * 24000.0;
       const int rounded = static_cast<int>(v < 0 ? v - 0.5 : v + 0.5);
-      words[static_cast<std::size_t>(kind * GENERATED_CYCLE + i)] = static_cast<uint16_t>(rounded + 32768);
+      const std::size_t index =
+          static_cast<std::size_t>(kind) * GENERATED_CYCLE + static_cast<std::size_t>(i);
+      words[index] = static_cast<uint16_t>(rounded + 32768);
     }
   }
   return words;

@@ -246,7 +246,7 @@ failure build(const preset_data &raw, soundfont &font) {
     s.loop_end = le32(record + 32);
     s.rate = static_cast<int>(std::min<uint32_t>(le32(record + 36), 1u << 20));
     s.original_key = record[40] <= 127 ? record[40] : 60;
-    s.pitch_correction = static_cast<int8_t>(record[41]);
+    s.pitch_correction = record[41] < 128 ? record[41] : record[41] - 256;  // signed cents
     const bool in_rom = (le16(record + 44) & 0x8000) != 0;
     usable[i] = !in_rom && s.rate > 0 && s.start < s.end && s.end <= font.sample_points;
   }

@@ -22,6 +22,12 @@ constexpr double small_exp(double x) {
   return sum;
 }
 
+// A non-negative value rounded to the nearest integer (halves up).
+constexpr uint32_t round_to_integer(double value) {
+  const auto whole = static_cast<uint32_t>(value);
+  return value - whole >= 0.5 ? whole + 1 : whole;
+}
+
 inline constexpr double LN2 = 0.69314718055994530942;
 inline constexpr double LN10 = 2.30258509299404568402;
 
@@ -31,7 +37,7 @@ inline constexpr std::array<uint32_t, 1200> CENT_POWERS = [] {
   const double one_cent = small_exp(LN2 / 1200.0);
   double value = 1.0;
   for (int c = 0; c < 1200; ++c) {
-    table[static_cast<std::size_t>(c)] = static_cast<uint32_t>(value * 1073741824.0 + 0.5);
+    table[static_cast<std::size_t>(c)] = round_to_integer(value * 1073741824.0);
     value *= one_cent;
   }
   return table;
@@ -45,7 +51,7 @@ inline constexpr std::array<uint32_t, MAX_ATTENUATION + 1> ATTENUATION_AMPLITUDE
   const double one_centibel = 1.0 / small_exp(LN10 / 200.0);
   double value = 1.0;
   for (int cb = 0; cb <= MAX_ATTENUATION; ++cb) {
-    table[static_cast<std::size_t>(cb)] = static_cast<uint32_t>(value * 65536.0 + 0.5);
+    table[static_cast<std::size_t>(cb)] = round_to_integer(value * 65536.0);
     value *= one_centibel;
   }
   return table;
