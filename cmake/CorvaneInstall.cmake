@@ -49,6 +49,10 @@ if(NOT BUILD_SHARED_LIBS)
     string(APPEND CORVANE_CONFIG_DEPENDENCIES
       "find_dependency(PkgConfig)\npkg_check_modules(VORBISFILE REQUIRED QUIET IMPORTED_TARGET vorbisfile)\n")
   endif()
+  if(CORVANE_HAVE_FLUIDSYNTH)
+    string(APPEND CORVANE_CONFIG_DEPENDENCIES
+      "find_dependency(PkgConfig)\npkg_check_modules(FLUIDSYNTH REQUIRED QUIET IMPORTED_TARGET fluidsynth)\n")
+  endif()
 endif()
 
 set(CORVANE_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Corvane)
@@ -93,6 +97,11 @@ foreach(_lib IN LISTS CORVANE_CXX_RUNTIME_LIBRARIES ITEMS m)
 endforeach()
 if(CMAKE_THREAD_LIBS_INIT)
   list(APPEND _pc_private_libs ${CMAKE_THREAD_LIBS_INIT})
+endif()
+# FluidSynth is linked as the shared library it is: its own static dependencies (sound file
+# codecs among them) are not needed, and are often not installed.
+if(CORVANE_HAVE_FLUIDSYNTH)
+  list(PREPEND _pc_private_libs "-lfluidsynth")
 endif()
 list(REMOVE_DUPLICATES _pc_private_libs)
 list(JOIN _pc_private_libs " " CORVANE_PC_LIBS_PRIVATE)

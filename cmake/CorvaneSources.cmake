@@ -194,6 +194,7 @@ set(CORVANE_SOUND_HOT_SOURCES
 
 set(CORVANE_SOUND_SOURCES
   ${CORVANE_SOUND_HOT_SOURCES}
+  sound/generated_instruments.cpp
   sound/install_sound.cpp
   sound/load_sample.cpp
   sound/midi_events.cpp
@@ -207,6 +208,10 @@ set(CORVANE_SOUND_SOURCES
   sound/sound_input.cpp
   sound/sound_state.cpp
   sound/sound_volume.cpp
+  sound/soundfont_file.cpp
+  sound/soundfont_location.cpp
+  sound/soundfont_notes.cpp
+  sound/soundfont_voice_driver.cpp
   sound/voice_controls.cpp
   sound/voice_sweeps.cpp
   sound/voc_sample.cpp
@@ -250,6 +255,16 @@ set(CORVANE_PLATFORM_LINUX_SOURCES
 set(CORVANE_PLATFORM_LINUX_NO_DISPLAY_LAYER_SOURCES
   platform/linux/no_display_layer.cpp)
 
+# The Linux host without a soundfont synthesizer: built when platform/fluidsynth is not.
+set(CORVANE_PLATFORM_LINUX_NO_SYNTH_LAYER_SOURCES
+  platform/linux/no_synth_layer.cpp)
+
+# platform/fluidsynth: the MIDI driver on the FluidSynth soundfont synthesizer, the Linux host's
+# synthesizer layer.
+set(CORVANE_PLATFORM_FLUIDSYNTH_SOURCES
+  platform/fluidsynth/fluidsynth_driver_list.cpp
+  platform/fluidsynth/fluidsynth_midi_driver.cpp)
+
 # platform/sdl2: the window, full-screen and keyboard drivers on SDL2, the Linux host's display
 # layer.
 set(CORVANE_PLATFORM_SDL2_SOURCES
@@ -289,6 +304,12 @@ if(CORVANE_WITH_VORBIS)
     set(CORVANE_HAVE_VORBISFILE ON)
   endif()
 endif()
+if(CORVANE_WITH_FLUIDSYNTH)
+  find_package(PkgConfig QUIET)
+  if(PkgConfig_FOUND)
+    pkg_check_modules(FLUIDSYNTH QUIET IMPORTED_TARGET fluidsynth)
+  endif()
+endif()
 
 set(CORVANE_SOURCES
   ${CORVANE_CORE_SOURCES}
@@ -302,8 +323,10 @@ set(CORVANE_SOURCES
   ${CORVANE_SOUND_SOURCES}
   ${CORVANE_PLATFORM_NULL_SOURCES})
 
-# The SDL2 drivers are the Linux host's display layer, built when SDL2 is found.
+# The SDL2 drivers are the Linux host's display layer, built when SDL2 is found; FluidSynth's
+# driver is its synthesizer layer, built when FluidSynth is found.
 set(CORVANE_HAVE_SDL2 OFF)
+set(CORVANE_HAVE_FLUIDSYNTH OFF)
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   list(APPEND CORVANE_SOURCES ${CORVANE_PLATFORM_LINUX_SOURCES})
   if(SDL2_FOUND)
@@ -313,6 +336,13 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   else()
     list(APPEND CORVANE_SOURCES ${CORVANE_PLATFORM_LINUX_NO_DISPLAY_LAYER_SOURCES})
     message(STATUS "Corvane: SDL2 not found, building without the SDL2 drivers")
+  endif()
+  if(FLUIDSYNTH_FOUND)
+    set(CORVANE_HAVE_FLUIDSYNTH ON)
+    message(STATUS "Corvane: FluidSynth found, building the FluidSynth MIDI driver")
+  else()
+    list(APPEND CORVANE_SOURCES ${CORVANE_PLATFORM_LINUX_NO_SYNTH_LAYER_SOURCES})
+    message(STATUS "Corvane: FluidSynth not found, building without the FluidSynth MIDI driver")
   endif()
 else()
   list(APPEND CORVANE_SOURCES ${CORVANE_PLATFORM_NULL_HOST_SOURCES})
@@ -344,6 +374,7 @@ set(CORVANE_PUBLIC_HEADERS
   include/corvane/keyboard.h
   include/corvane/matrix.h
   include/corvane/midi.h
+  include/corvane/midi_drivers.h
   include/corvane/mouse.h
   include/corvane/offline_sound.h
   include/corvane/packfile.h
@@ -386,11 +417,30 @@ endif()
 if(CORVANE_HAVE_VORBISFILE)
   target_link_libraries(corvane_objects PRIVATE PkgConfig::VORBISFILE)
 endif()
+# FluidSynth's compile flags (its include directories and feature macros) reach only the files of
+# platform/fluidsynth, which are built as objects of their own and join the library.
+if(CORVANE_HAVE_FLUIDSYNTH)
+  list(TRANSFORM CORVANE_PLATFORM_FLUIDSYNTH_SOURCES PREPEND "${PROJECT_SOURCE_DIR}/")
+  add_library(corvane_fluidsynth_objects OBJECT ${CORVANE_PLATFORM_FLUIDSYNTH_SOURCES})
+  set_target_properties(corvane_fluidsynth_objects PROPERTIES
+    POSITION_INDEPENDENT_CODE ON
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON)
+  target_include_directories(corvane_fluidsynth_objects
+    PRIVATE ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(corvane_fluidsynth_objects PRIVATE CORVANE_BUILDING_LIBRARY=1)
+  target_link_libraries(corvane_fluidsynth_objects PRIVATE PkgConfig::FLUIDSYNTH Threads::Threads)
+  corvane_set_warnings(corvane_fluidsynth_objects)
+endif()
 find_package(Threads REQUIRED)
 target_link_libraries(corvane_objects PUBLIC Threads::Threads)
 corvane_set_warnings(corvane_objects)
 
-add_library(corvane $<TARGET_OBJECTS:corvane_objects>)
+set(CORVANE_LIBRARY_OBJECTS $<TARGET_OBJECTS:corvane_objects>)
+if(CORVANE_HAVE_FLUIDSYNTH)
+  list(APPEND CORVANE_LIBRARY_OBJECTS $<TARGET_OBJECTS:corvane_fluidsynth_objects>)
+endif()
+add_library(corvane ${CORVANE_LIBRARY_OBJECTS})
 add_library(Corvane::corvane ALIAS corvane)
 target_include_directories(corvane PUBLIC
   $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
@@ -401,6 +451,9 @@ if(CORVANE_HAVE_SDL2)
 endif()
 if(CORVANE_HAVE_VORBISFILE)
   target_link_libraries(corvane PRIVATE PkgConfig::VORBISFILE)
+endif()
+if(CORVANE_HAVE_FLUIDSYNTH)
+  target_link_libraries(corvane PRIVATE PkgConfig::FLUIDSYNTH)
 endif()
 if(BUILD_SHARED_LIBS)
   target_compile_definitions(corvane INTERFACE CORVANE_SHARED=1)
@@ -413,7 +466,7 @@ set_target_properties(corvane PROPERTIES
 # Tests reach internal routines that a shared library hides; they link this static copy of the
 # same objects. In a static build it is the library itself.
 if(BUILD_SHARED_LIBS)
-  add_library(corvane_testing STATIC $<TARGET_OBJECTS:corvane_objects>)
+  add_library(corvane_testing STATIC ${CORVANE_LIBRARY_OBJECTS})
   target_include_directories(corvane_testing PUBLIC ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR})
   target_link_libraries(corvane_testing PUBLIC Threads::Threads m PNG::PNG)
   if(CORVANE_HAVE_SDL2)
@@ -421,6 +474,9 @@ if(BUILD_SHARED_LIBS)
   endif()
   if(CORVANE_HAVE_VORBISFILE)
     target_link_libraries(corvane_testing PUBLIC PkgConfig::VORBISFILE)
+  endif()
+  if(CORVANE_HAVE_FLUIDSYNTH)
+    target_link_libraries(corvane_testing PUBLIC PkgConfig::FLUIDSYNTH)
   endif()
 else()
   add_library(corvane_testing INTERFACE)

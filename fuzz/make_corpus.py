@@ -115,6 +115,53 @@ def hostile(name):
         return f.read()
 
 
+def riff_chunk(name, body):
+    """A RIFF chunk: id, little-endian length, body and the pad byte of an odd length."""
+    return name + struct.pack('<I', len(body)) + body + (b'\x00' if len(body) % 2 else b'')
+
+
+def soundfont(zones=1, loop=True, offsets=False):
+    """A small SoundFont 2 file: one sample of a square wave, one instrument with the given
+    number of zones split by key, one preset, and a drum kit preset."""
+    points = [8000 if i % 16 < 8 else -8000 for i in range(64)]
+    smpl = struct.pack('<%dh' % (len(points) + 46), *(points + [0] * 46))
+    shdr = (b'square'.ljust(20, b'\x00') + struct.pack('<IIIII', 0, 64, 8, 56, 22050) +
+            bytes([60, 0xFB]) + struct.pack('<HH', 0, 1) + b'EOS'.ljust(46, b'\x00'))
+    igen = b''
+    ibag = b''
+    count = 0
+    for z in range(zones):
+        ibag += struct.pack('<HH', count, 0)
+        low, high = z * 128 // zones, (z + 1) * 128 // zones - 1
+        gens = [(43, low | high << 8), (54, 1 if loop else 0), (48, 20 * z), (17, 100 * z - 200),
+                (38, -1200)]
+        if offsets:
+            gens += [(0, 2), (1, -3), (2, 1), (3, -1), (4, 0), (51, 1), (52, -5), (58, 64)]
+        gens.append((53, 0))
+        for oper, amount in gens:
+            igen += struct.pack('<Hh', oper, amount)
+            count += 1
+    ibag += struct.pack('<HH', count, 0)
+    igen += struct.pack('<Hh', 0, 0)
+    inst = b'inst'.ljust(20, b'\x00') + struct.pack('<H', 0) + b'EOI'.ljust(20, b'\x00') + \
+        struct.pack('<H', zones)
+    pgen = struct.pack('<Hh', 48, 10) + struct.pack('<Hh', 41, 0) + struct.pack('<Hh', 41, 0) + \
+        struct.pack('<Hh', 0, 0)
+    pbag = struct.pack('<HH', 0, 0) + struct.pack('<HH', 2, 0) + struct.pack('<HH', 3, 0)
+    phdr = (b'melody'.ljust(20, b'\x00') + struct.pack('<HHHIII', 0, 0, 0, 0, 0, 0) +
+            b'kit'.ljust(20, b'\x00') + struct.pack('<HHHIII', 0, 128, 1, 0, 0, 0) +
+            b'EOP'.ljust(20, b'\x00') + struct.pack('<HHHIII', 0, 0, 2, 0, 0, 0))
+    mod = b'\x00' * 10
+    pdta = (b'pdta' + riff_chunk(b'phdr', phdr) + riff_chunk(b'pbag', pbag) +
+            riff_chunk(b'pmod', mod) + riff_chunk(b'pgen', pgen) + riff_chunk(b'inst', inst) +
+            riff_chunk(b'ibag', ibag) + riff_chunk(b'imod', mod) + riff_chunk(b'igen', igen) +
+            riff_chunk(b'shdr', shdr))
+    info = b'INFO' + riff_chunk(b'ifil', struct.pack('<HH', 2, 1)) + riff_chunk(b'INAM', b'seed\x00')
+    body = (b'sfbk' + riff_chunk(b'LIST', info) + riff_chunk(b'LIST', b'sdta' + riff_chunk(b'smpl', smpl)) +
+            riff_chunk(b'LIST', pdta))
+    return riff_chunk(b'RIFF', body)
+
+
 def seeds():
     s = {}
     sample = b'The dragon guards the castle, and the castle guards the dragon. ' * 4
@@ -277,6 +324,7 @@ def seeds():
         'trailing_dot.bin': hostile('path_trailing_dot.bin'),
     }
 
+<<<<<<< HEAD
     # HID report descriptors (two bytes of length, little-endian), each followed by input reports
     # (one length byte each): the descriptors kept as test data with reports shaped for them.
     def hid_descriptor(name):
@@ -300,6 +348,16 @@ def seeds():
     s['png'] = png_seeds()
     s['translation'] = translation_seeds()
     s.update(sound_seeds())
+=======
+    # SoundFont 2 files: whole ones with one and several zones, loops and address offsets, and
+    # one cut short.
+    s['soundfont'] = {
+        'one_zone.sf2': soundfont(),
+        'three_zones.sf2': soundfont(zones=3, loop=False),
+        'offsets.sf2': soundfont(zones=2, offsets=True),
+        'cut.sf2': soundfont()[:300],
+    }
+>>>>>>> midi-drivers
     return s
 
 

@@ -21,6 +21,7 @@
 #include "corvane/keyboard.h"
 #include "corvane/matrix.h"
 #include "corvane/midi.h"
+#include "corvane/midi_drivers.h"
 #include "corvane/mouse.h"
 #include "corvane/offline_sound.h"
 #include "corvane/packfile.h"

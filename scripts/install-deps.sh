@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libpng-dev libpixman-1-dev libvorbis-dev
+  libfluidsynth-dev timgm6mb-soundfont
   clang clang-tidy llvm libclang-rt-14-dev python3
   xvfb xdotool x11-apps x11-utils imagemagick xauth
 )

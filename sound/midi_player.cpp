@@ -10,6 +10,7 @@
 #include "corvane/text.h"
 #include "corvane/timer.h"
 #include "sound/midi_internal.h"
+#include "sound/midi_voice_assigner.h"
 
 namespace corvane {
 
@@ -168,6 +169,8 @@ int midi_player_start() noexcept {
   reset_midi_voices();
   for (int p = 1; p <= 128; ++p) read_patch_entry(p);
   register_object_type(MIDI_OBJECT_TYPE, nullptr, destroy_piece_object);
+  // Drivers that play notes on digital voices take their voices from the player's allocation.
+  midi_voice_assignment.store(assign_midi_voice, std::memory_order_release);
   return 0;
 }
 

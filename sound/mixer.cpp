@@ -7,6 +7,7 @@
 
 #include "corvane/sound.h"
 #include "sound/mixer_internal.h"
+#include "sound/mixer_music.h"
 
 namespace corvane {
 
@@ -29,6 +30,9 @@ void destroy_own(void *) {}
 // The operations are written before the handle is published and read after it is loaded.
 lock_ops ops{};
 std::atomic<void *> handle{nullptr};
+
+// The music source: changed and called under the mixer lock only.
+mixer_music_render music_source = nullptr;
 
 void clear_format() noexcept {
   mixer.frames = 0;
@@ -73,6 +77,22 @@ mixer_lock::mixer_lock() noexcept : locked_(handle.load(std::memory_order_acquir
 
 mixer_lock::~mixer_lock() {
   if (locked_ != nullptr && ops.unlock != nullptr) ops.unlock(locked_);
+}
+
+bool set_mixer_music_source(mixer_music_render render) noexcept {
+  mixer_lock lock;
+  if (render != nullptr && mixer.buffer == nullptr) return false;
+  music_source = render;
+  return true;
+}
+
+bool get_mixer_format(int *rate, int *frames, int *channels) noexcept {
+  mixer_lock lock;
+  if (mixer.buffer == nullptr) return false;
+  if (rate != nullptr) *rate = mixer.rate;
+  if (frames != nullptr) *frames = mixer.frames;
+  if (channels != nullptr) *channels = mixer.channels;
+  return true;
 }
 
 void convert_block(const int32_t *buffer, int count, void *out, int bits,
@@ -134,6 +154,10 @@ int open_mixer(int size, int rate, int stereo, int sixteen_bit, int *voices) noe
 
 void close_mixer(void) noexcept {
   using namespace corvane;
+  {
+    mixer_lock lock;
+    music_source = nullptr;
+  }
   destroy_mixer_lock();
   mixer.buffer.reset();
   mixer.voice_count = 0;
@@ -159,6 +183,7 @@ void render_mix(void *out, int segment, int signed_output) noexcept {
       mix_voice_block(voice, buffer, frames, channels, quality);
     }
   }
+  if (music_source != nullptr) music_source(buffer, frames, channels);
   convert_block(buffer, count, out, mixer.bits, signed_output != 0);
 }
 

@@ -5,11 +5,13 @@
 #include "corvane/joystick.h"
 #include "platform/linux/display_layer.h"
 #include "platform/linux/hidraw_joystick.h"
+#include "platform/linux/synth_layer.h"
 #include "platform/linux/terminal_keyboard.h"
 #include "platform/linux/unix_host.h"
 #include "platform/null/file_digi_driver.h"
 #include "platform/null/headless_gfx_driver.h"
 #include "platform/null/offline_digi_driver.h"
+#include "sound/soundfont_voice_driver.h"
 
 extern "C" {
 
@@ -45,7 +47,11 @@ const driver_list_entry own_digi_drivers[] = {
     {file_digi_driver_id, &file_digi_driver, 0},
     {0, nullptr, 0},
 };
-const driver_list_entry own_midi_drivers[] = {{0, nullptr, 0}};
+// Notes on digital voices, which need nothing but the mixer, after the synthesizer layer's.
+const driver_list_entry own_midi_drivers[] = {
+    {soundfont_voice_driver_id, &soundfont_voice_driver, -1},
+    {0, nullptr, 0},
+};
 const driver_list_entry own_mouse_drivers[] = {{0, nullptr, 0}};
 // HID joysticks and game pads through hidraw, then the driver without joysticks.
 const driver_list_entry own_joystick_drivers[] = {
@@ -90,7 +96,8 @@ driver_list_entry *list_digi_drivers() noexcept {
 }
 
 driver_list_entry *list_midi_drivers() noexcept {
-  static joined_driver_list list(display_layer::midi_drivers, own_midi_drivers);
+  static joined_driver_list own(synth_layer::midi_drivers, own_midi_drivers);
+  static joined_driver_list list(display_layer::midi_drivers, own.entries());
   return list.entries();
 }
 
