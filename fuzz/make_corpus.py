@@ -324,7 +324,6 @@ def seeds():
         'trailing_dot.bin': hostile('path_trailing_dot.bin'),
     }
 
-<<<<<<< HEAD
     # HID report descriptors (two bytes of length, little-endian), each followed by input reports
     # (one length byte each): the descriptors kept as test data with reports shaped for them.
     def hid_descriptor(name):
@@ -348,7 +347,6 @@ def seeds():
     s['png'] = png_seeds()
     s['translation'] = translation_seeds()
     s.update(sound_seeds())
-=======
     # SoundFont 2 files: whole ones with one and several zones, loops and address offsets, and
     # one cut short.
     s['soundfont'] = {
@@ -357,7 +355,6 @@ def seeds():
         'offsets.sf2': soundfont(zones=2, offsets=True),
         'cut.sf2': soundfont()[:300],
     }
->>>>>>> midi-drivers
     return s
 
 
