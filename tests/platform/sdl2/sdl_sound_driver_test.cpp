@@ -47,7 +47,7 @@ class SdlSoundDriverTest : public ::testing::Test {
 };
 
 TEST_F(SdlSoundDriverTest, AutodetectionTakesTheDeviceWhenThereIsOne) {
-  ASSERT_EQ(install_sound(DIGI_AUTODETECT, MIDI_AUTODETECT), 0);
+  ASSERT_EQ(install_sound(DIGI_AUTODETECT, MIDI_NONE), 0);
   EXPECT_EQ(current_digi_driver, &digi_driver);
   EXPECT_EQ(digi_driver_id, DIGI_SDL);
   EXPECT_EQ(current_midi_driver, &midi_none_driver);
