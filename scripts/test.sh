@@ -9,6 +9,12 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 jobs=$(nproc 2>/dev/null || echo 2)
 
+# Repeated runs on the same machine reuse what an earlier run compiled, wherever the checkout is.
+if command -v ccache >/dev/null 2>&1; then
+  export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+  export CCACHE_BASEDIR="$PWD"
+fi
+
 echo "== plain build"
 cmake --preset dev
 cmake --build --preset dev
