@@ -107,23 +107,23 @@ bool read_device_choice(device_choice &choice) noexcept {
 #if SDL_VERSION_ATLEAST(2, 24, 0)
 int default_device_rate(device_choice &choice) noexcept {
   char *name = nullptr;
-  SDL_AudioSpec spec{};
-  if (SDL_GetDefaultAudioInfo(&name, &spec, 0) != 0) return 0;
+  SDL_AudioSpec device_format{};
+  if (SDL_GetDefaultAudioInfo(&name, &device_format, 0) != 0) return 0;
   if (name != nullptr) {
     convert_text_into(name, ENCODING_UTF8, choice.shown, ENCODING_CURRENT, name_size);
     SDL_free(name);
   }
-  return spec.freq;
+  return device_format.freq;
 }
 
 int named_device_rate(const device_choice &choice) noexcept {
   const int count = SDL_GetNumAudioDevices(0);
   for (int i = 0; i < count; ++i) {
     const char *name = SDL_GetAudioDeviceName(i, 0);
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec device_format{};
     if (name != nullptr && std::strcmp(name, choice.utf8) == 0 &&
-        SDL_GetAudioDeviceSpec(i, 0, &spec) == 0) {
-      return spec.freq;
+        SDL_GetAudioDeviceSpec(i, 0, &device_format) == 0) {
+      return device_format.freq;
     }
   }
   return 0;

@@ -269,18 +269,18 @@ void check_scenario(const scenario &sc) {
   std::mt19937 rng(sc.data_seed);
   std::vector<owned_sample> samples(sc.voices.size());
   for (size_t i = 0; i < sc.voices.size(); ++i) {
-    const voice_spec &spec = sc.voices[i];
+    const voice_spec &wanted = sc.voices[i];
     owned_sample &s = samples[i];
-    s.spl = sample{.bits = spec.bits,
-                   .stereo = spec.stereo,
+    s.spl = sample{.bits = wanted.bits,
+                   .stereo = wanted.stereo,
                    .frequency = 0,
                    .priority = 128,
-                   .length = spec.length,
-                   .loop_start = spec.loop_start,
-                   .loop_end = spec.loop_end,
+                   .length = wanted.length,
+                   .loop_start = wanted.loop_start,
+                   .loop_end = wanted.loop_end,
                    .user_param = 0,
                    .data = nullptr};
-    s.data.resize(static_cast<size_t>(spec.length) * (spec.bits / 8) * (spec.stereo ? 2 : 1));
+    s.data.resize(static_cast<size_t>(wanted.length) * (wanted.bits / 8) * (wanted.stereo ? 2 : 1));
     for (uint8_t &b : s.data) b = static_cast<uint8_t>(rng());
     s.spl.data = s.data.data();
 
@@ -288,10 +288,10 @@ void check_scenario(const scenario &sc) {
     corvane::physical_voice &p = physical_voices[voice];
     ref_voice v;
     v.spl = &s.spl;
-    v.playmode = spec.playmode;
-    v.frequency = spec.frequency;
-    v.volume = spec.volume << 12;
-    v.pan = spec.pan << 12;
+    v.playmode = wanted.playmode;
+    v.frequency = wanted.frequency;
+    v.volume = wanted.volume << 12;
+    v.pan = wanted.pan << 12;
     p.playmode = v.playmode;
     p.volume = v.volume;
     p.pan = v.pan;
@@ -299,24 +299,24 @@ void check_scenario(const scenario &sc) {
     p.volume_step = p.pan_step = p.frequency_step = 0;
     mixer_bind_voice(voice, &s.spl);
     v.step = ref.step_of(v);
-    mixer_seek_voice(voice, spec.start);
-    v.pos = int64_t{spec.start} * 256;
+    mixer_seek_voice(voice, wanted.start);
+    v.pos = int64_t{wanted.start} * 256;
     mixer_play_voice(voice);
     v.playing = true;
 
-    const int sweep_points = sc.rate / 16 * spec.ramp_time;
+    const int sweep_points = sc.rate / 16 * wanted.ramp_time;
     const int steps = sweep_points >= 2000 ? sweep_points / 1000 : 1;
-    const int target = spec.ramp_end << 12;
-    if (spec.ramp == 1) {
-      mixer_fade_volume(voice, spec.ramp_time, spec.ramp_end);
+    const int target = wanted.ramp_end << 12;
+    if (wanted.ramp == 1) {
+      mixer_fade_volume(voice, wanted.ramp_time, wanted.ramp_end);
       v.volume_target = target;
       v.volume_step = (target - v.volume) / steps;
-    } else if (spec.ramp == 2) {
-      mixer_glide_pan(voice, spec.ramp_time, spec.ramp_end);
+    } else if (wanted.ramp == 2) {
+      mixer_glide_pan(voice, wanted.ramp_time, wanted.ramp_end);
       v.pan_target = target;
       v.pan_step = (target - v.pan) / steps;
-    } else if (spec.ramp == 3) {
-      mixer_glide_frequency(voice, spec.ramp_time, spec.ramp_end);
+    } else if (wanted.ramp == 3) {
+      mixer_glide_frequency(voice, wanted.ramp_time, wanted.ramp_end);
       v.frequency_target = target;
       v.frequency_step = (target - v.frequency) / steps;
     }
