@@ -165,7 +165,8 @@ bool write_picture(const std::string &path, const picture &p, bool interlaced) {
   for (int y = 0; y < p.height; ++y) rows.push_back(packed_row(p, y));
   std::vector<png_bytep> row_pointers;
   for (auto &row : rows) row_pointers.push_back(row.data());
-  bool ok = false;
+  // Kept in memory across libpng's jump back to setjmp.
+  volatile bool ok = false;
   if (setjmp(png_jmpbuf(png)) == 0) {
     png_init_io(png, file);
     png_set_IHDR(png, info, static_cast<png_uint_32>(p.width), static_cast<png_uint_32>(p.height),
