@@ -55,7 +55,7 @@ TEST_F(SdlSoundDriverTest, AutodetectionTakesTheDeviceWhenThereIsOne) {
 
 TEST_F(SdlSoundDriverTest, NoDeviceMeansNoSoundNotAFailure) {
   audio_driver.set("no-such-audio-driver");
-  ASSERT_EQ(install_sound(DIGI_AUTODETECT, MIDI_AUTODETECT), 0);
+  ASSERT_EQ(install_sound(DIGI_AUTODETECT, MIDI_NONE), 0);
   EXPECT_EQ(current_digi_driver, &digi_none_driver);
   EXPECT_EQ(digi_driver_id, DIGI_NONE);
   EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);  // the probe gave SDL back
