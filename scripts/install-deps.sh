@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git ccache
+  build-essential cmake ninja-build pkg-config git ccache gobjc gobjc++ doxygen
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libpng-dev libpixman-1-dev libvorbis-dev
   libfluidsynth-dev timgm6mb-soundfont
