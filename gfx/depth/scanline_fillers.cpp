@@ -20,7 +20,6 @@
 namespace corvane::depth {
 namespace {
 
-constexpr bool is_textured(int type) { return type >= 3; }
 constexpr bool is_perspective(int type) { return type >= 4 && type % 2 == 0; }
 constexpr bool is_masked(int type) {
   return type == 5 || type == 6 || type == 9 || type == 10 || type == 13 || type == 14;
