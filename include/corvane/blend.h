@@ -68,31 +68,33 @@ CORVANE_API void set_blend_hooks_ex(blender_func b15, blender_func b16, blender_
  * y the one in the bitmap and n the weight, per component; "mixed" means that the result c is then
  * blended over y by n/255. The HSV modes move the named fields of x toward those of y by n/255. */
 
-/** 1: c = x, mixed. */
+/** Selects blend mode 1 (mix): c = x, mixed. */
 CORVANE_API void select_mix_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
-/** 2: y + x * n / 256, clamped to 255; not mixed. */
+/** Selects blend mode 2 (add): y + x * n / 256, clamped to 255; not mixed. */
 CORVANE_API void select_add_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
-/** 3: c = max(x - y, 0), mixed. */
+/** Selects blend mode 3 (subtract): c = max(x - y, 0), mixed. */
 CORVANE_API void select_subtract_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
-/** 4: hue and saturation move; value of x. */
+/** Selects blend mode 4 (hue and saturation): hue and saturation move; value of x. */
 CORVANE_API void select_hue_sat_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
-/** 5: c = |y - x|, mixed. */
+/** Selects blend mode 5 (difference): c = |y - x|, mixed. */
 CORVANE_API void select_difference_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
-/** 6: x when n is 255 or above a random byte (blender_random), else y. */
+/** Selects blend mode 6 (dissolve): x when n is 255 or above a random byte (blender_random),
+ * else y. */
 CORVANE_API void select_dissolve_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
-/** 7: c = x + y * n / 256, not clamped (a sum above 255 spills into the next field), mixed. */
+/** Selects blend mode 7 (dodge): c = x + y * n / 256, not clamped (a sum above 255 spills into
+ * the next field), mixed. */
 CORVANE_API void select_dodge_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
-/** 8: hue moves; saturation and value of x. */
+/** Selects blend mode 8 (hue): hue moves; saturation and value of x. */
 CORVANE_API void select_hue_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
-/** 9: c = 255 - x, mixed. */
+/** Selects blend mode 9 (invert): c = 255 - x, mixed. */
 CORVANE_API void select_invert_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
-/** 10: value moves; hue and saturation of x. */
+/** Selects blend mode 10 (value): value moves; hue and saturation of x. */
 CORVANE_API void select_value_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
-/** 11: c = x * y / 256, mixed. */
+/** Selects blend mode 11 (multiply): c = x * y / 256, mixed. */
 CORVANE_API void select_multiply_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
-/** 12: saturation moves; hue and value of x. */
+/** Selects blend mode 12 (saturation): saturation moves; hue and value of x. */
 CORVANE_API void select_saturation_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
-/** 13: c = 255 - (255 - x) * (255 - y) / 256, mixed. */
+/** Selects blend mode 13 (screen): c = 255 - (255 - x) * (255 - y) / 256, mixed. */
 CORVANE_API void select_screen_blend(int r, int g, int b, int a) CORVANE_NOEXCEPT;
 
 /** Mode 14: alpha sprites. A 32-bit source's alpha byte weighs it over the destination (n is

@@ -30,11 +30,10 @@ CORVANE_EXTERN_C_BEGIN
  * piece; data null and length 0 where the file has no such track). */
 typedef struct midi_piece {
   int divisions; /**< delta-time units per beat */
-  /** The tracks in file order. */
   struct {
     unsigned char *data; /**< the track's bytes, or null */
     int length;          /**< bytes in data */
-  } track[MIDI_TRACKS];
+  } track[MIDI_TRACKS];  /**< the tracks in file order */
 } midi_piece;
 
 /* ---- Loading -------------------------------------------------------------------------------- */
