@@ -62,7 +62,7 @@ CORVANE_API void config_cleanup(void) CORVANE_NOEXCEPT;
 /** Makes the program's functions answer a section: the getters ask int_getter or string_getter
  * (with the key and the caller's default) and the setters call string_setter, instead of any
  * configuration. Attaching to a hooked section replaces its functions; attaching three nulls
- * removes the hook. */
+ * removes the hook. When memory is short no hook is attached (ENOMEM). */
 CORVANE_API void attach_config_hook(
     const char *section, int (*int_getter)(const char *name, int default_value),
     const char *(*string_getter)(const char *name, const char *default_value),

@@ -164,7 +164,8 @@ CORVANE_API int select_gfx_mode(int driver_id, int width, int height, int virtua
                                 int virtual_height) CORVANE_NOEXCEPT;
 
 /** select_gfx_mode without the safe-mode handling; allow_config zero skips the configured drivers
- * and goes straight to autodetection. */
+ * and goes straight to autodetection. Returns 0, or -1 in text mode with error_text set (the
+ * driver's reason, else "Unable to find a suitable graphics driver"). */
 CORVANE_API int open_gfx_mode(int driver_id, int width, int height, int virtual_width,
                               int virtual_height, int allow_config) CORVANE_NOEXCEPT;
 
