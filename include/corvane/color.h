@@ -60,7 +60,7 @@ extern CORVANE_API uint32_t palette_tables_stale;
  * used by make_color8 instead of the nearest-colour search. Null when there is none. */
 extern CORVANE_API unsigned char *rgb_index_table;
 
-/** Flags of depth-converting blits. The low 24 bits (all set by default) name the depth pairs a
+/* Flags of depth-converting blits. The low 24 bits (all set by default) name the depth pairs a
  * loader may convert. */
 #define CONV_DITHER_8 0x01000000u     /**< error diffusion into 8 bits */
 #define CONV_DITHER_15_16 0x02000000u /**< ordered dither into 15 and 16 bits */
