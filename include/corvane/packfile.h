@@ -81,8 +81,9 @@ CORVANE_API void set_packfile_password(const char *password) CORVANE_NOEXCEPT;
 /** Opens a file. Mode letters, left to right, later ones winning: "r"/"R" read (the default),
  * "w"/"W" write, "p"/"P" compressed, "!" plain but with the plain-stream header when writing.
  * "file.dat#object/path" opens an object of a data file and "#object" one of the data file
- * appended to the program (reading only; writing fails with EROFS).
- * Returns null with the error number set on failure. */
+ * appended to the program (reading only; writing fails with EROFS); for reading, a name with "#"
+ * that names no object opens a file of that very name instead, when there is one.
+ * Returns null with the error number set on failure (EINVAL for a null name). */
 CORVANE_API packfile *open_packfile(const char *filename, const char *mode) CORVANE_NOEXCEPT;
 
 /** Opens a stream over an open descriptor, which belongs to the stream from then on (it is closed
