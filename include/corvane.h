@@ -1,4 +1,5 @@
-/* Corvane: a portable game-programming library.
+/** @file
+ * Corvane: a portable game-programming library.
  *
  * Include this header to get the whole public interface. Each family also has its own header
  * under corvane/. Every function is callable from C; none throws. */

@@ -16,7 +16,10 @@ import tempfile
 
 DEFINE = re.compile(r'^\s*#\s*define\s+([A-Za-z_][A-Za-z0-9_]*)(\(?)\s*(.*?)\s*$')
 # Macros that shape declarations rather than name values.
-NOT_CONSTANTS = re.compile(r'^(CORVANE_API|CORVANE_NOEXCEPT|CORVANE_EXTERN_C_(BEGIN|END)|CORVANE_.*_H)$')
+NOT_CONSTANTS = re.compile(
+    r'^(CORVANE_API|CORVANE_NOEXCEPT|CORVANE_EXTERN_C_(BEGIN|END)|CORVANE_DRIVER_IDENTITY|CORVANE_.*_H)$')
+# A field line of the driver identity's doc comment: "int id;   four-character code (...)".
+IDENTITY_FIELD = re.compile(r'^\s*\*?\s*[A-Za-z_][A-Za-z0-9_ *]*?\b([A-Za-z_][A-Za-z0-9_]*);\s+(.+?)\s*(\*/)?$')
 
 
 def headers(include_dir):
@@ -46,19 +49,55 @@ def clang_ast(clang, include_dir, source):
 
 
 def comment_text(node):
-    """The text of the comment clang attached to a declaration, as one line."""
-    texts = []
+    """The text of the doc comment clang attached to a declaration, as one line: its paragraphs,
+    then "Parameter NAME: ..." for each @param and "Returns: ..." for @return."""
 
-    def walk(n):
-        if n.get('kind') == 'TextComment':
-            texts.append(n.get('text', '').strip())
-        for child in n.get('inner', []):
-            walk(child)
+    def text_of(n):
+        # The pieces of one paragraph are joined as written: clang splits a line at "<" and
+        # gives every line its own piece, each keeping its leading space.
+        if n.get('kind') in ('TextComment', 'VerbatimBlockLineComment', 'VerbatimLineComment'):
+            return n.get('text', '')
+        pieces = [text_of(child) for child in n.get('inner', [])]
+        if n.get('kind') == 'VerbatimBlockComment':
+            return ' '.join(pieces)
+        return ''.join(pieces)
 
+    parts = []
     for child in node.get('inner', []):
-        if child.get('kind') == 'FullComment':
-            walk(child)
-    return ' '.join(t for t in texts if t)
+        if child.get('kind') != 'FullComment':
+            continue
+        for block in child.get('inner', []):
+            kind = block.get('kind')
+            text = ' '.join(text_of(block).split())
+            if not text:
+                continue
+            if kind == 'ParamCommandComment':
+                text = 'Parameter %s: %s' % (block.get('param', ''), text)
+            elif kind == 'BlockCommandComment' and block.get('name') in ('return', 'returns', 'result'):
+                text = 'Returns: ' + text
+            parts.append(text)
+    return ' '.join(parts)
+
+
+def identity_fields(include_dir):
+    """The comments of the fields that the driver identity macro puts into every driver record,
+    from that macro's own doc comment (clang attaches none to fields written by a macro)."""
+    found = {}
+    path = os.path.join(include_dir, 'corvane', 'system.h')
+    if not os.path.exists(path):
+        return found
+    with open(path, encoding='utf-8') as f:
+        lines = f.read().split('\n')
+    for i, line in enumerate(lines):
+        if re.match(r'^\s*#\s*define\s+CORVANE_DRIVER_IDENTITY\b', line):
+            j = i - 1
+            while j >= 0 and not lines[j].lstrip().startswith('/*'):
+                m = IDENTITY_FIELD.match(lines[j])
+                if m:
+                    found[m.group(1)] = m.group(2)
+                j -= 1
+            break
+    return found
 
 
 def with_files(nodes, include_dir):
@@ -81,6 +120,7 @@ def describe(include_dir, clang):
     source = ''.join('#include "%s"\n' % h for h in names)
     ast = clang_ast(clang, include_dir, source)
     functions, globals_, records, types = [], [], [], []
+    identity = identity_fields(include_dir)
     for node, header in with_files(ast.get('inner', []), include_dir):
         kind = node.get('kind')
         if node.get('isImplicit'):
@@ -97,7 +137,8 @@ def describe(include_dir, clang):
                              'header': header, 'comment': comment_text(node)})
         elif kind == 'RecordDecl' and node.get('completeDefinition') and node.get('name'):
             fields = [{'name': f.get('name', ''), 'type': f['type']['qualType'],
-                       'comment': comment_text(f)}
+                       'comment': comment_text(f) or (identity.get(f.get('name', ''), '')
+                                                      if 'spellingLoc' in f.get('loc', {}) else '')}
                       for f in node.get('inner', []) if f.get('kind') == 'FieldDecl']
             records.append({'name': node['name'], 'kind': node.get('tagUsed', 'struct'),
                             'fields': fields, 'header': header, 'comment': comment_text(node)})
@@ -117,21 +158,37 @@ def macro_definitions(include_dir, names):
             m = DEFINE.match(line)
             if not m or m.group(2) or NOT_CONSTANTS.match(m.group(1)):
                 continue
+            # A definition continued over several lines is read as one.
             value = m.group(3)
+            k = i
+            while value.endswith('\\') and k + 1 < len(lines):
+                k += 1
+                value = value[:-1].rstrip() + ' ' + lines[k].strip()
+            # So is a comment behind the value that goes on over several lines.
+            start = value.find('/*')
+            while start >= 0 and '*/' not in value[start:] and k + 1 < len(lines):
+                k += 1
+                value += ' ' + lines[k].strip()
+            value = ' '.join(value.split())
             comment = ''
             inline = re.search(r'/\*(.*?)\*/', value)
+            above = lines[i - 1].strip() if i > 0 else ''
             if inline:
-                comment = inline.group(1).strip()
+                comment = inline.group(1)
                 value = value[:inline.start()].strip()
-            elif i > 0 and lines[i - 1].strip().endswith('*/'):
+            elif above.endswith('*/') and not above.startswith('#'):
                 block = []
                 for j in range(i - 1, -1, -1):
                     block.insert(0, lines[j].strip())
                     if lines[j].strip().startswith('/*'):
                         break
-                comment = ' '.join(block).strip('/* ').strip()
-                comment = re.sub(r'\s*\*\s*', ' ', comment).strip()
-            if value.endswith('\\') or not value:
+                comment = ' '.join(block)
+                comment = comment[2:-2] if comment.startswith('/*') else comment
+            # Doc-comment markers ("/**", "/**<") and the leading stars of continued lines go.
+            comment = re.sub(r'^[*!]<?', '', comment.strip())
+            comment = re.sub(r'\s\*\s', ' ', ' ' + comment + ' ')
+            comment = ' '.join(comment.replace('@code', '').replace('@endcode', '').split())
+            if not value:
                 continue
             found.append({'name': m.group(1), 'text': value, 'header': header, 'comment': comment})
     return found
@@ -143,6 +200,9 @@ def evaluate_constants(include_dir, names, macros, clang):
     # An enumeration constant must fit an int, so each value is taken in three 24-bit pieces and
     # its sign apart.
     for i, macro in enumerate(macros):
+        # Definitions that are no expression (an initialiser list, say) are given as written.
+        if ';' in macro['text'] or '=' in macro['text'] or macro['text'].startswith('.'):
+            continue
         whole = '((unsigned long long)(%s))' % macro['name']
         source += ('enum { corvane_constant_%d_0 = (int)((%s >> 48) & 0xFFFF), '
                    'corvane_constant_%d_1 = (int)((%s >> 24) & 0xFFFFFF), '

@@ -1,4 +1,5 @@
-/* Corvane: the file sound output driver. It plays in real time like a sound card, but writes what
+/** @file
+ * Corvane: the file sound output driver. It plays in real time like a sound card, but writes what
  * it plays to a WAV file instead, so that a user can record what a program sounds like.
  *
  * Choose it by id, install_sound(DIGI_FILE, ...) or "digi_card = FILE" in section "sound", where
@@ -16,9 +17,10 @@
 
 #include "corvane/base.h"
 
+/** The id of the file sound output driver. */
 #define DIGI_FILE CORVANE_ID('F', 'I', 'L', 'E')
 
-/* Frames in one mixed block of the file driver. */
+/** Frames in one mixed block of the file driver. */
 #define FILE_BLOCK_FRAMES 1024
 
 #endif /* CORVANE_FILE_SOUND_H */

@@ -1,4 +1,5 @@
-/* Corvane: the MIDI drivers that play music from a SoundFont 2 file.
+/** @file
+ * Corvane: the MIDI drivers that play music from a SoundFont 2 file.
  *
  * MIDI_FLUIDSYNTH ("FluidSynth", where the library was built with FluidSynth): a soundfont
  * synthesizer that takes the MIDI byte stream. Its audio is mixed into the digital output, so it
@@ -22,7 +23,9 @@
 
 #include "corvane/base.h"
 
+/** The id of the FluidSynth MIDI driver. */
 #define MIDI_FLUIDSYNTH CORVANE_ID('F', 'L', 'S', 'Y')
+/** The id of the MIDI driver that plays SoundFont instruments on the mixer's voices. */
 #define MIDI_SOUNDFONT_VOICES CORVANE_ID('S', 'F', 'V', 'O')
 
 #endif /* CORVANE_MIDI_DRIVERS_H */

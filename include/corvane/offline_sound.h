@@ -1,4 +1,5 @@
-/* Corvane: the offline sound output driver. It has no device and no thread: the program asks for
+/** @file
+ * Corvane: the offline sound output driver. It has no device and no thread: the program asks for
  * the next frames of output and gets exactly what a sound card would have played, as fast as the
  * mixer can make them. Tests check sound with it, and a program can use it to render audio faster
  * than real time (to a file, say).
@@ -15,12 +16,13 @@
 
 CORVANE_EXTERN_C_BEGIN
 
+/** The id of the offline sound output driver. */
 #define DIGI_OFFLINE CORVANE_ID('O', 'F', 'F', 'L')
 
-/* Frames in one mixed block of the offline driver. */
+/** Frames in one mixed block of the offline driver. */
 #define OFFLINE_BLOCK_FRAMES 1024
 
-/* Writes the next frames of output into buffer: frames x channels samples, 16-bit signed in the
+/** Writes the next frames of output into buffer: frames x channels samples, 16-bit signed in the
  * machine's byte order or 8-bit unsigned, stereo interleaved left then right. Returns frames, 0
  * for a count of 0 or less, and -1 (writing nothing) when the offline driver is not the open
  * digital driver or buffer is null. */

@@ -1,4 +1,5 @@
-/* Corvane: PNG files -- saving any bitmap to a PNG file and loading a PNG file into a new bitmap.
+/** @file
+ * Corvane: PNG files -- saving any bitmap to a PNG file and loading a PNG file into a new bitmap.
  *
  * File names are in the current text encoding. Failures leave a reason in error_text and an
  * error number (ENOENT, ENOMEM, EINVAL, EFBIG or the system's own). */
@@ -11,7 +12,7 @@
 
 CORVANE_EXTERN_C_BEGIN
 
-/* Writes a bitmap of any depth to a PNG file. An 8-bit bitmap is written as a paletted image
+/** Writes a bitmap of any depth to a PNG file. An 8-bit bitmap is written as a paletted image
  * whose 256 colours come from pal, or from current_palette when pal is null; other depths are
  * written as 8-bit RGB, and a 32-bit bitmap with any nonzero alpha byte as 8-bit RGBA, so that
  * loading the file at the bitmap's depth gives back the same pixels. Returns 0, or -1 with
@@ -19,7 +20,7 @@ CORVANE_EXTERN_C_BEGIN
 CORVANE_API int save_bitmap_png(const char *filename, struct bitmap *bmp,
                                 const rgb_entry *pal) CORVANE_NOEXCEPT;
 
-/* Reads a PNG file into a new memory bitmap of the current colour depth (get_color_depth).
+/** Reads a PNG file into a new memory bitmap of the current colour depth (get_color_depth).
  *
  * Every colour type and bit depth is read as the values the file stores: 16-bit channels become
  * 8 bits by round(v * 255 / 65535), grey of 1, 2 or 4 bits is scaled to 8 bits and copied to red,
@@ -49,11 +50,14 @@ CORVANE_API struct bitmap *load_bitmap_png(const char *filename, rgb_entry *pal)
 
 /* The largest PNG image load_bitmap_png accepts, by default: 32768 pixels wide or high and
  * 2^26 pixels (an 8192 x 8192 picture) in all. */
+/** The widest PNG image load_bitmap_png accepts by default, in pixels. */
 #define PNG_DEFAULT_MAX_WIDTH 32768
+/** The highest PNG image load_bitmap_png accepts by default, in pixels. */
 #define PNG_DEFAULT_MAX_HEIGHT 32768
+/** The most pixels in all of a PNG image load_bitmap_png accepts by default (8192 x 8192). */
 #define PNG_DEFAULT_MAX_PIXELS 67108864LL
 
-/* Sets the size limits of load_bitmap_png. A value of 0 or less takes the limit from the
+/** Sets the size limits of load_bitmap_png. A value of 0 or less takes the limit from the
  * configuration ("max_width", "max_height" and "max_pixels" in section "[png]") or, when that
  * is not set, the default above. Larger images are refused with "PNG image too large" (EFBIG). */
 CORVANE_API void set_png_limits(int max_width, int max_height,
