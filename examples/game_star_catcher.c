@@ -11,6 +11,9 @@
  *
  *   game_star_catcher        Space starts, the arrows move, Escape ends
  *
+ * Play it in a window: the basket moves while an arrow key is held (key_state), and a terminal
+ * (the keyboard driver used without a display) reports keys typed but never keys held.
+ *
  * With CORVANE_EXAMPLE_FRAMES=N in the environment the game runs N frames and ends by itself: it
  * reads no keys, plays itself (the basket follows the lowest star), runs exactly one game step
  * per frame instead of following the clock, and plays no sound, so that every run draws the same
@@ -182,7 +185,8 @@ static void draw_game(bitmap *target) {
 
     case PLAYING:
       for (i = 0; i < MAX_STARS; i++) {
-        if (game.stars[i].alive) draw_star(target, game.stars[i].x / 256, game.stars[i].y / 256, gold);
+        if (game.stars[i].alive)
+          draw_star(target, game.stars[i].x / 256, game.stars[i].y / 256, gold);
       }
       fill_rect(target, game.basket_x, BASKET_Y, game.basket_x + BASKET_WIDTH - 1, BASKET_Y + 8,
                 make_color(80, 200, 255));
@@ -190,13 +194,15 @@ static void draw_game(bitmap *target) {
                 make_color(8, 10, 40));
       draw_textf(target, default_font, 4, 4, white, -1, "score %d", game.score);
       draw_textf_right(target, default_font, 316, 4, white, -1, "best %d", game.best);
-      for (i = 0; i < game.lives; i++) fill_circle(target, 150 + i * 10, 7, 3, make_color(255, 80, 80));
+      for (i = 0; i < game.lives; i++)
+        fill_circle(target, 150 + i * 10, 7, 3, make_color(255, 80, 80));
       break;
 
     case GAME_OVER:
       draw_text_centred(target, default_font, "GAME OVER", 160, 90, gold, -1);
       draw_textf_centred(target, default_font, 160, 110, white, -1, "score: %d", game.score);
-      if (game.new_best) draw_text_centred(target, default_font, "a new best score!", 160, 124, gold, -1);
+      if (game.new_best)
+        draw_text_centred(target, default_font, "a new best score!", 160, 124, gold, -1);
       draw_text_centred(target, default_font, "press a key", 160, 150, white, -1);
       break;
   }

@@ -130,8 +130,7 @@ static void draw_floor(bitmap *target, bitmap *texture, const matrix_f *camera) 
   v3d_f corners[4];
   int k;
   for (k = 0; k < 4; k++) {
-    apply_matrix_f(camera, xz[k][0], -1.0f, xz[k][1], &corners[k].x, &corners[k].y,
-                   &corners[k].z);
+    apply_matrix_f(camera, xz[k][0], -1.0f, xz[k][1], &corners[k].x, &corners[k].y, &corners[k].z);
     corners[k].u = (xz[k][0] + 4) * 32;
     corners[k].v = (xz[k][1] + 4) * 32;
     corners[k].c = light_level(up);

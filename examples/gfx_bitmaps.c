@@ -50,7 +50,7 @@ static void make_rainbow_palette(palette pal) {
     pal[i].g = (unsigned char)(g / 4);
     pal[i].b = (unsigned char)(b / 4);
   }
-  pal[0].r = pal[0].g = pal[0].b = 0;       /* 0 stays black */
+  pal[0].r = pal[0].g = pal[0].b = 0;        /* 0 stays black */
   pal[255].r = pal[255].g = pal[255].b = 63; /* 255 white */
 }
 
@@ -58,7 +58,7 @@ int main(void) {
   static const int depths[4] = {8, 15, 16, 24};
   int frames = frames_to_run();
   int frame, i, x, y;
-  bitmap *buffer, *tiles[4], *strip, *window, *stamp;
+  bitmap *buffer, *tiles[4], *strip, *column, *window, *stamp;
   palette rainbow;
 
   if (startup_corvane_versioned(SYSTEM_AUTODETECT, &errno, atexit, CORVANE_VERSION) != 0) {
@@ -82,8 +82,9 @@ int main(void) {
 
   buffer = create_bitmap(320, 240);
   strip = create_bitmap(300, 24);
+  column = create_bitmap(1, 24);
   stamp = create_bitmap(40, 40);
-  if (buffer == NULL || strip == NULL || stamp == NULL) {
+  if (buffer == NULL || strip == NULL || column == NULL || stamp == NULL) {
     show_message("Cannot make the bitmaps\n%s\n", error_text);
     return 1;
   }
@@ -140,11 +141,12 @@ int main(void) {
     masked_blit(stamp, buffer, 0, 0, 196, 130, 40, 40);
     blit(stamp, buffer, 0, 0, 260, 130, 40, 40);
 
-    /* Scrolling: a blit of a bitmap onto itself, moved one pixel left, with the column that falls
-     * off the left edge put back on the right. */
-    blit(strip, buffer, 0, 0, 10, 204, 1, 24); /* keep column 0 for a moment */
+    /* Scrolling: a blit of a bitmap onto itself moves its pixels one column left (source and
+     * destination may overlap); the column that falls off the left edge comes back on the right
+     * through a bitmap one column wide. */
+    blit(strip, column, 0, 0, 0, 0, 1, 24);
     blit(strip, strip, 1, 0, 0, 0, 299, 24);
-    blit(buffer, strip, 10, 204, 299, 0, 1, 24);
+    blit(column, strip, 0, 0, 299, 0, 1, 24);
     blit(strip, buffer, 0, 0, 10, 204, 300, 24);
 
     wait_for_vsync();
@@ -154,6 +156,7 @@ int main(void) {
 
   for (i = 0; i < 4; i++) destroy_bitmap(tiles[i]);
   destroy_bitmap(stamp);
+  destroy_bitmap(column);
   destroy_bitmap(strip);
   destroy_bitmap(buffer);
   return 0;

@@ -20,8 +20,8 @@
 
 #include <corvane.h>
 
-#define COLUMN(i) (64 + (i) * 52)
-#define ROW(i) (16 + (i) * 56)
+#define COLUMN(i) (64 + (i)*52)
+#define ROW(i) (16 + (i)*56)
 
 /* The number of frames asked for by CORVANE_EXAMPLE_FRAMES, or 0 to run until a key is pressed. */
 static int frames_to_run(void) {

@@ -41,16 +41,16 @@ typedef struct key_cap {
 } key_cap;
 
 static const key_cap key_caps[] = {
-    {KEY_ESC, "Esc", 0, 0, 28},    {KEY_1, "1", 32, 0, 16},      {KEY_2, "2", 50, 0, 16},
-    {KEY_3, "3", 68, 0, 16},       {KEY_4, "4", 86, 0, 16},      {KEY_5, "5", 104, 0, 16},
-    {KEY_Q, "Q", 8, 18, 16},       {KEY_W, "W", 26, 18, 16},     {KEY_E, "E", 44, 18, 16},
-    {KEY_R, "R", 62, 18, 16},      {KEY_T, "T", 80, 18, 16},     {KEY_Y, "Y", 98, 18, 16},
-    {KEY_A, "A", 12, 36, 16},      {KEY_S, "S", 30, 36, 16},     {KEY_D, "D", 48, 36, 16},
-    {KEY_F, "F", 66, 36, 16},      {KEY_G, "G", 84, 36, 16},     {KEY_H, "H", 102, 36, 16},
-    {KEY_LSHIFT, "Sh", 0, 54, 20}, {KEY_Z, "Z", 22, 54, 16},     {KEY_X, "X", 40, 54, 16},
-    {KEY_C, "C", 58, 54, 16},      {KEY_V, "V", 76, 54, 16},     {KEY_B, "B", 94, 54, 16},
-    {KEY_LCONTROL, "Ctl", 0, 72, 28}, {KEY_SPACE, "", 32, 72, 70}, {KEY_ENTER, "Ent", 106, 72, 28},
-    {KEY_UP, "^", 150, 54, 16},    {KEY_LEFT, "<", 132, 72, 16}, {KEY_DOWN, "v", 150, 72, 16},
+    {KEY_ESC, "Esc", 0, 0, 28},       {KEY_1, "1", 32, 0, 16},      {KEY_2, "2", 50, 0, 16},
+    {KEY_3, "3", 68, 0, 16},          {KEY_4, "4", 86, 0, 16},      {KEY_5, "5", 104, 0, 16},
+    {KEY_Q, "Q", 8, 18, 16},          {KEY_W, "W", 26, 18, 16},     {KEY_E, "E", 44, 18, 16},
+    {KEY_R, "R", 62, 18, 16},         {KEY_T, "T", 80, 18, 16},     {KEY_Y, "Y", 98, 18, 16},
+    {KEY_A, "A", 12, 36, 16},         {KEY_S, "S", 30, 36, 16},     {KEY_D, "D", 48, 36, 16},
+    {KEY_F, "F", 66, 36, 16},         {KEY_G, "G", 84, 36, 16},     {KEY_H, "H", 102, 36, 16},
+    {KEY_LSHIFT, "Sh", 0, 54, 20},    {KEY_Z, "Z", 22, 54, 16},     {KEY_X, "X", 40, 54, 16},
+    {KEY_C, "C", 58, 54, 16},         {KEY_V, "V", 76, 54, 16},     {KEY_B, "B", 94, 54, 16},
+    {KEY_LCONTROL, "Ctl", 0, 72, 28}, {KEY_SPACE, "", 32, 72, 70},  {KEY_ENTER, "Ent", 106, 72, 28},
+    {KEY_UP, "^", 150, 54, 16},       {KEY_LEFT, "<", 132, 72, 16}, {KEY_DOWN, "v", 150, 72, 16},
     {KEY_RIGHT, ">", 168, 72, 16},
 };
 
@@ -70,8 +70,8 @@ static void draw_keyboard(bitmap *target, int left, int top, const char *last_ke
   }
   /* The modifier and lock flags, kept by the driver in key_shifts. */
   draw_textf(target, default_font, left + 192, top, make_color(200, 200, 200), -1, "%s%s%s",
-             key_shifts & KEY_FLAG_SHIFT ? "shift " : "", key_shifts & KEY_FLAG_CONTROL ? "ctrl " : "",
-             key_shifts & KEY_FLAG_ALT ? "alt" : "");
+             key_shifts & KEY_FLAG_SHIFT ? "shift " : "",
+             key_shifts & KEY_FLAG_CONTROL ? "ctrl " : "", key_shifts & KEY_FLAG_ALT ? "alt" : "");
   draw_textf(target, default_font, left + 192, top + 12, make_color(200, 200, 200), -1, "%s%s",
              key_shifts & KEY_FLAG_CAPS_LOCK ? "caps " : "",
              key_shifts & KEY_FLAG_NUM_LOCK ? "num" : "");

@@ -44,7 +44,7 @@ static sample *make_cycle(int square) {
   if (s == NULL) return NULL;
   data = (unsigned short *)s->data;
   for (i = 0; i < 100; i++) {
-    int level = square ? (i < 50 ? 12000 : -12000)                   /* square */
+    int level = square ? (i < 50 ? 12000 : -12000)                     /* square */
                        : (i < 50 ? i * 960 - 24000 : 72000 - i * 960); /* triangle */
     data[i] = (unsigned short)(32768 + level);
   }
@@ -81,6 +81,8 @@ static void draw_trace(bitmap *target, const short *mix, int channel, int top, i
   }
 }
 
+/* A voice's frequency is the rate its sample plays at; each sample here holds one cycle of its
+ * wave in 100 sound frames, so the pitch heard is a hundredth of it. */
 static void draw_voice(bitmap *target, int y, const char *name, int voice) {
   draw_textf(target, default_font, 8, y, make_color(230, 230, 230), -1, "%-6s pan %3d  %4d Hz",
              name, get_voice_pan(voice), get_voice_frequency(voice) / 100);
@@ -152,7 +154,8 @@ int main(void) {
   start_voice(siren);
 
   /* The music is an object of the examples' data file: "examples.dat#tune.mid". */
-  if (locate_resource(datafile, "examples.dat", NULL, NULL, NULL, NULL, NULL, sizeof datafile) == 0) {
+  if (locate_resource(datafile, "examples.dat", NULL, NULL, NULL, NULL, NULL, sizeof datafile) ==
+      0) {
     snprintf(music_name, sizeof music_name, "%s#tune.mid", datafile);
     music = load_midi_piece(music_name);
   }
@@ -174,8 +177,7 @@ int main(void) {
     }
 
     clear_to_color(buffer, make_color(16, 20, 30));
-    draw_text_centred(buffer, default_font, "Sound effects", 160, 2, make_color(255, 255, 255),
-                      -1);
+    draw_text_centred(buffer, default_font, "Sound effects", 160, 2, make_color(255, 255, 255), -1);
     draw_textf(buffer, default_font, 8, 16, make_color(160, 200, 255), -1, "output: %s",
                current_digi_driver->name);
     draw_textf(buffer, default_font, 8, 28, make_color(160, 200, 255), -1, "music: %s",
