@@ -1,11 +1,12 @@
 # Installs the build into a scratch directory, moves the installed tree to another prefix (so that
 # both packages must find their files from where they are now), then builds and runs a plain C
 # game against it twice: through find_package(Corvane) and through pkg-config with nothing but
-# PKG_CONFIG_PATH pointing into the prefix.
+# PKG_CONFIG_PATH pointing into the prefix. The installed example sources are built against it
+# too (when the build installs them), and one of them is run.
 #
 # Arguments (-D): BUILD_DIR, SOURCE_DIR (this folder), WORK_DIR, GENERATOR, C_COMPILER,
 # PKG_CONFIG (may be empty: that half is then reported as not run), SHARED (the library is shared),
-# WITH_SDL2 (the library was built with the SDL2 drivers).
+# WITH_SDL2 (the library was built with the SDL2 drivers), EXAMPLES (the examples are installed).
 function(run)
   cmake_parse_arguments(RUN "" "WHAT" "COMMAND" ${ARGN})
   execute_process(COMMAND ${RUN_COMMAND} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
@@ -33,6 +34,32 @@ endif()
 run(WHAT "building the find_package consumer" COMMAND ${CMAKE_COMMAND} --build ${WORK_DIR}/cmake-game)
 run(WHAT "the find_package consumer"
     COMMAND ${WORK_DIR}/cmake-game/game ${WORK_DIR}/cmake-game.png)
+
+# ---- the installed examples ----
+# Their sources come with a CMakeLists.txt of their own that finds the package, and the data file
+# one of them reads is made by the installed data-file tool. One run shows that it found it.
+if(EXAMPLES)
+  file(GLOB_RECURSE example_lists ${prefix}/*/CMakeLists.txt)
+  list(FILTER example_lists INCLUDE REGEX "/examples/CMakeLists.txt$")
+  list(LENGTH example_lists example_list_count)
+  if(NOT example_list_count EQUAL 1)
+    message(FATAL_ERROR "expected one installed examples/CMakeLists.txt, found: ${example_lists}")
+  endif()
+  get_filename_component(examples_dir ${example_lists} DIRECTORY)
+  run(WHAT "configuring the installed examples"
+      COMMAND ${CMAKE_COMMAND} -S ${examples_dir} -B ${WORK_DIR}/examples -G ${GENERATOR}
+              -DCMAKE_C_COMPILER=${C_COMPILER} -DCMAKE_PREFIX_PATH=${prefix}
+              -DCMAKE_FIND_PACKAGE_NO_PACKAGE_REGISTRY=ON -DCMAKE_C_FLAGS=-Werror)
+  run(WHAT "building the installed examples" COMMAND ${CMAKE_COMMAND} --build ${WORK_DIR}/examples)
+  execute_process(
+    COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=SDL_VIDEODRIVER
+            CORVANE_EXAMPLE_FRAMES=1 CORVANE_SCREENSHOT=${WORK_DIR}/file_resources.png
+            ${WORK_DIR}/examples/file_resources
+    INPUT_FILE /dev/null RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out TIMEOUT 60)
+  if(NOT rc EQUAL 0 OR NOT EXISTS ${WORK_DIR}/file_resources.png)
+    message(FATAL_ERROR "the installed file_resources example failed (${rc}):\n${out}")
+  endif()
+endif()
 
 # ---- pkg-config ----
 if(NOT PKG_CONFIG)
