@@ -1,6 +1,7 @@
 // Listing what the override and main configurations hold: the keys of a section, and the section
 // headers, each name once.
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <string_view>
@@ -12,6 +13,9 @@
 #include "corvane/text.h"
 
 namespace corvane::cfg {
+
+thread_local uint64_t config_list_steps = 0;
+
 namespace {
 
 // Collects distinct names into the caller's array. A set of the names seen so far and an array
@@ -28,8 +32,11 @@ class name_list {
     try {
       if (seen_ == nullptr) seen_ = new std::unordered_set<std::string_view>();
       const std::string_view bytes(name, static_cast<std::size_t>(text_size(name)));
+      // The names already in the bucket this one falls into are those it is compared with.
+      if (seen_->bucket_count() != 0) config_list_steps += seen_->bucket_size(seen_->bucket(bytes));
       if (!seen_->insert(bytes).second) return true;
       if (count_ == capacity_) {
+        config_list_steps += count_;
         const std::size_t capacity = capacity_ == 0 ? 16 : capacity_ * 2;
         auto *grown = static_cast<const char **>(
             std::realloc(static_cast<void *>(*names_), sizeof(const char *) * capacity));
@@ -64,6 +71,7 @@ bool add_keys(name_list &list, const config *cfg, const char *section) noexcept 
   if (cfg == nullptr) return true;
   bool inside = text_is_empty(section);
   for (const config_entry *entry = cfg->head; entry != nullptr; entry = entry->next) {
+    ++config_list_steps;
     if (entry->name == nullptr) continue;
     if (is_section_header(entry->name)) {
       inside = text_icompare(entry->name, section) == 0;
@@ -77,6 +85,7 @@ bool add_keys(name_list &list, const config *cfg, const char *section) noexcept 
 bool add_sections(name_list &list, const config *cfg) noexcept {
   if (cfg == nullptr) return true;
   for (const config_entry *entry = cfg->head; entry != nullptr; entry = entry->next) {
+    ++config_list_steps;
     if (is_section_header(entry->name) && !list.add(entry->name)) return false;
   }
   return true;
@@ -90,6 +99,7 @@ using namespace corvane::cfg;
 extern "C" {
 
 int config_list_entries(const char *section, const char ***names) noexcept {
+  config_list_steps = 0;
   if (names == nullptr) return 0;
   prepare_config(0);
   char bracketed[section_name_size];
@@ -103,6 +113,7 @@ int config_list_entries(const char *section, const char ***names) noexcept {
 }
 
 int config_list_sections(const char ***names) noexcept {
+  config_list_steps = 0;
   if (names == nullptr) return 0;
   prepare_config(0);
   name_list list(names);

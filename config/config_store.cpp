@@ -6,6 +6,7 @@
 #include <new>
 
 #include "config/config_internal.h"
+#include "core/exit_functions.h"
 #include "corvane/config.h"
 #include "corvane/file.h"
 #include "corvane/system.h"
@@ -102,7 +103,7 @@ void prepare_config(int load) noexcept {
   // Writing configurations back during cleanup must not bring a new one to life.
   if (store.cleaning_up) return;
   if (!store.prepared) {
-    register_exit_func(config_cleanup, "config_cleanup");
+    corvane::register_library_exit_func(config_cleanup, "config_cleanup");
     store.transient_config = corvane::cfg::create_config(nullptr);
     store.prepared = true;
   }

@@ -2,6 +2,7 @@
 #include <new>
 
 #include "config/path_text.h"
+#include "core/exit_functions.h"
 #include "corvane/file.h"
 #include "corvane/system.h"
 #include "corvane/text.h"
@@ -54,7 +55,10 @@ int set_resource_path(int priority, const char *path) noexcept {
   const bool first = corvane::resource_paths == nullptr;
   node->next = *link;
   *link = node;
-  if (first) register_exit_func(destroy_resource_path_list, "destroy_resource_path_list");
+  if (first) {
+    corvane::register_library_exit_func(destroy_resource_path_list,
+                                        "destroy_resource_path_list");
+  }
   return 1;
 }
 

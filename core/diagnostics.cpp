@@ -6,6 +6,7 @@
 #include <mutex>
 #include <new>
 
+#include "core/exit_functions.h"
 #include "core/internal.h"
 #include "corvane/system.h"
 #include "corvane/text.h"
@@ -93,7 +94,7 @@ void write_trace(const char *format, ...) noexcept {
       std::fflush(corvane::trace_file);
     }
   }
-  if (register_debug_exit) register_exit_func(debug_exit, "debug_exit");
+  if (register_debug_exit) corvane::register_library_exit_func(debug_exit, "debug_exit");
 }
 
 void report_assert(const char *file, int line) noexcept {
@@ -122,7 +123,7 @@ void report_assert(const char *file, int line) noexcept {
       written = true;
     }
   }
-  if (register_debug_exit) register_exit_func(debug_exit, "debug_exit");
+  if (register_debug_exit) corvane::register_library_exit_func(debug_exit, "debug_exit");
   if (written) return;
 
   corvane::assert_reported_without_file = true;

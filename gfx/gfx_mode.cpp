@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/exit_functions.h"
 #include "core/internal.h"
 #include "core/module_hooks.h"
 #include "corvane/bitmap.h"
@@ -216,7 +217,7 @@ int open_gfx_mode(int driver_id, int width, int height, int virtual_width, int v
   if (gfx_first_use != 0) {
     const system_driver *sys = current_system_driver;
     if (sys != nullptr && sys->save_console != nullptr) sys->save_console();
-    register_exit_func(shutdown_gfx, "shutdown_gfx");
+    corvane::register_library_exit_func(shutdown_gfx, "shutdown_gfx");
     gfx_first_use = 0;
   }
   lock_display_switch(-1, -1);

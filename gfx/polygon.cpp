@@ -24,6 +24,9 @@
 #include "gfx/primitives.h"
 
 namespace corvane {
+
+thread_local uint64_t polygon_walk_steps = 0;
+
 namespace {
 
 constexpr int fraction_bits = 18;
@@ -66,6 +69,7 @@ struct active_list {
   };
   std::vector<joining> joiners;
   std::vector<poly_edge *> merged;
+  uint64_t steps = 0;  // edges visited and compared
 
   // Adds the edges that join on one row, as if each were put in front of the first edge (already
   // active or joined before it) whose joining key is not below its own.
@@ -76,15 +80,22 @@ struct active_list {
       top = std::max(top, joining_key(edges[i]));
       running_max[i] = top;
     }
+    steps += edges.size();
     joiners.clear();
     for (int i = 0; i < count; ++i) {
       const int64_t key = joining_key(first[i]);
       const auto place = static_cast<std::size_t>(
-          std::lower_bound(running_max.begin(), running_max.end(), key) - running_max.begin());
+          std::lower_bound(running_max.begin(), running_max.end(), key,
+                           [this](int64_t a, int64_t b) {
+                             ++steps;
+                             return a < b;
+                           }) -
+          running_max.begin());
       joiners.push_back({place, key, i, first[i]});
     }
     // Within one gap the joiners end up by key, and among equal keys the later one in front.
-    std::sort(joiners.begin(), joiners.end(), [](const joining &a, const joining &b) {
+    std::sort(joiners.begin(), joiners.end(), [this](const joining &a, const joining &b) {
+      ++steps;
       if (a.place != b.place) return a.place < b.place;
       if (a.key != b.key) return a.key < b.key;
       return a.order > b.order;
@@ -95,6 +106,7 @@ struct active_list {
       while (next < joiners.size() && joiners[next].place == i) merged.push_back(joiners[next++].edge);
       if (i < edges.size()) merged.push_back(edges[i]);
     }
+    steps += merged.size();
     edges.swap(merged);
   }
 
@@ -109,12 +121,13 @@ struct active_list {
       }
     }
     edges.resize(kept);
-    if (!std::is_sorted(edges.begin(), edges.end(), [](const poly_edge *a, const poly_edge *b) {
-          return order_key(a) < order_key(b);
-        })) {
-      std::stable_sort(edges.begin(), edges.end(), [](const poly_edge *a, const poly_edge *b) {
-        return order_key(a) < order_key(b);
-      });
+    steps += kept;
+    const auto in_order = [this](const poly_edge *a, const poly_edge *b) {
+      ++steps;
+      return order_key(a) < order_key(b);
+    };
+    if (!std::is_sorted(edges.begin(), edges.end(), in_order)) {
+      std::stable_sort(edges.begin(), edges.end(), in_order);
     }
   }
 };
@@ -122,6 +135,7 @@ struct active_list {
 }  // namespace
 
 void generic_draw_polygon(bitmap *bmp, int vertex_count, const int *points, int color) noexcept {
+  polygon_walk_steps = 0;
   if (!drawable(bmp) || points == nullptr || vertex_count < 2) return;
   void (*fill)(bitmap *, int, int, int, int) = bmp->vtable->fill_hline;
   if (fill == nullptr) return;
@@ -157,8 +171,12 @@ void generic_draw_polygon(bitmap *bmp, int vertex_count, const int *points, int 
   // The waiting order: by first row, and among equal first rows the later edge first.
   poly_edge **waiting = reinterpret_cast<poly_edge **>(edges + count);
   for (int i = 0; i < count; ++i) waiting[i] = &edges[count - 1 - i];
-  std::stable_sort(waiting, waiting + count,
-                   [](const poly_edge *a, const poly_edge *b) { return a->top < b->top; });
+  uint64_t steps = static_cast<uint64_t>(vertex_count);
+  std::stable_sort(waiting, waiting + count, [&steps](const poly_edge *a, const poly_edge *b) {
+    ++steps;
+    return a->top < b->top;
+  });
+  polygon_walk_steps = steps;
 
   const draw_area area = drawing_area(bmp);
   int64_t last_row = INT64_MIN;
@@ -180,8 +198,10 @@ void generic_draw_polygon(bitmap *bmp, int vertex_count, const int *points, int 
         e->x += static_cast<int64_t>(wide_int{e->dx} * (y - e->top));
         active.edges.push_back(e);
       }
+      active.steps += active.edges.size();
       std::stable_sort(active.edges.begin(), active.edges.end(),
-                       [](const poly_edge *a, const poly_edge *b) {
+                       [&active](const poly_edge *a, const poly_edge *b) {
+                         ++active.steps;
                          return order_key(a) < order_key(b);
                        });
     }
@@ -202,6 +222,7 @@ void generic_draw_polygon(bitmap *bmp, int vertex_count, const int *points, int 
       }
       active.advance(y);
     }
+    polygon_walk_steps = steps + active.steps;
   } catch (...) {
     set_error_number(ENOMEM);
   }

@@ -1,5 +1,6 @@
 // Installing and removing the joystick layer: choosing a driver by id or by autodetection,
 // polling, calibration and rumble.
+#include "core/exit_functions.h"
 #include "corvane/joystick.h"
 #include "corvane/config.h"
 #include "corvane/system.h"
@@ -101,7 +102,7 @@ int install_joystick(int id) noexcept {
     update_calibration_flags(joysticks[n]);
   }
   (void)poll_joystick();
-  register_exit_func(remove_joystick, "remove_joystick");
+  corvane::register_library_exit_func(remove_joystick, "remove_joystick");
   joystick_installed = -1;
   return 0;
 }

@@ -2,6 +2,7 @@
 // hooks of a program without a keyboard driver.
 #include <atomic>
 
+#include "core/exit_functions.h"
 #include "corvane/config.h"
 #include "corvane/keyboard.h"
 #include "corvane/system.h"
@@ -103,7 +104,7 @@ int install_keyboard(void) noexcept {
   // The timer comes up before the keyboard registers its removal, so that at shutdown (newest
   // first) the keyboard stops sending keys before the timer it repeats them with goes away.
   if (chosen->emulate_repeat != 0) (void)install_timer_system();
-  register_exit_func(remove_keyboard, "remove_keyboard");
+  corvane::register_library_exit_func(remove_keyboard, "remove_keyboard");
   std::atomic_ref<int>(keyboard_installed).store(-1, std::memory_order_relaxed);
   return 0;
 }

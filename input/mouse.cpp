@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "core/exit_functions.h"
 #include "core/internal.h"
 #include "core/module_hooks.h"
 #include "corvane/bitmap.h"
@@ -149,7 +150,7 @@ int install_mouse(void) noexcept {
   // The timer the pointer is drawn with comes up before the mouse registers its removal, so that
   // at shutdown (newest first) the mouse is taken down while its timer still runs.
   (void)install_timer_system();
-  register_exit_func(remove_mouse, "remove_mouse");
+  corvane::register_library_exit_func(remove_mouse, "remove_mouse");
   mouse_pointer_hook.store(&pointer_hooks_record, std::memory_order_release);
   if (driver->timer_poll != nullptr) install_pointer_handler();
   return buttons;

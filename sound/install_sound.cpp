@@ -1,6 +1,7 @@
 // Installing and removing sound output: choosing a digital and a MIDI driver by id or by
 // autodetection, dividing the voices between them, starting the ramp emulation, and asking whether
 // a driver could run.
+#include "core/exit_functions.h"
 #include "core/internal.h"
 #include "corvane/config.h"
 #include "corvane/sound.h"
@@ -193,7 +194,7 @@ int install_sound(int digi_id, int midi_id) noexcept {
 
   if (digi_volume >= 0 || midi_volume >= 0) set_sound_volume(digi_volume, midi_volume);
 
-  register_exit_func(remove_sound, "remove_sound");
+  corvane::register_library_exit_func(remove_sound, "remove_sound");
   sound_installed = -1;
   return 0;
 }

@@ -106,8 +106,10 @@ int timer_dispatch(int elapsed) noexcept {
       if (!has_handler(slot) || slot.speed <= 0 || slot.added_in_pass) continue;
       slot.counter = saturating_add(slot.counter, -d);
       // A handler that fell behind is called once for every period it missed. The slot is read
-      // afresh each time round: the handler may have removed itself or changed its rate.
-      while (slot.counter <= 0 && has_handler(slot) && slot.speed > 0 && !dispatch_abandoned) {
+      // afresh each time round: the handler may have removed itself or changed its rate. A
+      // handler that removed the timer system leaves the table to the next start-up, so the
+      // thread looks at its own flag before it reads the slot again.
+      while (!dispatch_abandoned && slot.counter <= 0 && has_handler(slot) && slot.speed > 0) {
         slot.counter = saturating_add(slot.counter, slot.speed);
         call_handler(slot);
       }
@@ -125,7 +127,7 @@ int timer_dispatch(int elapsed) noexcept {
   if (dispatch_depth == 0 && dispatch_abandoned) {
     // The timer system was removed from a handler: its mutex is unlocked now and can go.
     dispatch_abandoned = false;
-    destroy_detached_timer_mutex(abandoned_mutex);
+    release_detached_timer_mutex(abandoned_mutex);
     abandoned_mutex = nullptr;
   }
   return next;

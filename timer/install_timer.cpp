@@ -3,6 +3,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "core/exit_functions.h"
 #include "core/module_hooks.h"
 #include "corvane/config.h"
 #include "corvane/system.h"
@@ -80,7 +81,7 @@ int install_timer_system(void) noexcept {
     set_current(driver);
     driver->name = driver->description = translate_text(driver->ascii_label);
     if (driver->init == nullptr || driver->init() == 0) {
-      register_exit_func(remove_timer, "remove_timer");
+      corvane::register_library_exit_func(remove_timer, "remove_timer");
       timer_installed.store(-1, std::memory_order_relaxed);
       return 0;
     }

@@ -38,9 +38,10 @@ void destroy_timer_mutex() noexcept;
 void *lock_timer_mutex() noexcept;
 void unlock_timer_mutex(void *locked) noexcept;
 // Takes the mutex out of use without destroying it (a handler removing the timer system runs with
-// it locked); destroy_detached_timer_mutex destroys it once it has been unlocked.
+// it locked). Once it has been unlocked, release_detached_timer_mutex hands it over to the next
+// start-up or removal, which destroys it.
 void *detach_timer_mutex() noexcept;
-void destroy_detached_timer_mutex(void *detached) noexcept;
+void release_detached_timer_mutex(void *detached) noexcept;
 
 class timer_mutex_guard {
  public:
@@ -57,8 +58,8 @@ class timer_mutex_guard {
 bool in_timer_dispatch() noexcept;
 
 // Called on the timer thread by a handler that removed the timer system: the running dispatch
-// calls no further handler, touches no shared state after the handler returns, and destroys the
-// detached mutex once it has unlocked it.
+// calls no further handler, touches no shared state after the handler returns, and hands the
+// detached mutex over for destruction once it has unlocked it.
 void abandon_timer_dispatch(void *detached_mutex) noexcept;
 
 // The installed driver, read race-free (current_timer_driver is public and written on install).

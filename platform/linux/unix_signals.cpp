@@ -1,12 +1,12 @@
-// Fatal-signal handling of the Linux host: the library is shut down (display and terminal
-// restored) before the signal takes its normal effect.
+// Fatal-signal handling of the Linux host: the terminal and the display are restored and the
+// program's exit functions run before the signal takes its normal effect.
 #include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdio>
 #include <cstring>
 
+#include "core/exit_functions.h"
 #include "platform/linux/display_layer.h"
 #include "platform/linux/unix_host.h"
 
@@ -27,6 +27,28 @@ void restore_previous(int signal_number) noexcept {
   }
 }
 
+// "Shutting down Corvane due to signal #N\n" without the formatter, which is not safe in a signal
+// handler. Returns the length.
+int signal_line(char (&line)[64], int signal_number) noexcept {
+  static constexpr char text[] = "Shutting down Corvane due to signal #";
+  int length = static_cast<int>(sizeof text) - 1;
+  std::memcpy(line, text, static_cast<size_t>(length));
+  char digits[12];
+  int count = 0;
+  auto value = static_cast<unsigned>(signal_number);  // signal numbers are positive
+  do {
+    digits[count++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  while (count > 0) line[length++] = digits[--count];
+  line[length++] = '\n';
+  return length;
+}
+
+// The interrupted code may hold any of the library's locks (or the allocator's), so nothing here
+// waits for one: the terminal is put back with one system call, the program's own exit functions
+// run, the display host is stopped with bounded waits, and the signal is raised again. The
+// library's subsystems are not taken down; the signal ends the process with their threads.
 void fatal_signal_handler(int signal_number) {
   restore_previous(signal_number);
   if (auto restore = terminal_restorer.load()) restore();
@@ -36,16 +58,16 @@ void fatal_signal_handler(int signal_number) {
     if (services != nullptr && services->begin_signal_shutdown != nullptr) {
       services->begin_signal_shutdown();
     }
-    shutdown_corvane();
+    shutdown_after_fatal_signal();
+    remove_fatal_signal_handlers();
     // Whatever still holds the display (a window the program never closed) lets go of it now,
     // so that the desktop or the console gets its screen back.
     if (services != nullptr && services->finish_signal_shutdown != nullptr) {
       services->finish_signal_shutdown();
     }
     char line[64];
-    const int length = std::snprintf(line, sizeof line, "Shutting down Corvane due to signal #%d\n",
-                                     signal_number);
-    if (length > 0) (void)!write(STDERR_FILENO, line, static_cast<size_t>(length));
+    const int length = signal_line(line, signal_number);
+    (void)!write(STDERR_FILENO, line, static_cast<size_t>(length));
   }
   raise(signal_number);
 }

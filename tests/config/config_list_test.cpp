@@ -1,6 +1,7 @@
 // Listing the keys of a section and the sections of the override and main configurations.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,29 @@ TEST_F(ConfigList, ListingDoesNotLoadTheMainFile) {
   const char **list = nullptr;
   EXPECT_EQ(config_list_sections(&list), 0);
   EXPECT_EQ(corvane::cfg::config_store.main_config, nullptr);
+}
+
+// Many sections with a key each, then the first section again with every key: each listing
+// visits each entry once, compares each name with about one other and copies the list as it
+// doubles, so its work stays a few steps per entry. Comparing each name with all those before it
+// would take n * n / 2.
+TEST_F(ConfigList, WorkGrowsWithTheEntries) {
+  constexpr int n = 20000;
+  std::string text;
+  for (int i = 0; i < n; ++i) {
+    text += "[s" + std::to_string(i) + "]\nk" + std::to_string(i) + "=1\n";
+  }
+  text += "[s0]\n";
+  for (int i = 1; i < n; ++i) text += "k" + std::to_string(i) + "=2\n";
+  use_data(text);
+  const char **list = nullptr;
+  EXPECT_EQ(config_list_entries("s0", &list), n);
+  EXPECT_GE(corvane::cfg::config_list_steps, uint64_t{3} * n);
+  EXPECT_LE(corvane::cfg::config_list_steps, uint64_t{8} * n);
+  EXPECT_EQ(config_list_sections(&list), n);
+  EXPECT_GE(corvane::cfg::config_list_steps, uint64_t{3} * n);
+  EXPECT_LE(corvane::cfg::config_list_steps, uint64_t{8} * n);
+  config_free_list(&list);
 }
 
 }  // namespace

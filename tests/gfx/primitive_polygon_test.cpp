@@ -17,6 +17,7 @@
 
 #include "corvane/draw.h"
 #include "corvane/system.h"
+#include "gfx/primitives.h"
 #include "support/bitmap_compare.h"
 
 namespace {
@@ -336,6 +337,25 @@ TEST(DrawPolygon, CrossingEdgesGiveThePlainScanLineSpans) {
     }
     ASSERT_EQ(spans, plain_polygon_spans(points, 90)) << "trial " << trial;
   }
+}
+
+// Thousands of edges crossing each other, all joining on the first row: the walk costs a few
+// steps per edge and row times the logarithm of the edge count. A list searched from its front
+// for each joining edge would take n * n / 2 steps on the first row alone.
+TEST(DrawPolygon, CrossingEdgesCostRowsTimesEdgesTimesTheirLogarithm) {
+  constexpr int n = 16384;  // 2^14
+  constexpr int rows = 4;
+  bitmap_ptr bmp = make_bitmap(8, 64, rows);
+  std::mt19937 rng(5);
+  std::vector<int> points;
+  for (int i = 0; i < n; ++i) {
+    points.push_back(static_cast<int>(rng() % 64));
+    points.push_back(i % 2 == 0 ? 0 : rows);
+  }
+  draw_polygon(bmp.get(), n, points.data(), 1);
+  const uint64_t steps = corvane::polygon_walk_steps;
+  EXPECT_GE(steps, uint64_t{n} * rows);  // every edge stepped on every row
+  EXPECT_LE(steps, uint64_t{4} * n * rows * 14);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // the resource search, messages and fatal signals.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -11,9 +12,11 @@
 #include <thread>
 
 #include "corvane/system.h"
+#include "corvane/timer.h"
 #include "platform/linux/unix_host.h"
 #include "support/env_guard.h"
 #include "support/test_system.h"
+#include "timer/timer_internal.h"
 
 namespace {
 
@@ -152,10 +155,39 @@ void start_and_raise(int signal_number) {
   raise(signal_number);
 }
 
-TEST_F(UnixHostTest, FatalSignalShutsTheLibraryDownFirst) {
+TEST_F(UnixHostTest, FatalSignalRunsTheProgramsExitFunctionsFirst) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(start_and_raise(SIGTERM), ::testing::KilledBySignal(SIGTERM),
               "exit function ran\nShutting down Corvane due to signal #15");
+}
+
+// The interrupted code holds the timer mutex, so the timer thread stops at its next pass: a
+// signal path that took the timer down would wait for that thread for ever.
+void raise_with_the_timer_mutex_held() {
+  if (startup_corvane(SYSTEM_AUTODETECT, nullptr, nullptr) != 0) _exit(3);
+  if (add_timer_handler_ms([] {}, 1) != 0) _exit(4);
+  (void)corvane::lock_timer_mutex();
+  raise(SIGTERM);
+  _exit(5);
+}
+
+TEST_F(UnixHostTest, FatalSignalWhileALibraryLockIsHeldStillEndsTheProcess) {
+  const pid_t child = fork();
+  ASSERT_NE(child, -1);
+  if (child == 0) raise_with_the_timer_mutex_held();
+  int status = 0;
+  pid_t ended = 0;
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while ((ended = waitpid(child, &status, WNOHANG)) == 0 &&
+         std::chrono::steady_clock::now() < limit) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  if (ended == 0) {
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+  }
+  ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+  EXPECT_EQ(WTERMSIG(status), SIGTERM);  // SIGKILL: it hung and was killed after 10 s
 }
 
 TEST_F(UnixHostTest, ShutdownRestoresThePreviousSignalHandlers) {
