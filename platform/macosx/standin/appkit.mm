@@ -5,6 +5,7 @@
 #include <objc/runtime.h>
 #include <standin/cocoa.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -326,8 +327,25 @@ NSInteger NSRunAlertPanel(NSString *title, NSString *message, NSString *default_
                           NSString *alternate_button, NSString *other_button, ...) {
   (void)alternate_button;
   (void)other_button;
-  standin::log_call(std::string("NSRunAlertPanel ") + [title UTF8String] + "|" +
-                    [message UTF8String] + "|" + (default_button != nil ? [default_button UTF8String] : "(nil)"));
+  // The message is a format whose arguments are objects (%@); %% is a percent sign.
+  std::string text;
+  va_list arguments;
+  va_start(arguments, other_button);
+  for (const char *f = [message UTF8String]; *f != 0; ++f) {
+    if (f[0] == '%' && f[1] == '@') {
+      NSString *argument = va_arg(arguments, NSString *);
+      text += argument != nil ? [argument UTF8String] : "(null)";
+      ++f;
+    } else if (f[0] == '%' && f[1] == '%') {
+      text += '%';
+      ++f;
+    } else {
+      text += *f;
+    }
+  }
+  va_end(arguments);
+  standin::log_call(std::string("NSRunAlertPanel ") + [title UTF8String] + "|" + text + "|" +
+                    (default_button != nil ? [default_button UTF8String] : "(nil)"));
   void (*hook)() = nullptr;
   {
     standin::platform_state &p = standin::platform();

@@ -43,17 +43,18 @@ std::string current_directory() {
   return getcwd(path, sizeof path) != nullptr ? path : "";
 }
 
-// True when another thread can take the mutex right now.
-bool free_for_other_threads(void *mutex) {
+// True when another thread takes the mutex within the time given (at once when it is free).
+bool free_for_other_threads(void *mutex, std::chrono::milliseconds limit) {
   std::atomic<bool> taken{false};
   std::thread other([&] {
     mutex_lock(mutex);
     taken = true;
     mutex_unlock(mutex);
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  const auto until = std::chrono::steady_clock::now() + limit;
+  while (!taken && std::chrono::steady_clock::now() < until) std::this_thread::yield();
   const bool result = taken.load();
-  if (!result) unlock_event_mutex();  // let the thread finish; the caller holds it
+  if (!result) unlock_event_mutex();  // the caller holds it: let the thread finish
   other.join();
   if (!result) lock_event_mutex();
   return result;
@@ -247,13 +248,15 @@ int refreshes = 0;
 bool refresh_found_events_free = false;
 void count_refresh() {
   ++refreshes;
-  refresh_found_events_free = free_for_other_threads(event_mutex.load());
+  refresh_found_events_free =
+      free_for_other_threads(event_mutex.load(), std::chrono::milliseconds(2000));
 }
 bool handler_found_events_held = false;
 int handled = 0;
 bool take_mouse_events(NSEvent *event) {
   ++handled;
-  handler_found_events_held = !free_for_other_threads(event_mutex.load());
+  handler_found_events_held =
+      !free_for_other_threads(event_mutex.load(), std::chrono::milliseconds(50));
   return [event type] == NSLeftMouseDown;
 }
 
