@@ -52,8 +52,6 @@ if(CORVANE_MACOSX_STANDIN)
   # standard flags for GCC's Objective-C++, so the C++ standard is given here.
   add_compile_options($<$<COMPILE_LANGUAGE:OBJC,OBJCXX>:-fconstant-string-class=NSConstantString>
     $<$<COMPILE_LANGUAGE:OBJCXX>:-std=c++20>)
-  # What libobjc keeps for the life of the process is not the library's.
-  set(CORVANE_MACOSX_LSAN_SUPPRESSIONS ${PROJECT_SOURCE_DIR}/platform/macosx/standin/lsan.supp)
 endif()
 
 # Adds the Mac parts to the library targets: called by CorvaneSources once they exist.

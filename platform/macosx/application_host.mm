@@ -27,6 +27,8 @@ void build_application_menu() noexcept {
   if (title == nil) title = [[NSProcessInfo processInfo] processName];
   if (title == nil) return;
 
+  // The menu bar's own title is never shown.
+  // NOLINTNEXTLINE(clang-analyzer-optin.osx.cocoa.localizability.NonLocalizedStringChecker)
   NSMenu *main_menu = [[NSMenu alloc] initWithTitle:@"temp"];
   NSMenu *application_menu = [[NSMenu alloc] initWithTitle:title];
   NSMenuItem *application_item = [[NSMenuItem alloc] initWithTitle:title
@@ -144,6 +146,13 @@ int run_application_host(int argc, char **argv) noexcept {
 
 using namespace corvane::macosx;
 
+namespace {
+
+// The main thread's pool once the application has launched; it lives as long as the process.
+NSAutoreleasePool *main_thread_pool = nil;
+
+}  // namespace
+
 @implementation CorvaneAppDelegate
 
 - (BOOL)application:(NSApplication *)application openFile:(NSString *)filename {
@@ -158,14 +167,13 @@ using namespace corvane::macosx;
 - (void)applicationDidFinishLaunching:(NSNotification *)notification {
   (void)notification;
   event_mutex.store(mutex_create());
-  NSAutoreleasePool *pool = [[NSAutoreleasePool alloc] init];
+  main_thread_pool = [[NSAutoreleasePool alloc] init];
   settle_in_bundle();
   read_refresh_rate();
   [NSThread detachNewThreadSelector:@selector(app_main:)
                            toTarget:[CorvaneAppDelegate class]
                          withObject:nil];
   for (;;) usleep(event_loop_pass());
-  [pool release];
 }
 
 - (void)applicationDidChangeScreenParameters:(NSNotification *)notification {

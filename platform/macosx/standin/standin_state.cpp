@@ -159,3 +159,13 @@ void standin_clear_call_log(void) {
 }
 
 }  // extern "C"
+
+// LeakSanitizer asks every program for its default suppressions: what the Objective-C runtime
+// keeps for the life of the process (its class and selector tables) is no leak of the program's.
+// The name is the sanitizer runtime's own.
+// NOLINTNEXTLINE(bugprone-reserved-identifier)
+extern "C" const char *__lsan_default_suppressions();
+// NOLINTNEXTLINE(bugprone-reserved-identifier)
+extern "C" __attribute__((visibility("default"))) const char *__lsan_default_suppressions() {
+  return "leak:libobjc.so\n";
+}

@@ -9,8 +9,7 @@ target_link_libraries(macosx_tests PRIVATE corvane_test_support GTest::gtest_mai
 corvane_set_warnings(macosx_tests)
 set(_macosx_environment
   "HOME=${CORVANE_TEST_HOME}"
-  "CORVANE_TEST_TMP=${CMAKE_CURRENT_BINARY_DIR}"
-  "LSAN_OPTIONS=suppressions=${CORVANE_MACOSX_LSAN_SUPPRESSIONS}")
+  "CORVANE_TEST_TMP=${CMAKE_CURRENT_BINARY_DIR}")
 gtest_discover_tests(macosx_tests
   DISCOVERY_MODE PRE_TEST
   DISCOVERY_TIMEOUT 60
