@@ -327,7 +327,13 @@ set(CORVANE_SOURCES
 # driver is its synthesizer layer, built when FluidSynth is found.
 set(CORVANE_HAVE_SDL2 OFF)
 set(CORVANE_HAVE_FLUIDSYNTH OFF)
-if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+if(CORVANE_MACOSX_STANDIN)
+  # The simulated Mac (cmake/CorvaneMacosx.cmake): its host describes the CPU and keeps the
+  # families' driver lists itself.
+  list(APPEND CORVANE_SOURCES ${CORVANE_PLATFORM_MACOSX_SOURCES} ${CORVANE_MACOSX_STANDIN_SOURCES})
+  list(REMOVE_ITEM CORVANE_SOURCES core/cpu.cpp platform/null/default_driver_lists.cpp)
+  message(STATUS "Corvane: building for Mac OS X on the stand-in frameworks")
+elseif(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   list(APPEND CORVANE_SOURCES ${CORVANE_PLATFORM_LINUX_SOURCES})
   if(SDL2_FOUND)
     set(CORVANE_HAVE_SDL2 ON)
@@ -407,9 +413,12 @@ target_include_directories(corvane_objects
   PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>
   PRIVATE ${PROJECT_SOURCE_DIR})
 # The identification string names the host the library is built for.
+if(NOT DEFINED CORVANE_HOST_NAME)
+  set(CORVANE_HOST_NAME "${CMAKE_SYSTEM_NAME}")
+endif()
 target_compile_definitions(corvane_objects PRIVATE
   CORVANE_BUILDING_LIBRARY=1
-  "CORVANE_HOST_NAME=\"${CMAKE_SYSTEM_NAME}\"")
+  "CORVANE_HOST_NAME=\"${CORVANE_HOST_NAME}\"")
 target_link_libraries(corvane_objects PRIVATE PNG::PNG)
 if(CORVANE_HAVE_SDL2)
   target_link_libraries(corvane_objects PRIVATE SDL2::SDL2)
@@ -464,8 +473,9 @@ set_target_properties(corvane PROPERTIES
   LINKER_LANGUAGE CXX)
 
 # Tests reach internal routines that a shared library hides; they link this static copy of the
-# same objects. In a static build it is the library itself.
-if(BUILD_SHARED_LIBS)
+# same objects. In a static build it is the library itself, except on the simulated Mac, whose
+# library holds the process entry that a test program must not get.
+if(BUILD_SHARED_LIBS OR CORVANE_MACOSX_STANDIN)
   add_library(corvane_testing STATIC ${CORVANE_LIBRARY_OBJECTS})
   target_include_directories(corvane_testing PUBLIC ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR})
   target_link_libraries(corvane_testing PUBLIC Threads::Threads m PNG::PNG)
@@ -485,4 +495,7 @@ else()
   if(CORVANE_HAVE_SDL2)
     target_link_libraries(corvane_testing INTERFACE SDL2::SDL2)
   endif()
+endif()
+if(CORVANE_MACOSX_STANDIN)
+  corvane_add_macosx_targets()
 endif()

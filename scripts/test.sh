@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs the whole test suite twice: the plain build
 # (with the HTML reference, and the tests that need a display, under a virtual X server), clang-tidy
-# over the library, then under AddressSanitizer and UndefinedBehaviorSanitizer, then the threaded
-# modules under ThreadSanitizer, then the fuzz smoke runs.
+# over the library, then under AddressSanitizer and UndefinedBehaviorSanitizer, then the simulated
+# Mac OS X build and its tests, then the threaded modules under ThreadSanitizer, then the fuzz smoke
+# runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -32,6 +33,11 @@ echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 cmake --preset asan
 cmake --build --preset asan
 ctest --preset asan -j "$jobs"
+
+echo "== the simulated Mac OS X build (stand-in frameworks) under AddressSanitizer + UBSan"
+cmake --preset macosx
+cmake --build --preset macosx --target macosx_tests demo
+ctest --preset macosx -j "$jobs"
 
 echo "== ThreadSanitizer build of the threaded modules"
 cmake --preset tsan

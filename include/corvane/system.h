@@ -291,6 +291,37 @@ CORVANE_API int corvane_random(void) CORVANE_NOEXCEPT;
 /** Sets the seed of corvane_random. */
 CORVANE_API void corvane_random_seed(unsigned int seed) CORVANE_NOEXCEPT;
 
+/* ---- The process entry on Mac OS X ---------------------------------------------------------- */
+
+#if defined(CORVANE_MACOSX_HOST) && !defined(CORVANE_BUILDING_LIBRARY) && \
+    !defined(CORVANE_NO_MAIN_RENAMING)
+/**
+ * On Mac OS X the library owns the process entry: it makes the process a Cocoa application and
+ * then calls the program's main function on a thread of its own (or directly, when no window
+ * server can be reached). This macro renames the main function of every file that includes a
+ * Corvane header to corvane_application_main, so that the library's own main runs first.
+ *
+ * It is defined only for programs built for Mac OS X (CORVANE_MACOSX_HOST, which the installed
+ * package of a Mac build defines) and only where CORVANE_NO_MAIN_RENAMING is not defined. The
+ * program's main must take the argument count and vector: int main(int argc, char **argv).
+ */
+#define main corvane_application_main
+#endif
+
+#if defined(CORVANE_MACOSX_HOST)
+/**
+ * The program's own main function under the name the Mac OS X process entry calls. Its result
+ * becomes the process's exit status.
+ *
+ * @param argc the argument count: 1 (or 2 with a file the Finder opened the program with) when
+ *             the program runs from a bundle, else the count it was started with
+ * @param argv the argument vector: the bundle path (and the opened file) in a bundle, else the
+ *             vector it was started with
+ * @return the exit status of the process
+ */
+int corvane_application_main(int argc, char **argv);
+#endif
+
 CORVANE_EXTERN_C_END
 
 #endif /* CORVANE_SYSTEM_H */
