@@ -14,6 +14,9 @@ jobs=$(nproc 2>/dev/null || echo 2)
 if command -v ccache >/dev/null 2>&1; then
   export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
   export CCACHE_BASEDIR="$PWD"
+  # Builds with the same flags in different folders (the sanitizer build and the simulated Mac
+  # build) share objects; the debug information then names the first build's folder.
+  export CCACHE_NOHASHDIR=true
 fi
 
 echo "== plain build"
