@@ -1,4 +1,4 @@
-# The Mac OS X sound drivers, built for now in the Linux build
+# The Mac OS X sound drivers and the IOKit HID joystick driver, built for now in the Linux build
 # against the stand-in frameworks of platform/macosx/standin, with their test program (label
 # "macosx"). The lists are plain so that the simulated-Mac build can take them over as they are.
 
@@ -9,15 +9,18 @@ set(CORVANE_MACOSX_AUDIO_SOURCES
   platform/macosx/sound/macosx_audio_drivers.cpp
   platform/macosx/sound/macosx_sound_support.cpp
   platform/macosx/sound/quicktime_midi_driver.cpp
-  platform/macosx/sound/sound_manager_digi_driver.cpp)
+  platform/macosx/sound/sound_manager_digi_driver.cpp
+  platform/macosx/joystick/hid_joystick.cpp)
 
 # The stand-in frameworks they are compiled against here, scriptable from tests.
 set(CORVANE_MACOSX_AUDIO_STANDIN_SOURCES
   platform/macosx/standin/appkit_version.c
   platform/macosx/standin/audio_toolbox.cpp
   platform/macosx/standin/audio_unit.cpp
+  platform/macosx/standin/core_foundation.cpp
   platform/macosx/standin/coreaudio.cpp
   platform/macosx/standin/gestalt.cpp
+  platform/macosx/standin/iokit_hid.cpp
   platform/macosx/standin/quicktime.cpp
   platform/macosx/standin/sound_manager.cpp)
 
