@@ -113,8 +113,12 @@ bool read_element(const void *value, hid::element &e, int depth) {
     cookie = -1;  // cannot be read
   }
   e.cookie = static_cast<int>(cookie);
+  // The registry's ranges are 32-bit; anything wider is held to that, so that the position
+  // arithmetic cannot overflow.
   if (!number_property(d, kIOHIDElementMinKey, e.min)) e.min = 0;
   if (!number_property(d, kIOHIDElementMaxKey, e.max)) e.max = 0;
+  e.min = std::clamp<int64_t>(e.min, INT32_MIN, INT32_MAX);
+  e.max = std::clamp<int64_t>(e.max, INT32_MIN, INT32_MAX);
   e.name = string_property(d, kIOHIDElementNameKey);
   if (e.type == hid::ELEMENT_COLLECTION) {
     read_element_array(value_of(d, kIOHIDElementKey), e.children, depth + 1);

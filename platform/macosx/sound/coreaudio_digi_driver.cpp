@@ -157,7 +157,7 @@ int open_output(int input, int voices) {
   UInt32 size = sizeof device;
   if (AudioUnitGetProperty(state.output, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output,
                            0, &device, &size) != noErr ||
-      device.mSampleRate < 1.0 || device.mSampleRate > 1e7) {
+      !(device.mSampleRate >= 1.0 && device.mSampleRate <= 1e7)) {  // no rate, or not a number
     return fail("Cannot detect output audio format");
   }
   if (!configure_converter(device)) return fail("Cannot configure format converter audio unit");

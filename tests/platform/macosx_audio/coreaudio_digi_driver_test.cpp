@@ -4,6 +4,7 @@
 // giving its message with the graph and the mixer taken down again.
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 
 #include "corvane/sound.h"
 #include "corvane/system.h"
@@ -116,6 +117,10 @@ TEST_F(CoreAudioDigiTest, EveryFailureGivesItsMessageAndTakesEverythingDown) {
     EXPECT_EQ(standin::audio_graphs_alive(), 0) << c.message;
     EXPECT_EQ(corvane::testing::the_test_system().mutexes_alive, mutexes) << "mixer left open";
   }
+  standin::audio_reset();
+  standin::audio_set_output_format(std::numeric_limits<double>::quiet_NaN(), 32);
+  EXPECT_EQ(install_sound(DIGI_CORE_AUDIO, MIDI_NONE), -1);
+  EXPECT_STREQ(error_text, "Cannot detect output audio format");
   standin::audio_reset();
   standin::audio_set_device(3, "Tiny", "Maker");  // a block of no whole frame
   EXPECT_EQ(install_sound(DIGI_CORE_AUDIO, MIDI_NONE), -1);

@@ -313,10 +313,12 @@ TEST_F(HidJoystickTest, BrokenRegistriesGiveWhatCanBeReadAndNeverCrash) {
   put_number(no_type, "Usage", 1);
   CFMutableDictionaryRef button = child(9, 2, 0, 1, 4);
   put_value(button, "Elements", CFNumberCreate(nullptr, kCFNumberSInt32Type, &top));
+  CFMutableDictionaryRef wide = child(1, 0x36, INT64_MIN, INT64_MAX, 5);  // a slider
   CFStringRef not_a_dictionary = CFStringCreateWithCString(nullptr, "x", kCFStringEncodingUTF8);
   for (CFTypeRef e : {static_cast<CFTypeRef>(flat), static_cast<CFTypeRef>(no_cookie),
                       static_cast<CFTypeRef>(string_usage), static_cast<CFTypeRef>(no_type),
-                      static_cast<CFTypeRef>(not_a_dictionary), static_cast<CFTypeRef>(button)}) {
+                      static_cast<CFTypeRef>(not_a_dictionary), static_cast<CFTypeRef>(button),
+                      static_cast<CFTypeRef>(wide)}) {
     CFArrayAppendValue(children, e);
     CFRelease(e);
   }
@@ -342,7 +344,7 @@ TEST_F(HidJoystickTest, BrokenRegistriesGiveWhatCanBeReadAndNeverCrash) {
   ASSERT_EQ(joystick_count, 1);
   EXPECT_EQ(corvane::macosx::joystick_product(0), "");  // a number is no name
   const joystick_info &j = joysticks[0];
-  EXPECT_EQ(j.stick_count, 1);
+  EXPECT_EQ(j.stick_count, 2);
   EXPECT_EQ(j.sticks[0].axis_count, 2);
   EXPECT_EQ(j.button_count, 2);
   standin::hid_set_value(id, 1, 5);
@@ -350,6 +352,7 @@ TEST_F(HidJoystickTest, BrokenRegistriesGiveWhatCanBeReadAndNeverCrash) {
   ASSERT_EQ(poll_joystick(), 0);
   EXPECT_EQ(j.sticks[0].axes[0].pos, -128);
   EXPECT_EQ(j.buttons[1].b, 1);
+  EXPECT_EQ(j.sticks[1].axes[0].pos, 127);  // 0 in the widest range the registry can give
 }
 
 TEST_F(HidJoystickTest, WithoutDevicesOrRegistryTheNoJoystickDriverTakesOver) {
