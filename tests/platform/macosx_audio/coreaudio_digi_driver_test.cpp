@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <thread>
 
 #include "corvane/sound.h"
 #include "corvane/system.h"
@@ -38,6 +39,22 @@ TEST_F(CoreAudioDigiTest, PulledBlocksAreTheOfflineDriversWordsAtAnyFrameCount) 
     remove_sound();
     EXPECT_EQ(standin::audio_graphs_alive(), 0);
   }
+  free_sample(spl);
+}
+
+TEST_F(CoreAudioDigiTest, TheProgramChangesVoicesWhileTheOutputPulls) {
+  sample *spl = corvane::testing::make_noise_sample(3000);
+  ASSERT_EQ(install_sound(DIGI_CORE_AUDIO, MIDI_NONE), 0) << error_text;
+  int served = 0;
+  std::thread output([&] { served = standin::audio_pull(256, 400); });
+  for (int i = 0; i < 200; ++i) {
+    const int voice = start_sample(spl, 100 + i % 100, i % 256, 1000, 1);
+    if (voice >= 0 && i % 3 == 0) set_voice_volume(voice, 50);
+    if (i % 7 == 0) halt_sample(spl);
+  }
+  output.join();
+  EXPECT_EQ(served, 400);
+  remove_sound();
   free_sample(spl);
 }
 
