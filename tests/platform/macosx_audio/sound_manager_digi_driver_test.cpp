@@ -3,6 +3,7 @@
 // failures that leave no channel open.
 #include <cstdint>
 #include <cstring>
+#include <thread>
 
 #include <CoreServices/CoreServices.h>
 
@@ -57,6 +58,21 @@ TEST_F(SoundManagerDigiTest, TheTwoBuffersPlayInTurnWithTheMix) {
   EXPECT_EQ(heard, reference);
   remove_sound();
   EXPECT_EQ(standin::sound_manager_channels_open(), 0);
+  free_sample(spl);
+}
+
+TEST_F(SoundManagerDigiTest, TheProgramStartsSoundsWhileTheChannelPlays) {
+  standin_gestalt_set(gestaltSoundAttr, stereo_bit | sixteen_bit);
+  sample *spl = corvane::testing::make_noise_sample(3000);
+  ASSERT_EQ(install_sound(DIGI_SOUND_MANAGER, MIDI_NONE), 0);
+  int played = 0;
+  std::thread channel([&] { played = standin::sound_manager_play(60); });
+  for (int i = 0; i < 200; ++i) {
+    if (start_sample(spl, 255, i % 256, 500 + i, 0) >= 0 && i % 5 == 0) halt_sample(spl);
+  }
+  channel.join();
+  EXPECT_EQ(played, 60);
+  remove_sound();
   free_sample(spl);
 }
 
