@@ -240,6 +240,7 @@ int poll_devices() {
     for (const hid::joystick_part &part : d->parts) {
       if (!part.enabled || part.cookie < 0) continue;
       IOHIDEventStruct event{};
+      // NOLINTNEXTLINE(performance-no-int-to-ptr): IOKit's element cookies are numbers.
       const auto cookie = reinterpret_cast<IOHIDElementCookie>(static_cast<intptr_t>(part.cookie));
       if ((*d->interface)->getElementValue(d->interface, cookie, &event) != kIOReturnSuccess) {
         continue;

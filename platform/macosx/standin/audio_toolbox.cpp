@@ -292,7 +292,10 @@ int audio_graphs_running() {
 namespace {
 
 bool same_format(const AudioStreamBasicDescription &a, const AudioStreamBasicDescription &b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
+  return a.mSampleRate == b.mSampleRate && a.mFormatID == b.mFormatID &&
+         a.mFormatFlags == b.mFormatFlags && a.mBytesPerPacket == b.mBytesPerPacket &&
+         a.mFramesPerPacket == b.mFramesPerPacket && a.mBytesPerFrame == b.mBytesPerFrame &&
+         a.mChannelsPerFrame == b.mChannelsPerFrame && a.mBitsPerChannel == b.mBitsPerChannel;
 }
 
 bool fed_converter(const OpaqueAUGraph &g, const AudioStreamBasicDescription &device,

@@ -184,9 +184,10 @@ CFUUIDBytes CFUUIDGetUUIDBytes(CFUUIDRef uuid) { return uuid != nullptr ? uuid->
 
 CFStringRef standin_cf_constant_string(const char *cStr) {
   static std::mutex lock;
-  static std::map<std::string, OpaqueCFString *> constants;
+  // Kept for the life of the process, as the real framework keeps its constants.
+  static auto *constants = new std::map<std::string, OpaqueCFString *>();
   const std::lock_guard<std::mutex> hold(lock);
-  OpaqueCFString *&s = constants[cStr];
+  OpaqueCFString *&s = (*constants)[cStr];
   if (s == nullptr) {
     s = new OpaqueCFString();
     s->constant = true;

@@ -147,6 +147,7 @@ int sound_manager_play(int buffers) {
         found->second.queue.pop_front();
         callback = found->second.callback;
         if (command.cmd == bufferCmd) {
+          // NOLINTNEXTLINE(performance-no-int-to-ptr): a buffer command carries its header so.
           const auto *header = reinterpret_cast<const ExtSoundHeader *>(command.param2);
           played_buffer b;
           b.samples = header->samplePtr;
