@@ -44,12 +44,15 @@ ctest --preset macosx -j "$jobs"
 
 echo "== ThreadSanitizer build of the threaded modules"
 cmake --preset tsan
-cmake --build --preset tsan --target timer_tests input_tests sound_tests platform_tests
+cmake --build --preset tsan --target timer_tests input_tests sound_tests platform_tests macosx_audio_tests
 ctest --preset tsan -j "$jobs" -L 'timer|input|sound'
 # The sound output drivers' threads (the SDL2 device callback, the file driver's output thread).
 ctest --preset tsan -j "$jobs" -L platform -R '^(SdlSound|FileSound)'
 # The SDL2 mouse with input arriving on the display's host thread.
 ctest --preset tsan -j "$jobs" --no-tests=error -R '^SdlMouseThreadsTest\.'
+# The Mac OS X drivers on the stand-in: the render and Sound Manager call-backs on the simulated
+# output's thread.
+ctest --preset tsan -j "$jobs" --no-tests=error -L macosx
 
 if [ -x fuzz/run ]; then
   echo "== fuzz smoke runs"
