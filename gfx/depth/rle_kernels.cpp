@@ -3,7 +3,6 @@
 // dozen pixels costs a handful of stores and no call.
 #include "gfx/depth/rle_kernels.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "gfx/depth/avx2_clones.h"
@@ -40,50 +39,17 @@ inline void copy_run_bytes(unsigned char *dest, const unsigned char *source,
   }
 }
 
-// A count: the unit read as a signed value of its size.
-template <class Unit>
-inline int64_t as_count(Unit u) noexcept {
-  constexpr int64_t range = int64_t{1} << (8 * sizeof(Unit));
-  const auto value = static_cast<int64_t>(u);
-  return value >= range / 2 ? value - range : value;
-}
-
 // Unit is the unsigned type of the storage unit.
 template <class Unit>
 inline void copy_rows(const rle_rows &rows) noexcept {
-  constexpr auto size = static_cast<ptrdiff_t>(sizeof(Unit));
-  const unsigned char *pos = rows.data;
-  const unsigned char *const end = rows.end;
-  for (int r = 0; r < rows.rows; ++r) {
-    unsigned char *const row = rows.lines[r] + rows.offset;
-    int64_t column = 0;
-    for (;;) {
-      if (end - pos < size) return;
-      Unit u;
-      std::memcpy(&u, pos, sizeof u);
-      pos += size;
-      if (u == rows.marker) break;
-      const int64_t n = as_count(u);
-      if (n > 0) {
-        if ((end - pos) / size < n) return;
-        const int64_t fits = std::min<int64_t>(n, rows.width - column);
-        if (fits > 0) {
-          copy_run_bytes(row + column * size, pos, static_cast<size_t>(fits * size));
-        }
-        pos += n * size;
-        column += n;
-      } else {
-        column -= n;
-      }
-    }
-  }
+  for_rle_runs<Unit>(rows, [](unsigned char *dest, const unsigned char *units, size_t count) {
+    copy_run_bytes(dest, units, count * sizeof(Unit));
+  });
 }
 
 }  // namespace
 
-CORVANE_WIDE_CLONES void copy_rle_rows8(const rle_rows &rows) noexcept {
-  copy_rows<uint8_t>(rows);
-}
+CORVANE_WIDE_CLONES void copy_rle_rows8(const rle_rows &rows) noexcept { copy_rows<uint8_t>(rows); }
 
 CORVANE_WIDE_CLONES void copy_rle_rows16(const rle_rows &rows) noexcept {
   copy_rows<uint16_t>(rows);

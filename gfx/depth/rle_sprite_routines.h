@@ -127,6 +127,26 @@ inline bool run_sprite_has_bytes(const run_sprite *sprite, int bytes) noexcept {
          });
 }
 
+// Where a run sprite lands on a memory bitmap: nowhere, whole (rows then holds the walk for the
+// rle_kernels loops) or cut by the clip rectangle.
+enum class rle_landing { hidden, whole, clipped };
+
+template <class Target>
+rle_landing land_rle(bitmap *bmp, const run_sprite *sprite, int x, int y, rle_rows &rows) noexcept {
+  placed_area a;
+  if (!place_image(bmp, sprite->width, sprite->height, x, y, a)) return rle_landing::hidden;
+  if (a.width != sprite->width || a.height != sprite->height) return rle_landing::clipped;
+  const unsigned char *data = run_sprite_data(sprite);
+  rows = rle_rows{.lines = bmp->lines + a.y,
+                  .offset = static_cast<size_t>(a.x) * Target::bytes,
+                  .rows = a.height,
+                  .width = a.width,
+                  .data = data,
+                  .end = data + sprite->size,
+                  .marker = mask_color_of_depth(sprite->color_depth)};
+  return rle_landing::whole;
+}
+
 // Blends the literal runs of a sprite onto a memory bitmap through the fast path of the operation,
 // the depths and the blender, if the table has one; its units must be the target's pixels. False
 // when the routine must blend pixel by pixel; true when the fast path drew.
@@ -143,6 +163,16 @@ bool blend_run_spans(blend_op op, bitmap *bmp, const run_sprite *sprite, blender
     if (path == nullptr || path->span == nullptr ||
         !path->prepare(static_cast<uint32_t>(blend_weight), parameter)) {
       return false;
+    }
+    if (path->runs != nullptr && sprite->size >= 0) {
+      // A sprite landing whole is blended by one call for all its runs.
+      rle_rows rows{};
+      const rle_landing landing = land_rle<Target>(bmp, sprite, x, y, rows);
+      if (landing == rle_landing::hidden) return true;
+      if (landing == rle_landing::whole) {
+        path->runs(rows, parameter);
+        return true;
+      }
     }
     const blend_span span = path->span;
     for_run_spans<Target, Target::bytes, false>(
@@ -188,17 +218,9 @@ bool copy_whole_rle(bitmap *bmp, const run_sprite *sprite, int x, int y) noexcep
   if ((bmp->flags & (BITMAP_FLAG_VIDEO | BITMAP_FLAG_SYSTEM)) != 0 || sprite->size < 0) {
     return false;
   }
-  placed_area a;
-  if (!place_image(bmp, sprite->width, sprite->height, x, y, a)) return true;
-  if (a.width != sprite->width || a.height != sprite->height) return false;
-  const unsigned char *data = run_sprite_data(sprite);
-  const rle_rows rows{.lines = bmp->lines + a.y,
-                      .offset = static_cast<size_t>(a.x) * Target::bytes,
-                      .rows = a.height,
-                      .width = a.width,
-                      .data = data,
-                      .end = data + sprite->size,
-                      .marker = mask_color_of_depth(sprite->color_depth)};
+  rle_rows rows{};
+  const rle_landing landing = land_rle<Target>(bmp, sprite, x, y, rows);
+  if (landing != rle_landing::whole) return landing == rle_landing::hidden;
   if constexpr (Target::bytes == 1) {
     copy_rle_rows8(rows);
   } else if constexpr (Target::bytes == 2) {

@@ -1,7 +1,8 @@
 // The vectorised row loops of translucent and alpha sprites, bitmap and run-length. The 32-bit
 // loops are written over 64-byte vectors of 16 pixels (their work is arithmetic, so AVX-512 pays
 // where the processor has it); the 15- and 16-bit loops are plain loops that the compiler
-// vectorises. Each has a copy per instruction set, chosen at run time.
+// vectorises. Each has a copy per instruction set, chosen at run time. The run-length loops come as
+// one call per run and, for sprites landing whole on a bitmap, one call for all the runs.
 #include "gfx/depth/sprite_kernels.h"
 
 #include <cstring>
@@ -179,6 +180,32 @@ CORVANE_WIDE_CLONES void alpha_run_span32(unsigned char *dest, const unsigned ch
                                           size_t count, uint32_t alpha_shift,
                                           uint32_t mask) noexcept {
   alpha_span32<false>(dest, source, count, alpha_shift, mask);
+}
+
+CORVANE_WIDE_CLONES void mix_rle_rows32(const rle_rows &rows, uint32_t weight) noexcept {
+  for_rle_runs<uint32_t>(rows,
+                         [weight](unsigned char *dest, const unsigned char *source, size_t count) {
+                           mix_span32<false>(dest, source, count, weight, 0);
+                         });
+}
+
+CORVANE_AVX2_CLONES void mix_rle_rows15(const rle_rows &rows, uint32_t k) noexcept {
+  for_rle_runs<uint16_t>(rows, [k](unsigned char *dest, const unsigned char *source, size_t count) {
+    mix_span_packed16<false, spread15, low15, high15>(dest, source, count, k, 0);
+  });
+}
+
+CORVANE_AVX2_CLONES void mix_rle_rows16(const rle_rows &rows, uint32_t k) noexcept {
+  for_rle_runs<uint16_t>(rows, [k](unsigned char *dest, const unsigned char *source, size_t count) {
+    mix_span_packed16<false, spread16, low16, high16>(dest, source, count, k, 0);
+  });
+}
+
+CORVANE_WIDE_CLONES void alpha_rle_rows32(const rle_rows &rows, uint32_t alpha_shift) noexcept {
+  for_rle_runs<uint32_t>(
+      rows, [alpha_shift](unsigned char *dest, const unsigned char *source, size_t count) {
+        alpha_span32<false>(dest, source, count, alpha_shift, 0);
+      });
 }
 
 }  // namespace corvane::depth

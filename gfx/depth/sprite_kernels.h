@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "gfx/depth/rle_kernels.h"
+
 namespace corvane::depth {
 
 // A block of rows to blend: count pixels on each of rows rows, the target's row r starting at
@@ -42,6 +44,14 @@ void mix_run_span16(unsigned char *dest, const unsigned char *source, size_t cou
                     uint32_t mask) noexcept;
 void alpha_run_span32(unsigned char *dest, const unsigned char *source, size_t count,
                       uint32_t alpha_shift, uint32_t mask) noexcept;
+
+// The same loops over all the literal runs of a run-length sprite landing whole on a bitmap, one
+// call per sprite: its runs are often a few dozen pixels, and a call per run would cost as much as
+// the blending.
+void mix_rle_rows32(const rle_rows &rows, uint32_t weight) noexcept;
+void mix_rle_rows15(const rle_rows &rows, uint32_t k) noexcept;
+void mix_rle_rows16(const rle_rows &rows, uint32_t k) noexcept;
+void alpha_rle_rows32(const rle_rows &rows, uint32_t alpha_shift) noexcept;
 
 }  // namespace corvane::depth
 
