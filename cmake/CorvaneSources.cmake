@@ -146,6 +146,7 @@ set(CORVANE_GFX_DEPTH_SOURCES
   gfx/depth/error_diffusion.cpp
   gfx/depth/glyph_routines.cpp
   gfx/depth/pixel_routines.cpp
+  gfx/depth/rle_kernels.cpp
   gfx/depth/rle_sprite_routines.cpp
   gfx/depth/rotated_spans.cpp
   gfx/depth/scanline_fillers.cpp

@@ -28,9 +28,17 @@ enum class blend_op {
 };
 
 // A row loop over count pixels: dest = blend(source, dest) wherever the source pixel is not mask.
-// parameter is what the row's prepare gave for the call.
+// parameter is what the row's prepare gave for the call. The run-length operations use these, one
+// call per literal run, for sprites the clip rectangle cuts.
 using blend_span = void (*)(unsigned char *dest, const unsigned char *source, size_t count,
                             uint32_t parameter, uint32_t mask) noexcept;
+
+// The same over a block of rows, one call per sprite: the bitmap operations use these.
+using blend_rows = void (*)(const blend_block &block, uint32_t parameter, uint32_t mask) noexcept;
+
+// The span over every literal run of a run-length sprite landing whole on the target, one call per
+// sprite.
+using blend_runs = void (*)(const rle_rows &rows, uint32_t parameter) noexcept;
 
 // Turns the blend weight into the span's parameter; false when the span cannot stand in for the
 // blender under the current state (the routine then blends pixel by pixel).
@@ -41,7 +49,9 @@ struct blend_fast_path {
   int source_depth;
   int target_depth;
   blender_func blender;
-  blend_span span;
+  blend_span span;  // the run-length operations' loop, else null
+  blend_rows rows;  // the bitmap operations' loop, else null
+  blend_runs runs;  // the run-length operations' loop over whole sprites, else null
   blend_prepare prepare;
 };
 
@@ -66,14 +76,22 @@ inline bool prepare_alpha_shift(uint32_t /*n*/, uint32_t &parameter) noexcept {
 }
 
 inline constexpr blend_fast_path blend_fast_paths[] = {
-    {blend_op::sprite_trans, 32, 32, blend_mix24, mix_sprite_span32, prepare_weight256},
-    {blend_op::sprite_trans, 16, 16, blend_mix16, mix_sprite_span16, prepare_weight32},
-    {blend_op::sprite_trans, 15, 15, blend_mix15, mix_sprite_span15, prepare_weight32},
-    {blend_op::sprite_alpha, 32, 32, blend_alpha32, alpha_sprite_span32, prepare_alpha_shift},
-    {blend_op::rle_trans, 32, 32, blend_mix24, mix_run_span32, prepare_weight256},
-    {blend_op::rle_trans, 16, 16, blend_mix16, mix_run_span16, prepare_weight32},
-    {blend_op::rle_trans, 15, 15, blend_mix15, mix_run_span15, prepare_weight32},
-    {blend_op::rle_alpha, 32, 32, blend_alpha32, alpha_run_span32, prepare_alpha_shift},
+    {blend_op::sprite_trans, 32, 32, blend_mix24, nullptr, mix_sprite_rows32, nullptr,
+     prepare_weight256},
+    {blend_op::sprite_trans, 16, 16, blend_mix16, nullptr, mix_sprite_rows16, nullptr,
+     prepare_weight32},
+    {blend_op::sprite_trans, 15, 15, blend_mix15, nullptr, mix_sprite_rows15, nullptr,
+     prepare_weight32},
+    {blend_op::sprite_alpha, 32, 32, blend_alpha32, nullptr, alpha_sprite_rows32, nullptr,
+     prepare_alpha_shift},
+    {blend_op::rle_trans, 32, 32, blend_mix24, mix_run_span32, nullptr, mix_rle_rows32,
+     prepare_weight256},
+    {blend_op::rle_trans, 16, 16, blend_mix16, mix_run_span16, nullptr, mix_rle_rows16,
+     prepare_weight32},
+    {blend_op::rle_trans, 15, 15, blend_mix15, mix_run_span15, nullptr, mix_rle_rows15,
+     prepare_weight32},
+    {blend_op::rle_alpha, 32, 32, blend_alpha32, alpha_run_span32, nullptr, alpha_rle_rows32,
+     prepare_alpha_shift},
 };
 
 // The row for an operation, the two depths and the blender in force, or null.

@@ -21,6 +21,7 @@
 #include "gfx/depth/blend_fast_paths.h"
 #include "gfx/depth/pixel_routines.h"
 #include "gfx/depth/pixel_traits.h"
+#include "gfx/depth/rle_kernels.h"
 #include "gfx/depth/sprite_routines.h"
 
 namespace corvane::depth {
@@ -126,6 +127,26 @@ inline bool run_sprite_has_bytes(const run_sprite *sprite, int bytes) noexcept {
          });
 }
 
+// Where a run sprite lands on a memory bitmap: nowhere, whole (rows then holds the walk for the
+// rle_kernels loops) or cut by the clip rectangle.
+enum class rle_landing { hidden, whole, clipped };
+
+template <class Target>
+rle_landing land_rle(bitmap *bmp, const run_sprite *sprite, int x, int y, rle_rows &rows) noexcept {
+  placed_area a;
+  if (!place_image(bmp, sprite->width, sprite->height, x, y, a)) return rle_landing::hidden;
+  if (a.width != sprite->width || a.height != sprite->height) return rle_landing::clipped;
+  const unsigned char *data = run_sprite_data(sprite);
+  rows = rle_rows{.lines = bmp->lines + a.y,
+                  .offset = static_cast<size_t>(a.x) * Target::bytes,
+                  .rows = a.height,
+                  .width = a.width,
+                  .data = data,
+                  .end = data + sprite->size,
+                  .marker = mask_color_of_depth(sprite->color_depth)};
+  return rle_landing::whole;
+}
+
 // Blends the literal runs of a sprite onto a memory bitmap through the fast path of the operation,
 // the depths and the blender, if the table has one; its units must be the target's pixels. False
 // when the routine must blend pixel by pixel; true when the fast path drew.
@@ -139,8 +160,19 @@ bool blend_run_spans(blend_op op, bitmap *bmp, const run_sprite *sprite, blender
     const blend_fast_path *path =
         find_blend_fast_path(op, sprite->color_depth, Target::depth, blender);
     uint32_t parameter = 0;
-    if (path == nullptr || !path->prepare(static_cast<uint32_t>(blend_weight), parameter)) {
+    if (path == nullptr || path->span == nullptr ||
+        !path->prepare(static_cast<uint32_t>(blend_weight), parameter)) {
       return false;
+    }
+    if (path->runs != nullptr && sprite->size >= 0) {
+      // A sprite landing whole is blended by one call for all its runs.
+      rle_rows rows{};
+      const rle_landing landing = land_rle<Target>(bmp, sprite, x, y, rows);
+      if (landing == rle_landing::hidden) return true;
+      if (landing == rle_landing::whole) {
+        path->runs(rows, parameter);
+        return true;
+      }
     }
     const blend_span span = path->span;
     for_run_spans<Target, Target::bytes, false>(
@@ -178,6 +210,27 @@ inline void copy_run(unsigned char *dest, const unsigned char *source, size_t by
   }
 }
 
+// draw_rle where the whole sprite lands on a memory bitmap, the usual case: the walk of
+// rle_kernels, with no clipping per run. False, having drawn nothing, when the sprite is clipped
+// or the target's rows must be reached through its accessors.
+template <class Target>
+bool copy_whole_rle(bitmap *bmp, const run_sprite *sprite, int x, int y) noexcept {
+  if ((bmp->flags & (BITMAP_FLAG_VIDEO | BITMAP_FLAG_SYSTEM)) != 0 || sprite->size < 0) {
+    return false;
+  }
+  rle_rows rows{};
+  const rle_landing landing = land_rle<Target>(bmp, sprite, x, y, rows);
+  if (landing != rle_landing::whole) return landing == rle_landing::hidden;
+  if constexpr (Target::bytes == 1) {
+    copy_rle_rows8(rows);
+  } else if constexpr (Target::bytes == 2) {
+    copy_rle_rows16(rows);
+  } else {
+    copy_rle_rows32(rows);
+  }
+  return true;
+}
+
 template <class Target>
 void draw_rle(bitmap *bmp, const run_sprite *sprite, int x, int y) noexcept {
   if (!run_sprite_has_bytes(sprite, Target::bytes)) return;
@@ -188,6 +241,7 @@ void draw_rle(bitmap *bmp, const run_sprite *sprite, int x, int y) noexcept {
         [](const unsigned char *, unsigned char *w, uint32_t s) { Target::store(w, s); });
   } else {
     // Units and pixels have the same size and byte order: a literal run is a plain copy.
+    if (copy_whole_rle<Target>(bmp, sprite, x, y)) return;
     for_run_spans<Target, Target::bytes, false>(
         bmp, sprite, x, y,
         [](const unsigned char *, unsigned char *w, const unsigned char *units, size_t count) {

@@ -1,5 +1,8 @@
-// The vectorised row loops of translucent and alpha sprites, bitmap and run-length: plain loops over 32-bit lanes that the
-// compiler vectorises, with an AVX2 clone chosen at run time.
+// The vectorised row loops of translucent and alpha sprites, bitmap and run-length. The 32-bit
+// loops are written over 64-byte vectors of 16 pixels (their work is arithmetic, so AVX-512 pays
+// where the processor has it); the 15- and 16-bit loops are plain loops that the compiler
+// vectorises. Each has a copy per instruction set, chosen at run time. The run-length loops come as
+// one call per run and, for sprites landing whole on a bitmap, one call for all the runs.
 #include "gfx/depth/sprite_kernels.h"
 
 #include <cstring>
@@ -11,19 +14,89 @@ namespace corvane::depth {
 
 namespace {
 
-// Masked: source pixels equal to mask leave the destination alone. Run-length sprites hold no
-// transparent pixels in their literal runs, so their loops blend every pixel.
-template <bool Masked>
-inline void mix_span32(unsigned char *dest, const unsigned char *source, size_t count,
-                       uint32_t weight, uint32_t mask) noexcept {
-  for (size_t i = 0; i < count; ++i) {
+// 16 pixels of 32 bits: one AVX-512 register, two AVX2 ones, four of the base set. The helpers
+// take and give them by reference: a vector this wide passed by value would be passed differently
+// by each copy of the loops.
+using lanes32 = uint32_t __attribute__((vector_size(64)));
+
+// mix24_weighted lane by lane into out; weight holds each lane's weight 0-256.
+inline void mix24_lanes(const lanes32 &c, const lanes32 &y, const lanes32 &weight,
+                        lanes32 &out) noexcept {
+  const lanes32 rb = (y + ((weight * ((c & 0xFF00FFu) - (y & 0xFF00FFu))) >> 8)) & 0xFF00FFu;
+  const lanes32 g = ((y & 0xFF00u) + ((weight * ((c & 0xFF00u) - (y & 0xFF00u))) >> 8)) & 0xFF00u;
+  out = rb | g;
+}
+
+// The alpha blender's weight from a source pixel's alpha byte a: a + 1, or 0 where a is 0.
+// TopByte: the alpha byte is the top one, so no mask is needed after the shift.
+template <bool TopByte>
+inline void alpha_weight_lanes(const lanes32 &s, uint32_t shift, lanes32 &weight) noexcept {
+  const lanes32 a = TopByte ? s >> 24 : (s >> shift) & 255u;
+  weight = a - reinterpret_cast<lanes32>(a != 0u);  // the comparison gives -1 where true
+}
+
+template <bool TopByte>
+inline uint32_t alpha_weight(uint32_t s, uint32_t shift) noexcept {
+  const uint32_t a = TopByte ? s >> 24 : (s >> shift) & 255u;
+  return a != 0 ? a + 1 : 0;
+}
+
+// The loops over 32-bit pixels: 16 at a time, the rest one by one with the same arithmetic.
+// Weight (source lanes) gives each lane's weight; Masked: source pixels equal to mask leave the
+// destination alone. Run-length sprites hold no transparent pixels in their literal runs, so their
+// loops blend every pixel.
+template <bool Masked, class LaneWeight, class PixelWeight>
+inline void blend_span32(unsigned char *dest, const unsigned char *source, size_t count,
+                         uint32_t mask, LaneWeight lane_weight, PixelWeight pixel_weight) noexcept {
+  constexpr size_t block = sizeof(lanes32) / 4;
+  size_t i = 0;
+  for (; i + block <= count; i += block) {
+    lanes32 s;
+    lanes32 d;
+    lanes32 weight;
+    lanes32 m;
+    std::memcpy(&s, source + 4 * i, sizeof s);
+    std::memcpy(&d, dest + 4 * i, sizeof d);
+    lane_weight(s, weight);
+    mix24_lanes(s, d, weight, m);
+    if (Masked) m = s == mask ? d : m;
+    std::memcpy(dest + 4 * i, &m, sizeof m);
+  }
+  for (; i < count; ++i) {
     uint32_t s;
     uint32_t d;
     std::memcpy(&s, source + 4 * i, 4);
     std::memcpy(&d, dest + 4 * i, 4);
-    const uint32_t m = mix24_weighted(s, d, weight);
+    const uint32_t m = mix24_weighted(s, d, pixel_weight(s));
     d = (!Masked || s != mask) ? m : d;
     std::memcpy(dest + 4 * i, &d, 4);
+  }
+}
+
+template <bool Masked>
+inline void mix_span32(unsigned char *dest, const unsigned char *source, size_t count,
+                       uint32_t weight, uint32_t mask) noexcept {
+  const lanes32 weights = lanes32{} + weight;
+  blend_span32<Masked>(
+      dest, source, count, mask, [&weights](const lanes32 &, lanes32 &w) { w = weights; },
+      [weight](uint32_t) { return weight; });
+}
+
+template <bool Masked>
+inline void alpha_span32(unsigned char *dest, const unsigned char *source, size_t count,
+                         uint32_t alpha_shift, uint32_t mask) noexcept {
+  const uint32_t shift = alpha_shift & 31u;
+  // The usual layout keeps alpha in the top byte: one shift gives the weight.
+  if (shift == 24) {
+    blend_span32<Masked>(
+        dest, source, count, mask,
+        [](const lanes32 &s, lanes32 &w) { alpha_weight_lanes<true>(s, 24, w); },
+        [](uint32_t s) { return alpha_weight<true>(s, 24); });
+  } else {
+    blend_span32<Masked>(
+        dest, source, count, mask,
+        [shift](const lanes32 &s, lanes32 &w) { alpha_weight_lanes<false>(s, shift, w); },
+        [shift](uint32_t s) { return alpha_weight<false>(s, shift); });
   }
 }
 
@@ -42,50 +115,53 @@ inline void mix_span_packed16(unsigned char *dest, const unsigned char *source, 
   }
 }
 
-template <bool Masked>
-inline void alpha_span32(unsigned char *dest, const unsigned char *source, size_t count,
-                         uint32_t alpha_shift, uint32_t mask) noexcept {
-  const uint32_t shift = alpha_shift & 31u;
-  for (size_t i = 0; i < count; ++i) {
-    uint32_t s;
-    uint32_t d;
-    std::memcpy(&s, source + 4 * i, 4);
-    std::memcpy(&d, dest + 4 * i, 4);
-    const uint32_t a = (s >> shift) & 255u;
-    const uint32_t weight = a != 0 ? a + 1 : 0;
-    const uint32_t m = mix24_weighted(s, d, weight);
-    d = (!Masked || s != mask) ? m : d;
-    std::memcpy(dest + 4 * i, &d, 4);
-  }
-}
-
 constexpr uint32_t spread15 = 0x3E07C1Fu, low15 = 0x7C1Fu, high15 = 0x3E0u;
 constexpr uint32_t spread16 = 0x7E0F81Fu, low16 = 0xF81Fu, high16 = 0x7E0u;
 
+// Runs span (dest, source, count) over every row of a block. One call per sprite rather than one
+// per row: the rows of a small sprite are short, and the per-call work of a row loop would
+// otherwise cost as much as the blending.
+template <class Span>
+inline void for_block(const blend_block &block, Span span) noexcept {
+  // Copies, so that the stores to the rows cannot be taken to change them.
+  const blend_block b = block;
+  for (size_t r = 0; r < b.rows; ++r) {
+    span(b.dest_lines[r] + b.dest_offset, b.source_lines[r] + b.source_offset, b.count);
+  }
+}
+
 }  // namespace
 
-CORVANE_AVX2_CLONES void mix_sprite_span32(unsigned char *dest, const unsigned char *source,
-                                           size_t count, uint32_t weight, uint32_t mask) noexcept {
-  mix_span32<true>(dest, source, count, weight, mask);
+CORVANE_WIDE_CLONES void mix_sprite_rows32(const blend_block &block, uint32_t weight,
+                                           uint32_t mask) noexcept {
+  for_block(block, [weight, mask](unsigned char *dest, const unsigned char *source, size_t count) {
+    mix_span32<true>(dest, source, count, weight, mask);
+  });
 }
 
-CORVANE_AVX2_CLONES void mix_sprite_span15(unsigned char *dest, const unsigned char *source,
-                                           size_t count, uint32_t k, uint32_t mask) noexcept {
-  mix_span_packed16<true, spread15, low15, high15>(dest, source, count, k, mask);
+CORVANE_AVX2_CLONES void mix_sprite_rows15(const blend_block &block, uint32_t k,
+                                           uint32_t mask) noexcept {
+  for_block(block, [k, mask](unsigned char *dest, const unsigned char *source, size_t count) {
+    mix_span_packed16<true, spread15, low15, high15>(dest, source, count, k, mask);
+  });
 }
 
-CORVANE_AVX2_CLONES void mix_sprite_span16(unsigned char *dest, const unsigned char *source,
-                                           size_t count, uint32_t k, uint32_t mask) noexcept {
-  mix_span_packed16<true, spread16, low16, high16>(dest, source, count, k, mask);
+CORVANE_AVX2_CLONES void mix_sprite_rows16(const blend_block &block, uint32_t k,
+                                           uint32_t mask) noexcept {
+  for_block(block, [k, mask](unsigned char *dest, const unsigned char *source, size_t count) {
+    mix_span_packed16<true, spread16, low16, high16>(dest, source, count, k, mask);
+  });
 }
 
-CORVANE_AVX2_CLONES void alpha_sprite_span32(unsigned char *dest, const unsigned char *source,
-                                             size_t count, uint32_t alpha_shift,
+CORVANE_WIDE_CLONES void alpha_sprite_rows32(const blend_block &block, uint32_t alpha_shift,
                                              uint32_t mask) noexcept {
-  alpha_span32<true>(dest, source, count, alpha_shift, mask);
+  for_block(block,
+            [alpha_shift, mask](unsigned char *dest, const unsigned char *source, size_t count) {
+              alpha_span32<true>(dest, source, count, alpha_shift, mask);
+            });
 }
 
-CORVANE_AVX2_CLONES void mix_run_span32(unsigned char *dest, const unsigned char *source,
+CORVANE_WIDE_CLONES void mix_run_span32(unsigned char *dest, const unsigned char *source,
                                         size_t count, uint32_t weight, uint32_t mask) noexcept {
   mix_span32<false>(dest, source, count, weight, mask);
 }
@@ -100,10 +176,36 @@ CORVANE_AVX2_CLONES void mix_run_span16(unsigned char *dest, const unsigned char
   mix_span_packed16<false, spread16, low16, high16>(dest, source, count, k, mask);
 }
 
-CORVANE_AVX2_CLONES void alpha_run_span32(unsigned char *dest, const unsigned char *source,
+CORVANE_WIDE_CLONES void alpha_run_span32(unsigned char *dest, const unsigned char *source,
                                           size_t count, uint32_t alpha_shift,
                                           uint32_t mask) noexcept {
   alpha_span32<false>(dest, source, count, alpha_shift, mask);
+}
+
+CORVANE_WIDE_CLONES void mix_rle_rows32(const rle_rows &rows, uint32_t weight) noexcept {
+  for_rle_runs<uint32_t>(rows,
+                         [weight](unsigned char *dest, const unsigned char *source, size_t count) {
+                           mix_span32<false>(dest, source, count, weight, 0);
+                         });
+}
+
+CORVANE_AVX2_CLONES void mix_rle_rows15(const rle_rows &rows, uint32_t k) noexcept {
+  for_rle_runs<uint16_t>(rows, [k](unsigned char *dest, const unsigned char *source, size_t count) {
+    mix_span_packed16<false, spread15, low15, high15>(dest, source, count, k, 0);
+  });
+}
+
+CORVANE_AVX2_CLONES void mix_rle_rows16(const rle_rows &rows, uint32_t k) noexcept {
+  for_rle_runs<uint16_t>(rows, [k](unsigned char *dest, const unsigned char *source, size_t count) {
+    mix_span_packed16<false, spread16, low16, high16>(dest, source, count, k, 0);
+  });
+}
+
+CORVANE_WIDE_CLONES void alpha_rle_rows32(const rle_rows &rows, uint32_t alpha_shift) noexcept {
+  for_rle_runs<uint32_t>(
+      rows, [alpha_shift](unsigned char *dest, const unsigned char *source, size_t count) {
+        alpha_span32<false>(dest, source, count, alpha_shift, 0);
+      });
 }
 
 }  // namespace corvane::depth

@@ -8,24 +8,33 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "gfx/depth/rle_kernels.h"
+
 namespace corvane::depth {
 
-// dest = mix(source, dest) at 24-bit component layout with the weight already 0-256, over 32-bit
-// pixels.
-void mix_sprite_span32(unsigned char *dest, const unsigned char *source, size_t count,
-                       uint32_t weight, uint32_t mask) noexcept;
+// A block of rows to blend: count pixels on each of rows rows, the target's row r starting at
+// dest_lines[r] + dest_offset and the source's at source_lines[r] + source_offset.
+struct blend_block {
+  unsigned char *const *dest_lines;
+  size_t dest_offset;
+  const unsigned char *const *source_lines;
+  size_t source_offset;
+  size_t rows;
+  size_t count;
+};
+
+// Over a block of 32-bit pixels: dest = mix(source, dest) at 24-bit component layout with the
+// weight already 0-256.
+void mix_sprite_rows32(const blend_block &block, uint32_t weight, uint32_t mask) noexcept;
 
 // dest = the 15- or 16-bit mix of source over dest with the weight already 0-32.
-void mix_sprite_span15(unsigned char *dest, const unsigned char *source, size_t count, uint32_t k,
-                       uint32_t mask) noexcept;
-void mix_sprite_span16(unsigned char *dest, const unsigned char *source, size_t count, uint32_t k,
-                       uint32_t mask) noexcept;
+void mix_sprite_rows15(const blend_block &block, uint32_t k, uint32_t mask) noexcept;
+void mix_sprite_rows16(const blend_block &block, uint32_t k, uint32_t mask) noexcept;
 
 // dest = source over dest weighted by source's alpha byte (at alpha_shift, 0-31).
-void alpha_sprite_span32(unsigned char *dest, const unsigned char *source, size_t count,
-                         uint32_t alpha_shift, uint32_t mask) noexcept;
+void alpha_sprite_rows32(const blend_block &block, uint32_t alpha_shift, uint32_t mask) noexcept;
 
-// The same loops for the literal runs of run-length sprites: every pixel is blended (mask is not
+// The same loops over one literal run of a run-length sprite: every pixel is blended (mask is not
 // looked at).
 void mix_run_span32(unsigned char *dest, const unsigned char *source, size_t count, uint32_t weight,
                     uint32_t mask) noexcept;
@@ -35,6 +44,14 @@ void mix_run_span16(unsigned char *dest, const unsigned char *source, size_t cou
                     uint32_t mask) noexcept;
 void alpha_run_span32(unsigned char *dest, const unsigned char *source, size_t count,
                       uint32_t alpha_shift, uint32_t mask) noexcept;
+
+// The same loops over all the literal runs of a run-length sprite landing whole on a bitmap, one
+// call per sprite: its runs are often a few dozen pixels, and a call per run would cost as much as
+// the blending.
+void mix_rle_rows32(const rle_rows &rows, uint32_t weight) noexcept;
+void mix_rle_rows15(const rle_rows &rows, uint32_t k) noexcept;
+void mix_rle_rows16(const rle_rows &rows, uint32_t k) noexcept;
+void alpha_rle_rows32(const rle_rows &rows, uint32_t alpha_shift) noexcept;
 
 }  // namespace corvane::depth
 

@@ -157,7 +157,8 @@ bool blend_sprite_rows(blend_op op, bitmap *bmp, const bitmap *sprite, int sourc
   if ((bmp->flags & (BITMAP_FLAG_VIDEO | BITMAP_FLAG_SYSTEM)) != 0) return false;
   const blend_fast_path *path = find_blend_fast_path(op, source_depth, Target::depth, blender);
   uint32_t parameter = 0;
-  if (path == nullptr || !path->prepare(static_cast<uint32_t>(blend_weight), parameter)) {
+  if (path == nullptr || path->rows == nullptr ||
+      !path->prepare(static_cast<uint32_t>(blend_weight), parameter)) {
     return false;
   }
   placed_area a;
@@ -165,10 +166,13 @@ bool blend_sprite_rows(blend_op op, bitmap *bmp, const bitmap *sprite, int sourc
   const size_t at = static_cast<size_t>(a.x) * Target::bytes;
   const size_t from =
       static_cast<size_t>(a.source_x) * static_cast<size_t>(bytes_per_pixel_of_depth(source_depth));
-  for (int r = 0; r < a.height; ++r) {
-    path->span(bmp->lines[a.y + r] + at, sprite->lines[a.source_y + r] + from,
-               static_cast<size_t>(a.width), parameter, mask);
-  }
+  const blend_block block{.dest_lines = bmp->lines + a.y,
+                          .dest_offset = at,
+                          .source_lines = sprite->lines + a.source_y,
+                          .source_offset = from,
+                          .rows = static_cast<size_t>(a.height),
+                          .count = static_cast<size_t>(a.width)};
+  path->rows(block, parameter, mask);
   return true;
 }
 

@@ -178,6 +178,41 @@ struct made_sprite {
   const run_sprite *get() const { return reinterpret_cast<const run_sprite *>(block.data()); }
 };
 
+TEST(RunSprite, WholeSpritesDrawLikeTheBitmapAtEveryRunLength) {
+  // Sprites that land whole on a memory bitmap take a copying walk of their own: literal runs of
+  // every length class (a few bytes to several 64-byte blocks) against draw_sprite of the bitmap.
+  std::mt19937 rng(29);
+  for (const int depth : {8, 15, 16, 32}) {
+    for (const int width : {1, 2, 3, 5, 9, 17, 31, 33, 70, 150}) {
+      for (const double holes : {0.0, 0.1}) {
+        bitmap_ptr sprite = make_bitmap(depth, width, 3);
+        paint(sprite.get(), random_image(width, 3, depth, rng, holes));
+        run_sprite_ptr rle(create_run_sprite(sprite.get()));
+        ASSERT_NE(rle, nullptr);
+        bitmap_ptr want = make_bitmap(depth, 160, 5);
+        paint(want.get(), random_image(160, 5, depth, rng));
+        bitmap_ptr got = make_bitmap(depth, 160, 5);
+        paint(got.get(), capture(want.get()));
+        draw_sprite(want.get(), sprite.get(), 160 - width, 1);
+        draw_rle(got.get(), rle.get(), 160 - width, 1);
+        ASSERT_TRUE(bitmap_matches(got.get(), capture(want.get())))
+            << "depth " << depth << " width " << width << " holes " << holes;
+      }
+    }
+  }
+  // A literal run longer than the sprite's width is cut at the width there too.
+  bitmap_ptr target = make_bitmap(8, 8, 1);
+  clear_to_color(target.get(), 1);
+  std::vector<uint8_t> hundred(102, 7);
+  hundred.front() = 100;
+  hundred.back() = 0;
+  made_sprite long_run(3, 1, 8, hundred);
+  draw_rle(target.get(), long_run.get(), 2, 0);
+  EXPECT_EQ(raw_pixel(target.get(), 1, 0), 1u);
+  EXPECT_EQ(raw_pixel(target.get(), 4, 0), 7u);
+  EXPECT_EQ(raw_pixel(target.get(), 5, 0), 1u);
+}
+
 TEST(RunSprite, MismatchedRecordsDrawNothingWrong) {
   bitmap_ptr target = make_bitmap(8, 8, 4);
   clear_to_color(target.get(), 1);

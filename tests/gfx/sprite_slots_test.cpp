@@ -28,6 +28,7 @@ using corvane::testing::paint;
 using corvane::testing::random_image;
 using corvane::testing::raw_pixel;
 using corvane::testing::reference_image;
+using corvane::testing::set_raw_pixel;
 
 // Blenders whose results depend on every argument, so that a swapped argument shows.
 uint32_t scramble(uint32_t x, uint32_t y, uint32_t n) {
@@ -379,35 +380,38 @@ TEST_P(VectorPathTest, TranslucentAndAlphaSpritesEqualTheirBlenderPixelByPixel) 
 TEST_P(VectorPathTest, RunLengthTranslucentAndAlphaSpritesEqualTheirBlenderPixelByPixel) {
   const int depth = GetParam();
   std::mt19937 rng(static_cast<unsigned>(depth) * 11);
-  // Cut by the clip rectangle (4..35 across) on the left, on the right and not at all.
+  // Cut by the clip rectangle (4..35 across) on the left, on the right and not at all; sprites
+  // without transparent pixels give runs as wide as the sprite, with every remainder of a vector.
   const auto check = [&](const blender_func &hook, uint32_t weight, bool alpha) {
     for (const int width : {1, 6, 19, 40}) {
-      for (const int x : {-3, 1, 30}) {
-        bitmap_ptr sprite = make_bitmap(depth, width, 4);
-        paint(sprite.get(), random_image(width, 4, depth, rng, 0.3));
-        run_sprite *rle = create_run_sprite(sprite.get());
-        ASSERT_NE(rle, nullptr);
-        bitmap_ptr target = make_bitmap(depth, 48, 6);
-        paint(target.get(), random_image(48, 6, depth, rng));
-        set_clip_area(target.get(), 4, 0, 35, 5);  // corners inclusive
-        reference_image want = capture(target.get());
-        for (int y = 0; y < 4; ++y) {
-          for (int sx = 0; sx < width; ++sx) {
-            const uint32_t s = raw_pixel(sprite.get(), sx, y);
-            const int tx = x + sx;
-            if (s == mask_color_of(depth) || tx < 4 || tx >= 36) continue;
-            want.at(tx, y + 1) = hook(s, want.at(tx, y + 1), weight) & depth_value_mask(depth);
+      for (const int x : {-3, 1, 4, 30}) {
+        for (const double masked : {0.3, 0.0}) {
+          bitmap_ptr sprite = make_bitmap(depth, width, 4);
+          paint(sprite.get(), random_image(width, 4, depth, rng, masked));
+          run_sprite *rle = create_run_sprite(sprite.get());
+          ASSERT_NE(rle, nullptr);
+          bitmap_ptr target = make_bitmap(depth, 48, 6);
+          paint(target.get(), random_image(48, 6, depth, rng));
+          set_clip_area(target.get(), 4, 0, 35, 5);  // corners inclusive
+          reference_image want = capture(target.get());
+          for (int y = 0; y < 4; ++y) {
+            for (int sx = 0; sx < width; ++sx) {
+              const uint32_t s = raw_pixel(sprite.get(), sx, y);
+              const int tx = x + sx;
+              if (s == mask_color_of(depth) || tx < 4 || tx >= 36) continue;
+              want.at(tx, y + 1) = hook(s, want.at(tx, y + 1), weight) & depth_value_mask(depth);
+            }
           }
+          if (alpha) {
+            draw_rle_alpha(target.get(), rle, x, 1);
+          } else {
+            draw_rle_trans(target.get(), rle, x, 1);
+          }
+          destroy_run_sprite(rle);
+          ASSERT_TRUE(bitmap_matches(target.get(), want))
+              << (alpha ? "alpha" : "trans") << " weight " << weight << " width " << width << " at "
+              << x;
         }
-        if (alpha) {
-          draw_rle_alpha(target.get(), rle, x, 1);
-        } else {
-          draw_rle_trans(target.get(), rle, x, 1);
-        }
-        destroy_run_sprite(rle);
-        ASSERT_TRUE(bitmap_matches(target.get(), want))
-            << (alpha ? "alpha" : "trans") << " weight " << weight << " width " << width
-            << " at " << x;
       }
     }
   };
@@ -419,6 +423,53 @@ TEST_P(VectorPathTest, RunLengthTranslucentAndAlphaSpritesEqualTheirBlenderPixel
   if (depth != 32) return;
   select_alpha_blend();
   check(blend_hook32, 0, true);
+}
+
+TEST(AlphaVectorPath, FollowsTheAlphaByteAtItsShiftAcrossWholeBlocksAndTails) {
+  // The mix written out as plain arithmetic: weight a + 1 (0 for a = 0) from the byte at the shift.
+  const auto reference = [](uint32_t s, uint32_t d, int shift) {
+    const uint32_t a = (s >> shift) & 255u;
+    const uint32_t w = a != 0 ? a + 1 : 0;
+    const uint32_t rb = (d + ((w * ((s & 0xFF00FFu) - (d & 0xFF00FFu))) >> 8)) & 0xFF00FFu;
+    const uint32_t g = ((d & 0xFF00u) + ((w * ((s & 0xFF00u) - (d & 0xFF00u))) >> 8)) & 0xFF00u;
+    return rb | g;
+  };
+  const int saved_shift = alpha_shift_32;
+  std::mt19937 rng(41);
+  const uint32_t alphas[] = {0, 1, 2, 127, 254, 255};
+  for (const int shift : {24, 0, 8}) {
+    alpha_shift_32 = shift;
+    select_alpha_blend();
+    // 37 columns, cut to 35 by the clip rectangle: two 16-pixel blocks and a tail of three.
+    bitmap_ptr sprite = make_bitmap(32, 37, 3);
+    for (int y = 0; y < 3; ++y) {
+      for (int x = 0; x < 37; ++x) {
+        const uint32_t a = x % 4 == 3 ? rng() & 255u : alphas[(x + y) % 6];
+        const uint32_t s = (rng() & ~(255u << shift)) | (a << shift);
+        set_raw_pixel(sprite.get(), x, y, x == 5 ? 0xFF00FFu : s);
+      }
+    }
+    run_sprite *rle = create_run_sprite(sprite.get());
+    ASSERT_NE(rle, nullptr);
+    bitmap_ptr target = make_bitmap(32, 40, 5);
+    paint(target.get(), random_image(40, 5, 32, rng));
+    bitmap_ptr target_rle = make_bitmap(32, 40, 5);
+    paint(target_rle.get(), capture(target.get()));
+    reference_image want = capture(target.get());
+    for (int y = 0; y < 3; ++y) {
+      for (int x = 2; x < 37; ++x) {
+        const uint32_t s = raw_pixel(sprite.get(), x, y);
+        if (s != 0xFF00FFu) want.at(x - 2, y + 1) = reference(s, want.at(x - 2, y + 1), shift);
+      }
+    }
+    draw_sprite_alpha(target.get(), sprite.get(), -2, 1);
+    draw_rle_alpha(target_rle.get(), rle, -2, 1);
+    destroy_run_sprite(rle);
+    EXPECT_TRUE(bitmap_matches(target.get(), want)) << "alpha at shift " << shift;
+    EXPECT_TRUE(bitmap_matches(target_rle.get(), want)) << "run sprite, alpha at shift " << shift;
+  }
+  alpha_shift_32 = saved_shift;
+  select_alpha_blend();
 }
 
 INSTANTIATE_TEST_SUITE_P(MixDepths, VectorPathTest, ::testing::Values(15, 16, 32),
