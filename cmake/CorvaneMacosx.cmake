@@ -61,7 +61,7 @@ function(corvane_add_macosx_targets)
   # with exactly the flags of the Linux sanitizer build and a compiler cache can share them.
   set(_mac_sources ${CORVANE_PLATFORM_MACOSX_SOURCES} ${CORVANE_MACOSX_STANDIN_SOURCES})
   list(TRANSFORM _mac_sources PREPEND "${PROJECT_SOURCE_DIR}/")
-  set_property(SOURCE ${_mac_sources} APPEND PROPERTY COMPILE_OPTIONS "SHELL:-isystem ${_include}")
+  set_property(SOURCE ${_mac_sources} APPEND PROPERTY COMPILE_OPTIONS "-isystem${_include}")
   target_link_libraries(corvane_objects PUBLIC objc)
   list(TRANSFORM CORVANE_PLATFORM_MACOSX_ENTRY_SOURCES PREPEND "${PROJECT_SOURCE_DIR}/")
   add_library(corvane_macosx_entry OBJECT ${CORVANE_PLATFORM_MACOSX_ENTRY_SOURCES})
