@@ -48,8 +48,10 @@ cmake --build --preset tsan --target timer_tests input_tests sound_tests platfor
 ctest --preset tsan -j "$jobs" -L 'timer|input|sound'
 # The sound output drivers' threads (the SDL2 device callback, the file driver's output thread).
 ctest --preset tsan -j "$jobs" -L platform -R '^(SdlSound|FileSound)'
-# The SDL2 mouse with input arriving on the display's host thread.
-ctest --preset tsan -j "$jobs" --no-tests=error -R '^SdlMouseThreadsTest\.'
+# The SDL2 mouse with input arriving on the display's host thread, and the program drawing on the
+# screen while the host thread presents it.
+ctest --preset tsan -j "$jobs" --no-tests=error \
+  -R '^(SdlMouseThreadsTest\.|SdlDisplayTest\.DrawingWithoutPause)'
 # The Mac OS X drivers on the stand-in: the render and Sound Manager call-backs on the simulated
 # output's thread.
 ctest --preset tsan -j "$jobs" --no-tests=error -L macosx

@@ -35,7 +35,14 @@ struct display_state {
   int stride = 0;
   unsigned char *surface = nullptr;
   std::atomic<unsigned char> *changed_rows = nullptr;
-  uint32_t *converted = nullptr;  // the texture's copy of the screen; null at 32 bits
+  uint32_t *converted = nullptr;  // the texture's copy of the screen
+  // Held by a thread drawing on the screen (from its first row access to the end of the call)
+  // and by the presenter while it copies the changed rows, so the copy never reads a row that is
+  // being drawn. Taken before `mutex` when both are held.
+  std::mutex drawing;
+  // Set while the presenter waits for `drawing`: a thread about to draw lets it go first, so a
+  // program drawing without pause cannot keep the window from being updated.
+  std::atomic<bool> presenter_waiting{false};
   uint32_t palette[PALETTE_SIZE] = {};
   bool redraw = false;  // the whole frame must be drawn again
   bool vsync = false;

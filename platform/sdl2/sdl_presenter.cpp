@@ -30,34 +30,27 @@ void destroy_objects(window_objects &objects) noexcept {
 struct changed_span {
   int first = -1;  // -1: nothing changed
   int last = -1;
-  const void *pixels = nullptr;  // row `first` of the converted copy, or of the 32-bit screen
+  const void *pixels = nullptr;  // row `first` of the converted copy
   int pitch = 0;
 };
 
-// Takes the changed rows and converts them (host thread, display locked). No SDL call is made
-// with the lock held, so that a host stopped inside SDL for good (the display went away) leaves
-// the display free for the program to close.
+// Takes the changed rows and converts them (host thread, display and drawing locked). No SDL call
+// is made with the locks held, so that a host stopped inside SDL for good (the display went away)
+// leaves the display free for the program to draw on and close. Every depth is copied, 32 bits
+// too, so that the texture is filled from memory no drawing call writes to.
 changed_span take_changed_rows(display_state &d) noexcept {
   changed_span span;
   for (int row = 0; row < d.height; ++row) {
     if (d.changed_rows[row].load(std::memory_order_relaxed) == 0) continue;
     if (d.changed_rows[row].exchange(0, std::memory_order_acquire) == 0) continue;
-    if (d.converted != nullptr) {
-      convert_row_to_xrgb(d.depth, d.surface + static_cast<size_t>(row) * d.stride,
-                          d.converted + static_cast<size_t>(row) * d.width, d.width, d.palette);
-    }
+    convert_row_to_xrgb(d.depth, d.surface + static_cast<size_t>(row) * d.stride,
+                        d.converted + static_cast<size_t>(row) * d.width, d.width, d.palette);
     if (span.first < 0) span.first = row;
     span.last = row;
   }
   if (span.first < 0) return span;
-  if (d.converted != nullptr) {
-    span.pixels = d.converted + static_cast<size_t>(span.first) * d.width;
-    span.pitch = d.width * 4;
-  } else {
-    // 32-bit rows are already in the texture's layout.
-    span.pixels = d.surface + static_cast<size_t>(span.first) * d.stride;
-    span.pitch = d.stride;
-  }
+  span.pixels = d.converted + static_cast<size_t>(span.first) * d.width;
+  span.pitch = d.width * 4;
   return span;
 }
 
@@ -130,6 +123,9 @@ window_objects create_window(window_request &request, bool *vsync_active) noexce
 // presented with vertical sync (the call then already waited for the display).
 bool present_changes() noexcept {
   display_state &d = display();
+  d.presenter_waiting.store(true, std::memory_order_relaxed);
+  std::unique_lock<std::mutex> drawing(d.drawing);
+  d.presenter_waiting.store(false, std::memory_order_relaxed);
   std::unique_lock<std::mutex> lock(d.mutex);
   if (!d.open || d.objects.texture == nullptr) return false;
   const changed_span span = take_changed_rows(d);
@@ -139,6 +135,7 @@ bool present_changes() noexcept {
   const bool vsync = d.vsync;
   const int width = d.width;
   lock.unlock();
+  drawing.unlock();
   upload(objects.texture, width, span);
   draw_frame(objects.renderer, objects.texture);
   SDL_RenderPresent(objects.renderer);

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <thread>
 
 #include "corvane/config.h"
 #include "corvane/system.h"
@@ -23,34 +24,42 @@ namespace corvane::sdl {
 namespace {
 
 // The drawing side's view of the row marks (the thread that draws, which opens and closes the
-// mode). The rows touched since the last release are marked again once the drawing is done, so
-// that a frame copied while a row was being drawn cannot leave the finished row unshown.
+// mode).
 struct drawing_marks {
   std::atomic<unsigned char> *rows = nullptr;
   int count = 0;
-  int touched_top = INT_MAX;
-  int touched_bottom = -1;
 };
 drawing_marks marks;
 
+// Whether this thread holds the display's drawing lock: a drawing call takes it at its first row
+// access and lets it go when it ends the access (the vtable's `release_line`).
+thread_local bool holding_drawing_lock = false;
+
+void take_drawing_lock() noexcept {
+  if (holding_drawing_lock) return;
+  display_state &d = display();
+  while (d.presenter_waiting.load(std::memory_order_relaxed)) std::this_thread::yield();
+  d.drawing.lock();
+  holding_drawing_lock = true;
+}
+
+void let_go_of_drawing_lock() noexcept {
+  if (!holding_drawing_lock) return;
+  holding_drawing_lock = false;
+  display().drawing.unlock();
+}
+
 unsigned char *mark_row_for_writing(bitmap *bmp, int row) noexcept {
+  take_drawing_lock();
   // Sub-bitmaps of the screen share this accessor; their rows start at y_offset.
   const int screen_row = row + bmp->y_offset;
   if (screen_row >= 0 && screen_row < marks.count) {
     marks.rows[screen_row].store(1, std::memory_order_release);
-    marks.touched_top = std::min(marks.touched_top, screen_row);
-    marks.touched_bottom = std::max(marks.touched_bottom, screen_row);
   }
   return bmp->lines[row];
 }
 
-void mark_rows_written(bitmap * /*bmp*/) noexcept {
-  for (int row = marks.touched_top; row <= marks.touched_bottom; ++row) {
-    marks.rows[row].store(1, std::memory_order_release);
-  }
-  marks.touched_top = INT_MAX;
-  marks.touched_bottom = -1;
-}
+void end_screen_access(bitmap * /*bmp*/) noexcept { let_go_of_drawing_lock(); }
 
 void free_screen_memory(display_state &d) noexcept {
   delete[] d.surface;
@@ -83,16 +92,15 @@ bool valid_depth(int depth) noexcept {
   return depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32;
 }
 
-// The screen's memory: pixels, row marks (all set) and, below 32 bits, the converted copy.
+// The screen's memory: pixels, row marks (all set) and the converted copy.
 bool allocate_screen_memory(display_state &d, int width, int height, int depth) noexcept {
   const size_t row_bytes = static_cast<size_t>(width) * bytes_per_pixel_of_depth(depth);
   const size_t stride = (row_bytes + 3) & ~size_t{3};
   const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
   d.surface = new (std::nothrow) unsigned char[stride * static_cast<size_t>(height) + 4]();
   d.changed_rows = new (std::nothrow) std::atomic<unsigned char>[static_cast<size_t>(height) + 1];
-  if (depth != 32) d.converted = new (std::nothrow) uint32_t[pixels + 1]();
-  if (d.surface == nullptr || d.changed_rows == nullptr ||
-      (depth != 32 && d.converted == nullptr)) {
+  d.converted = new (std::nothrow) uint32_t[pixels + 1]();
+  if (d.surface == nullptr || d.changed_rows == nullptr || d.converted == nullptr) {
     free_screen_memory(d);
     return false;
   }
@@ -208,7 +216,7 @@ bitmap *open_display(gfx_driver *driver, const display_request &request) noexcep
     return nullptr;
   }
   screen->write_line = mark_row_for_writing;
-  screen->vtable->release_line = mark_rows_written;
+  screen->vtable->release_line = end_screen_access;
 
   window_request window{};
   window.width = width;
@@ -243,6 +251,8 @@ bitmap *open_display(gfx_driver *driver, const display_request &request) noexcep
 }
 
 void close_display() noexcept {
+  // A drawing call of this thread that left its row access open must not keep the host waiting.
+  let_go_of_drawing_lock();
   display_state &d = display();
   const bool host_answered = close_window();
   // A host that still runs but did not answer (a fatal signal is being handled) may be reading

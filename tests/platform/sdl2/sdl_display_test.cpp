@@ -385,4 +385,25 @@ TEST_F(SdlDisplayTest, DisplayReopensAfterClosing) {
   EXPECT_EQ(presented().at(512, 384), rgb(0, 255, 0));
 }
 
+// The program draws without pause while the host presents on its own thread: the host still
+// completes frames (drawing cannot starve it), and the window ends with the last picture drawn.
+// Under ThreadSanitizer this also shows that the host never reads a row while it is drawn.
+TEST_F(SdlDisplayTest, DrawingWithoutPauseStillReachesTheWindow) {
+  bitmap *screen = open(window_driver, 320, 200, 32);
+  ASSERT_NE(screen, nullptr) << error_text;
+  const uint64_t start = corvane::sdl::frames_completed();
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  int step = 0;
+  while (corvane::sdl::frames_completed() < start + 4 &&
+         std::chrono::steady_clock::now() < give_up) {
+    screen->vtable->clear_to_color(screen, make_color(step & 255, 0, 0));
+    fill_box(screen, step % 300, 20, step % 300 + 19, 60, make_color(0, 0, 255));
+    ++step;
+  }
+  EXPECT_GE(corvane::sdl::frames_completed(), start + 4) << "after " << step << " pictures";
+  screen->vtable->clear_to_color(screen, make_color(255, 255, 255));
+  fill_box(screen, 100, 50, 139, 89, make_color(0, 0, 0));
+  expect_black_rectangle_on_white(presented(), 0, 0, 2, 320, 200, 100, 50, 139, 89);
+}
+
 }  // namespace
