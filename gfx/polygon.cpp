@@ -67,19 +67,14 @@ class edge_ref {
   // NOLINTNEXTLINE(google-explicit-constructor): an edge pointer is an edge_ref.
   edge_ref(poly_edge *edge) noexcept : edge_(edge) {}
 #if defined(CORVANE_WORK_COUNTERS)
-  ~edge_ref() = default;
+  // Declared copies leave the type without moves of its own, so every move is a counted copy.
   edge_ref(const edge_ref &other) noexcept : edge_(other.edge_) {
     CORVANE_COUNT_WORK(polygon_walk_steps, 1);
   }
   edge_ref &operator=(const edge_ref &other) noexcept {
     CORVANE_COUNT_WORK(polygon_walk_steps, 1);
-    edge_ = other.edge_;
+    if (this != &other) edge_ = other.edge_;
     return *this;
-  }
-  // Moves are copies here, so that they are counted too.
-  edge_ref(edge_ref &&other) noexcept : edge_ref(static_cast<const edge_ref &>(other)) {}
-  edge_ref &operator=(edge_ref &&other) noexcept {
-    return *this = static_cast<const edge_ref &>(other);
   }
 #endif
   poly_edge *operator->() const noexcept {
@@ -90,6 +85,8 @@ class edge_ref {
  private:
   poly_edge *edge_ = nullptr;
 };
+// The waiting order takes one pointer's room per edge in the scratch buffer.
+// NOLINTNEXTLINE(bugprone-sizeof-expression): the size of the pointer itself is meant.
 static_assert(sizeof(edge_ref) == sizeof(poly_edge *));
 
 // The value that decides where an edge joins the list, and the one the list is sorted by.
