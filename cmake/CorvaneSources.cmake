@@ -11,6 +11,7 @@ set(CORVANE_CORE_SOURCES
   core/driver_list.cpp
   core/error.cpp
   core/exit_functions.cpp
+  core/keyed_hash.cpp
   core/memory.cpp
   core/module_hooks.cpp
   core/object_types.cpp
@@ -420,6 +421,10 @@ endif()
 target_compile_definitions(corvane_objects PRIVATE
   CORVANE_BUILDING_LIBRARY=1
   "CORVANE_HOST_NAME=\"${CORVANE_HOST_NAME}\"")
+# The work counters that tests read (core/work_counter.h) exist only in builds with the tests.
+if(CORVANE_BUILD_TESTS)
+  target_compile_definitions(corvane_objects PRIVATE CORVANE_WORK_COUNTERS=1)
+endif()
 target_link_libraries(corvane_objects PRIVATE PNG::PNG)
 if(CORVANE_HAVE_SDL2)
   target_link_libraries(corvane_objects PRIVATE SDL2::SDL2)

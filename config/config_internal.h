@@ -60,9 +60,10 @@ struct config_state {
 
 extern config_state config_store;
 
-// The work of the last config_list_entries or config_list_sections on this thread: entries
-// visited, names compared in the set of names seen, and names moved as the list grew. Close to
-// linear in the entries; tests bound it on hostile configurations.
+// The work of the last config_list_entries or config_list_sections on this thread, in the builds
+// that count work (core/work_counter.h): entries visited, names hashed and compared by the set of
+// names seen, and names moved as the list grew. Close to linear in the entries; tests bound it on
+// hostile configurations.
 extern thread_local uint64_t config_list_steps;
 
 // ---- Text helpers (current encoding) ----------------------------------------------------------

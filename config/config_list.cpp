@@ -8,15 +8,48 @@
 #include <unordered_set>
 
 #include "config/config_internal.h"
+#include "core/keyed_hash.h"
+#include "core/work_counter.h"
 #include "corvane/config.h"
 #include "corvane/system.h"
 #include "corvane/text.h"
 
 namespace corvane::cfg {
 
+#if defined(CORVANE_WORK_COUNTERS)
 thread_local uint64_t config_list_steps = 0;
+#endif
 
 namespace {
+
+// The set of names seen hashes them under the process's secret key: names written into a file so
+// that they collide under a fixed hash would otherwise all share one bucket, and each new name
+// would be compared with all of them. Every hash and every comparison the set makes is one step
+// of the listing's work.
+struct name_hash {
+  std::size_t operator()(std::string_view name) const noexcept {
+    CORVANE_COUNT_WORK(config_list_steps, 1);
+    return static_cast<std::size_t>(keyed_hash(process_hash_key(), name.data(), name.size()));
+  }
+};
+
+struct name_equal {
+  bool operator()(std::string_view a, std::string_view b) const noexcept {
+    CORVANE_COUNT_WORK(config_list_steps, 1);
+    return a == b;
+  }
+};
+
+// The entries of a configuration in order; each one visited is a step of the listing's work.
+template <typename Visit>
+bool for_each_entry(const config *cfg, Visit &&visit) noexcept {
+  if (cfg == nullptr) return true;
+  for (const config_entry *entry = cfg->head; entry != nullptr; entry = entry->next) {
+    CORVANE_COUNT_WORK(config_list_steps, 1);
+    if (!visit(entry)) return false;
+  }
+  return true;
+}
 
 // Collects distinct names into the caller's array. A set of the names seen so far and an array
 // grown by doubling keep a listing of n names close to linear in n.
@@ -30,17 +63,15 @@ class name_list {
   // False when memory ran out (the list is freed then).
   bool add(const char *name) noexcept {
     try {
-      if (seen_ == nullptr) seen_ = new std::unordered_set<std::string_view>();
+      if (seen_ == nullptr) seen_ = new std::unordered_set<std::string_view, name_hash, name_equal>();
       const std::string_view bytes(name, static_cast<std::size_t>(text_size(name)));
-      // The names already in the bucket this one falls into are those it is compared with.
-      if (seen_->bucket_count() != 0) config_list_steps += seen_->bucket_size(seen_->bucket(bytes));
       if (!seen_->insert(bytes).second) return true;
       if (count_ == capacity_) {
-        config_list_steps += count_;
         const std::size_t capacity = capacity_ == 0 ? 16 : capacity_ * 2;
         auto *grown = static_cast<const char **>(
             std::realloc(static_cast<void *>(*names_), sizeof(const char *) * capacity));
         if (grown == nullptr) throw std::bad_alloc();
+        CORVANE_COUNT_WORK(config_list_steps, count_);  // the names moved by the reallocation
         *names_ = grown;
         capacity_ = capacity;
       }
@@ -61,34 +92,28 @@ class name_list {
 
  private:
   const char ***names_;
-  std::unordered_set<std::string_view> *seen_ = nullptr;
+  std::unordered_set<std::string_view, name_hash, name_equal> *seen_ = nullptr;
   std::size_t count_ = 0;
   std::size_t capacity_ = 0;
 };
 
 // Adds the keys of a bracketed section (or of the part before the first header).
 bool add_keys(name_list &list, const config *cfg, const char *section) noexcept {
-  if (cfg == nullptr) return true;
   bool inside = text_is_empty(section);
-  for (const config_entry *entry = cfg->head; entry != nullptr; entry = entry->next) {
-    ++config_list_steps;
-    if (entry->name == nullptr) continue;
+  return for_each_entry(cfg, [&](const config_entry *entry) {
+    if (entry->name == nullptr) return true;
     if (is_section_header(entry->name)) {
       inside = text_icompare(entry->name, section) == 0;
-      continue;
+      return true;
     }
-    if (inside && !list.add(entry->name)) return false;
-  }
-  return true;
+    return !inside || list.add(entry->name);
+  });
 }
 
 bool add_sections(name_list &list, const config *cfg) noexcept {
-  if (cfg == nullptr) return true;
-  for (const config_entry *entry = cfg->head; entry != nullptr; entry = entry->next) {
-    ++config_list_steps;
-    if (is_section_header(entry->name) && !list.add(entry->name)) return false;
-  }
-  return true;
+  return for_each_entry(cfg, [&](const config_entry *entry) {
+    return !is_section_header(entry->name) || list.add(entry->name);
+  });
 }
 
 }  // namespace
@@ -99,7 +124,7 @@ using namespace corvane::cfg;
 extern "C" {
 
 int config_list_entries(const char *section, const char ***names) noexcept {
-  config_list_steps = 0;
+  CORVANE_RESET_WORK(config_list_steps);
   if (names == nullptr) return 0;
   prepare_config(0);
   char bracketed[section_name_size];
@@ -113,7 +138,7 @@ int config_list_entries(const char *section, const char ***names) noexcept {
 }
 
 int config_list_sections(const char ***names) noexcept {
-  config_list_steps = 0;
+  CORVANE_RESET_WORK(config_list_steps);
   if (names == nullptr) return 0;
   prepare_config(0);
   name_list list(names);

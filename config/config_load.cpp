@@ -75,6 +75,31 @@ std::size_t drop_zero_bytes(char *bytes, std::size_t length) noexcept {
   return kept;
 }
 
+// The other forms that UTF-8 reading decodes as the character 0 (a lone 0x80, the overlong C0 80,
+// E0 80 80, ...) are NUL characters as well, and go the same way: the parser drops them keeping
+// the rest of their line, and dropping them before a conversion keeps it from taking the first of
+// them for the end of the text. Every other byte, decodable or not, is kept. The text has no zero
+// bytes left and a terminator behind it, at which the decoder stops.
+std::size_t drop_nul_characters(char *bytes, std::size_t length) noexcept {
+  const encoding_info *utf8 = find_encoding_info(ENCODING_UTF8);
+  if (utf8 == nullptr || utf8->next_char == nullptr) return length;
+  std::size_t kept = 0;
+  std::size_t i = 0;
+  while (i < length) {
+    const char *p = bytes + i;
+    const int c = utf8->next_char(&p);
+    std::size_t width = p > bytes + i ? static_cast<std::size_t>(p - (bytes + i)) : 1;
+    if (width > length - i) width = length - i;
+    if (c != 0) {
+      std::memmove(bytes + kept, bytes + i, width);
+      kept += width;
+    }
+    i += width;
+  }
+  bytes[kept] = 0;
+  return kept;
+}
+
 // Parses UTF-8 file text, converting it into the current encoding first when needed.
 config *parse_file_text(const char *utf8, std::size_t length, const char *savefile) noexcept {
   if (conversion_needed(utf8, ENCODING_UTF8, ENCODING_CURRENT) == 0) {
@@ -124,7 +149,7 @@ void load_config_file(config **slot, const char *filename, const char *savefile)
     *slot = create_config(nullptr);
     return;
   }
-  file.length = drop_zero_bytes(file.bytes, file.length);
+  file.length = drop_nul_characters(file.bytes, drop_zero_bytes(file.bytes, file.length));
   *slot = parse_file_text(file.bytes, file.length, savefile);
   std::free(file.bytes);
 }

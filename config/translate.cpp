@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_set>
+#include <utility>
 
 #include "config/config_internal.h"
 #include "corvane/config.h"
@@ -24,14 +25,16 @@ namespace {
 std::mutex interned_texts_mutex;
 std::unordered_set<std::string> *interned_texts = nullptr;
 
-// The stored copy of a text in the current encoding; null when memory is short.
+// The stored copy of a text in the current encoding, up to its first character 0 and terminated
+// anew: the bytes that ended the text need not be zero bytes (a lone 0x80 reads as the character
+// 0 in UTF-8); null when memory is short.
 const char *intern_text(const char *text) noexcept {
-  const auto size =
-      static_cast<std::size_t>(text_size(text)) + static_cast<std::size_t>(terminator_width());
   try {
+    std::string copy(text, static_cast<std::size_t>(text_size(text)));
+    copy.append(static_cast<std::size_t>(terminator_width()), '\0');
     std::lock_guard<std::mutex> lock(interned_texts_mutex);
     if (interned_texts == nullptr) interned_texts = new std::unordered_set<std::string>();
-    return interned_texts->emplace(text, size).first->data();
+    return interned_texts->insert(std::move(copy)).first->data();
   } catch (...) {
     return nullptr;
   }

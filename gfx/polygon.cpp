@@ -17,15 +17,19 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <new>
 #include <vector>
 
+#include "core/work_counter.h"
 #include "corvane/bitmap.h"
 #include "corvane/system.h"
 #include "gfx/primitives.h"
 
 namespace corvane {
 
+#if defined(CORVANE_WORK_COUNTERS)
 thread_local uint64_t polygon_walk_steps = 0;
+#endif
 
 namespace {
 
@@ -53,49 +57,80 @@ void fill_edge(poly_edge &e, int x_top, int y_top, int x_low, int y_low) noexcep
   e.w = std::max<int64_t>(std::llabs(e.dx) - one, 0);
 }
 
+// An edge as the waiting order and the active list hold it: a pointer that, in the builds that
+// count work, counts every copy made of it and every look through it as one step. Whatever moves
+// the lists' elements or reads their edges -- the loops below or the standard library's sorts and
+// merges -- is counted so, and none of it can be left out of the count.
+class edge_ref {
+ public:
+  edge_ref() noexcept = default;
+  // NOLINTNEXTLINE(google-explicit-constructor): an edge pointer is an edge_ref.
+  edge_ref(poly_edge *edge) noexcept : edge_(edge) {}
+#if defined(CORVANE_WORK_COUNTERS)
+  // Declared copies leave the type without moves of its own, so every move is a counted copy.
+  edge_ref(const edge_ref &other) noexcept : edge_(other.edge_) {
+    CORVANE_COUNT_WORK(polygon_walk_steps, 1);
+  }
+  edge_ref &operator=(const edge_ref &other) noexcept {
+    CORVANE_COUNT_WORK(polygon_walk_steps, 1);
+    if (this != &other) edge_ = other.edge_;
+    return *this;
+  }
+#endif
+  poly_edge *operator->() const noexcept {
+    CORVANE_COUNT_WORK(polygon_walk_steps, 1);
+    return edge_;
+  }
+
+ private:
+  poly_edge *edge_ = nullptr;
+};
+// The waiting order takes one pointer's room per edge in the scratch buffer.
+// NOLINTNEXTLINE(bugprone-sizeof-expression): the size of the pointer itself is meant.
+static_assert(sizeof(edge_ref) == sizeof(poly_edge *));
+
 // The value that decides where an edge joins the list, and the one the list is sorted by.
-int64_t joining_key(const poly_edge *e) noexcept { return e->x + (e->w + e->dx) / 2; }
-int64_t order_key(const poly_edge *e) noexcept { return e->x + e->w / 2; }
+int64_t joining_key(const edge_ref &e) noexcept { return e->x + (e->w + e->dx) / 2; }
+int64_t order_key(const edge_ref &e) noexcept { return e->x + e->w / 2; }
+bool in_order(const edge_ref &a, const edge_ref &b) noexcept { return order_key(a) < order_key(b); }
 
 // The active edges, with room for the joining edges of one row.
 struct active_list {
-  std::vector<poly_edge *> edges;
+  std::vector<edge_ref> edges;
   std::vector<int64_t> running_max;
   struct joining {
     std::size_t place;  // before this many of the edges already active
     int64_t key;
     int order;  // position in the waiting order
-    poly_edge *edge;
+    edge_ref edge;
   };
   std::vector<joining> joiners;
-  std::vector<poly_edge *> merged;
-  uint64_t steps = 0;  // edges visited and compared
+  std::vector<edge_ref> merged;
 
   // Adds the edges that join on one row, as if each were put in front of the first edge (already
   // active or joined before it) whose joining key is not below its own.
-  void join(poly_edge *const *first, int count) {
+  void join(const edge_ref *first, int count) {
     running_max.resize(edges.size());
     int64_t top = INT64_MIN;
     for (std::size_t i = 0; i < edges.size(); ++i) {
       top = std::max(top, joining_key(edges[i]));
       running_max[i] = top;
     }
-    steps += edges.size();
     joiners.clear();
     for (int i = 0; i < count; ++i) {
       const int64_t key = joining_key(first[i]);
       const auto place = static_cast<std::size_t>(
           std::lower_bound(running_max.begin(), running_max.end(), key,
-                           [this](int64_t a, int64_t b) {
-                             ++steps;
+                           [](int64_t a, int64_t b) {
+                             CORVANE_COUNT_WORK(polygon_walk_steps, 1);
                              return a < b;
                            }) -
           running_max.begin());
       joiners.push_back({place, key, i, first[i]});
     }
     // Within one gap the joiners end up by key, and among equal keys the later one in front.
-    std::sort(joiners.begin(), joiners.end(), [this](const joining &a, const joining &b) {
-      ++steps;
+    std::sort(joiners.begin(), joiners.end(), [](const joining &a, const joining &b) {
+      CORVANE_COUNT_WORK(polygon_walk_steps, 1);
       if (a.place != b.place) return a.place < b.place;
       if (a.key != b.key) return a.key < b.key;
       return a.order > b.order;
@@ -106,7 +141,6 @@ struct active_list {
       while (next < joiners.size() && joiners[next].place == i) merged.push_back(joiners[next++].edge);
       if (i < edges.size()) merged.push_back(edges[i]);
     }
-    steps += merged.size();
     edges.swap(merged);
   }
 
@@ -114,18 +148,13 @@ struct active_list {
   // stably by x + w / 2.
   void advance(int64_t y) {
     std::size_t kept = 0;
-    for (poly_edge *e : edges) {
+    for (edge_ref &e : edges) {
       if (y < e->bottom) {
         e->x += e->dx;
         edges[kept++] = e;
       }
     }
     edges.resize(kept);
-    steps += kept;
-    const auto in_order = [this](const poly_edge *a, const poly_edge *b) {
-      ++steps;
-      return order_key(a) < order_key(b);
-    };
     if (!std::is_sorted(edges.begin(), edges.end(), in_order)) {
       std::stable_sort(edges.begin(), edges.end(), in_order);
     }
@@ -135,7 +164,7 @@ struct active_list {
 }  // namespace
 
 void generic_draw_polygon(bitmap *bmp, int vertex_count, const int *points, int color) noexcept {
-  polygon_walk_steps = 0;
+  CORVANE_RESET_WORK(polygon_walk_steps);
   if (!drawable(bmp) || points == nullptr || vertex_count < 2) return;
   void (*fill)(bitmap *, int, int, int, int) = bmp->vtable->fill_hline;
   if (fill == nullptr) return;
@@ -169,14 +198,11 @@ void generic_draw_polygon(bitmap *bmp, int vertex_count, const int *points, int 
   if (count < 2) return;
 
   // The waiting order: by first row, and among equal first rows the later edge first.
-  poly_edge **waiting = reinterpret_cast<poly_edge **>(edges + count);
-  for (int i = 0; i < count; ++i) waiting[i] = &edges[count - 1 - i];
-  uint64_t steps = static_cast<uint64_t>(vertex_count);
-  std::stable_sort(waiting, waiting + count, [&steps](const poly_edge *a, const poly_edge *b) {
-    ++steps;
-    return a->top < b->top;
-  });
-  polygon_walk_steps = steps;
+  auto *waiting = reinterpret_cast<edge_ref *>(edges + count);
+  for (int i = 0; i < count; ++i) new (&waiting[i]) edge_ref(&edges[count - 1 - i]);
+  CORVANE_COUNT_WORK(polygon_walk_steps, vertex_count);
+  std::stable_sort(waiting, waiting + count,
+                   [](const edge_ref &a, const edge_ref &b) { return a->top < b->top; });
 
   const draw_area area = drawing_area(bmp);
   int64_t last_row = INT64_MIN;
@@ -193,17 +219,12 @@ void generic_draw_polygon(bitmap *bmp, int vertex_count, const int *points, int 
       // there, sorted by x + w / 2 and otherwise in waiting order.
       y = area.top;
       while (next_waiting < count && waiting[next_waiting]->top < y) {
-        poly_edge *e = waiting[next_waiting++];
+        edge_ref e = waiting[next_waiting++];
         if (e->bottom < y) continue;
         e->x += static_cast<int64_t>(wide_int{e->dx} * (y - e->top));
         active.edges.push_back(e);
       }
-      active.steps += active.edges.size();
-      std::stable_sort(active.edges.begin(), active.edges.end(),
-                       [&active](const poly_edge *a, const poly_edge *b) {
-                         ++active.steps;
-                         return order_key(a) < order_key(b);
-                       });
+      std::stable_sort(active.edges.begin(), active.edges.end(), in_order);
     }
 
     const scoped_acquire acquired(bmp);
@@ -214,7 +235,7 @@ void generic_draw_polygon(bitmap *bmp, int vertex_count, const int *points, int 
         active.join(waiting + first_joining, next_waiting - first_joining);
       }
       if (y >= area.top) {
-        const std::vector<poly_edge *> &running = active.edges;
+        const std::vector<edge_ref> &running = active.edges;
         for (std::size_t i = 0; i + 1 < running.size(); i += 2) {
           fill(bmp, clamp_to_int(running[i]->x >> fraction_bits), static_cast<int>(y),
                clamp_to_int((running[i + 1]->x + running[i + 1]->w) >> fraction_bits), color);
@@ -222,7 +243,6 @@ void generic_draw_polygon(bitmap *bmp, int vertex_count, const int *points, int 
       }
       active.advance(y);
     }
-    polygon_walk_steps = steps + active.steps;
   } catch (...) {
     set_error_number(ENOMEM);
   }

@@ -34,9 +34,11 @@ void generic_draw_arc(bitmap *bmp, int x, int y, fixed start_angle, fixed end_an
 void generic_draw_spline(bitmap *bmp, const int points[8], int color) noexcept;
 void generic_flood_fill(bitmap *bmp, int x, int y, int color) noexcept;
 
-// The work of the last generic_draw_polygon on this thread: edges visited and compared while
-// sorting, joining, merging and stepping them. Close to rows times active edges times their
-// logarithm, whatever the shape; tests bound it on hostile shapes.
+// The work of the last generic_draw_polygon on this thread, in the builds that count work
+// (core/work_counter.h): every look at an edge through the waiting order or the active list,
+// every copy of a list element (also those the standard library's sorts and merges make), and
+// every comparison of positions. Close to rows times active edges times their logarithm, whatever
+// the shape; tests bound it on hostile shapes.
 extern thread_local uint64_t polygon_walk_steps;
 
 // Walks the Bresenham line from (x1, y1) to (x2, y2) but calls proc only for the steps whose

@@ -263,6 +263,22 @@ TEST_F(ConfigFile, Utf8FileUnderSixteenBitText) {
   EXPECT_EQ(read_file(path), "[s]\nname = th\xC3\xA9\n");
 }
 
+// A lone 0x80 and the overlong C0 80 read as the character 0, which is dropped like a NUL byte,
+// keeping the rest of the line; every other byte stays. A file that has to be converted (8-bit
+// text here) reads the same lines as one read as it is, and loses nothing behind such a byte.
+TEST_F(ConfigFile, NulCharactersAreDroppedWhateverTheTextEncoding) {
+  const std::string path = dir_.file("nul.cfg");
+  write_file(path, "a = 1\x80 2\nb = x\xC0\x80y\xC1\n[s]\nc = 3\n");
+  for (const int encoding : {ENCODING_UTF8, ENCODING_ASCII8}) {
+    set_text_encoding(encoding);
+    use_config_file(path.c_str());
+    EXPECT_STREQ(config_get_string(nullptr, "a", nullptr), "1 2") << encoding;
+    const char *b = config_get_string(nullptr, "b", "");
+    EXPECT_EQ(std::string(b), encoding == ENCODING_UTF8 ? "xy\xC1" : "xy^") << encoding;
+    EXPECT_STREQ(config_get_string("s", "c", nullptr), "3") << encoding;
+  }
+}
+
 TEST_F(ConfigFile, ReloadWritesChangesAndReadsTheFileAgain) {
   const std::string path = dir_.file("game.cfg");
   write_file(path, "a = 1\n");

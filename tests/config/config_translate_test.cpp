@@ -124,6 +124,16 @@ TEST_F(ConfigTranslate, HookOnTheLanguageSectionAnswersFirst) {
   EXPECT_STREQ(translate_text("Other"), "Other");  // a null answer falls through
 }
 
+// A hook's text ends at its first character 0, which in UTF-8 may be a lone 0x80: the stored
+// copy ends there with a real terminator, not with the byte that read as one.
+TEST_F(ConfigTranslate, HookTextEndingInALoneContinuationByteGetsARealTerminator) {
+  start();
+  attach_config_hook(
+      "language", nullptr, [](const char *, const char *) -> const char * { return "Ja\x80!"; },
+      nullptr);
+  EXPECT_STREQ(translate_text("Yes"), "Ja");
+}
+
 TEST_F(ConfigTranslate, TextsStayValidWhenTheLanguageChanges) {
   write_file(dir_.file("detext.cfg"), "[language]\nYes = Ja\n");
   write_file(dir_.file("nltext.cfg"), "[language]\nYes = Ja hoor\n");
