@@ -70,11 +70,9 @@ void from16_to32(const unsigned char *source, unsigned char *dest, int width, co
   }
 }
 
-// A 24-bit pixel is its value's three low bytes in the machine's order.
+// A 24-bit pixel is red, green and blue bytes in memory, as on the Mac's display.
 inline uint32_t load24(const unsigned char *p) noexcept {
-  uint32_t value = 0;
-  std::memcpy(&value, p, 3);
-  return value;
+  return (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | uint32_t{p[2]};
 }
 
 void from24_to32(const unsigned char *source, unsigned char *dest, int width, const uint32_t *) {

@@ -5,6 +5,7 @@
 // overlap; the line accessors also mark the rows they hand out as dirty.
 #include <Carbon/Carbon.h>
 #include <pthread.h>
+#include <time.h>
 
 #include <cerrno>
 #include <climits>
@@ -70,6 +71,9 @@ struct window_display {
 };
 
 window_display state;
+
+// The longest wait for a window update: many passes of the event loop at any refresh rate.
+constexpr long long update_wait_limit_ns = 250000000;
 
 // Held by a whole window update and by exit, so that exit never frees what an update uses.
 std::mutex update_guard;
@@ -208,8 +212,10 @@ void screen_parameters_changed() {
 void title_changed(const char *utf8_title) {
   const std::lock_guard<std::mutex> hold(update_guard);
   if (state.gone || state.window == nil) return;
+  NSAutoreleasePool *pool = [[NSAutoreleasePool alloc] init];
   NSString *title = [NSString stringWithUTF8String:utf8_title];
   if (title != nil) [state.window setTitle:title];
+  [pool release];
 }
 
 const window_hooks hooks = {
@@ -391,12 +397,22 @@ void window_exit(bitmap *screen) noexcept {
   unlock_event_mutex();
 }
 
+// Waits for the next window update. A wait never outlasts update_wait_limit_ns: an update that
+// does not come (no event loop, or the caller itself holding the screen the update needs) must
+// not stop the program.
 void window_wait_retrace() noexcept {
   if (!state.update_sync_made) return;
+  timespec deadline{};
+  clock_gettime(CLOCK_REALTIME, &deadline);
+  const long long until = deadline.tv_nsec + update_wait_limit_ns;
+  deadline.tv_sec += static_cast<time_t>(until / 1000000000LL);
+  deadline.tv_nsec = static_cast<long>(until % 1000000000LL);
   pthread_mutex_lock(&state.update_mutex);
   const unsigned long seen = state.updates;
   while (!state.gone && state.updates == seen) {
-    pthread_cond_wait(&state.update_done, &state.update_mutex);
+    if (pthread_cond_timedwait(&state.update_done, &state.update_mutex, &deadline) == ETIMEDOUT) {
+      break;
+    }
   }
   pthread_mutex_unlock(&state.update_mutex);
 }
