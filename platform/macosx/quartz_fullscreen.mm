@@ -170,6 +170,8 @@ bitmap *fullscreen_init(int width, int height, int virtual_width, int virtual_he
     hardware_palette.store(CGPaletteCreateDefaultColorPalette());
   }
 
+  // The palette is not leaked: hardware_palette keeps it until exit releases it.
+  // NOLINTNEXTLINE(clang-analyzer-osx.cocoa.RetainCount)
   use_mac_pixel_layout();
   state.depth = depth;
   state.screen = make_screen_bitmap(width, height, CGDisplayBaseAddress(display),

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <atomic>
 #include <mutex>
 
 #include "core/internal.h"
@@ -66,7 +67,7 @@ struct window_display {
   pthread_mutex_t update_mutex{};
   pthread_cond_t update_done{};
   unsigned long updates = 0;
-  bool gone = true;
+  std::atomic<bool> gone{true};
   char description[256] = {};
 };
 
@@ -209,13 +210,17 @@ void screen_parameters_changed() {
   if (!state.gone && state.window != nil) [state.window display];
 }
 
+// Called by the program's thread, which may be holding the screen: the event mutex (which exit
+// holds too) keeps the window alive, and no lock an update holds is taken.
 void title_changed(const char *utf8_title) {
-  const std::lock_guard<std::mutex> hold(update_guard);
-  if (state.gone || state.window == nil) return;
-  NSAutoreleasePool *pool = [[NSAutoreleasePool alloc] init];
-  NSString *title = [NSString stringWithUTF8String:utf8_title];
-  if (title != nil) [state.window setTitle:title];
-  [pool release];
+  lock_event_mutex();
+  if (!state.gone && state.window != nil) {
+    NSAutoreleasePool *pool = [[NSAutoreleasePool alloc] init];
+    NSString *title = [NSString stringWithUTF8String:utf8_title];
+    if (title != nil) [state.window setTitle:title];
+    [pool release];
+  }
+  unlock_event_mutex();
 }
 
 const window_hooks hooks = {
@@ -497,10 +502,13 @@ using namespace corvane::macosx;
 @implementation CorvaneView
 - (void)resetCursorRects {
   [super resetCursorRects];
+  lock_event_mutex();
   NSCursor *cursor = current_cursor;
-  if (cursor == nil) return;
-  [self addCursorRect:NSMakeRect(0, 0, quartz_window_driver.width, quartz_window_driver.height)
-               cursor:cursor];
-  [cursor setOnMouseEntered:YES];
+  if (cursor != nil) {
+    [self addCursorRect:NSMakeRect(0, 0, quartz_window_driver.width, quartz_window_driver.height)
+                 cursor:cursor];
+    [cursor setOnMouseEntered:YES];
+  }
+  unlock_event_mutex();
 }
 @end
