@@ -16,6 +16,10 @@ set(CORVANE_PLATFORM_MACOSX_SOURCES
   platform/macosx/osx_mutex.cpp
   platform/macosx/osx_signals.cpp
   platform/macosx/osx_system_driver.mm
+  platform/macosx/quartz_cursor.mm
+  platform/macosx/quartz_fullscreen.mm
+  platform/macosx/quartz_rows.cpp
+  platform/macosx/quartz_window.mm
   platform/macosx/window_server.mm)
 
 # The process entry, an object of its own: it joins a program only when the program has no main
@@ -28,8 +32,10 @@ set(CORVANE_PLATFORM_MACOSX_ENTRY_SOURCES
 set(CORVANE_MACOSX_STANDIN_SOURCES
   platform/macosx/standin/appkit.mm
   platform/macosx/standin/appkit_version.c
+  platform/macosx/standin/appkit_window.mm
   platform/macosx/standin/carbon.cpp
   platform/macosx/standin/core_graphics.mm
+  platform/macosx/standin/display_services.mm
   platform/macosx/standin/foundation.mm
   platform/macosx/standin/gestalt.cpp
   platform/macosx/standin/mach.cpp

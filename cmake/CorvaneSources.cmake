@@ -401,6 +401,8 @@ list(TRANSFORM CORVANE_PUBLIC_HEADERS PREPEND "${PROJECT_SOURCE_DIR}/")
 set(CORVANE_HOT_SOURCES ${CORVANE_GFX_DEPTH_SOURCES} ${CORVANE_GFX_HOT_SOURCES} ${CORVANE_SOUND_HOT_SOURCES})
 # The SDL2 presenter converts every screen row each frame.
 list(APPEND CORVANE_HOT_SOURCES platform/sdl2/sdl_pixel_rows.cpp)
+# So does the Mac window display in emulation.
+list(APPEND CORVANE_HOT_SOURCES platform/macosx/quartz_rows.cpp)
 list(TRANSFORM CORVANE_HOT_SOURCES PREPEND "${PROJECT_SOURCE_DIR}/")
 set_source_files_properties(${CORVANE_HOT_SOURCES} PROPERTIES
   COMPILE_OPTIONS "$<$<NOT:$<CONFIG:Debug>>:-O3>")

@@ -10,6 +10,7 @@
 #include "corvane/timer.h"
 #include "platform/macosx/macosx_host.h"
 #include "platform/macosx/osx_keyboard.h"
+#include "platform/macosx/quartz_display.h"
 #include "platform/null/file_digi_driver.h"
 #include "platform/null/headless_gfx_driver.h"
 #include "platform/null/offline_digi_driver.h"
@@ -23,8 +24,11 @@ driver_list_entry system_driver_list[] = {
     {0, nullptr, 0},
 };
 
+// The display taken over whole first, then a window; the memory screen only by its id.
 driver_list_entry default_gfx_driver_list[] = {
-    {corvane::GFX_HEADLESS, &corvane::headless_gfx_driver, -1},
+    {corvane::macosx::GFX_QUARTZ_FULLSCREEN, &corvane::macosx::quartz_fullscreen_driver, -1},
+    {corvane::macosx::GFX_QUARTZ_WINDOW, &corvane::macosx::quartz_window_driver, -1},
+    {corvane::GFX_HEADLESS, &corvane::headless_gfx_driver, 0},
     {0, nullptr, 0},
 };
 

@@ -4,6 +4,7 @@
 #include <objc/message.h>
 #include <objc/runtime.h>
 #include <standin/cocoa.h>
+#include <standin/display.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -228,6 +229,8 @@ NSEvent *make_event(const standin::queued_event &queued) {
                            dequeue:(BOOL)dequeue {
   (void)date;
   (void)mode;
+  // What other threads asked the main thread to do happens on its next look at the queue.
+  standin_run_main_thread_calls();
   standin::platform_state &p = standin::platform();
   standin::queued_event found;
   {

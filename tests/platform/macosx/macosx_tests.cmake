@@ -4,9 +4,15 @@ file(GLOB _macosx_tests CONFIGURE_DEPENDS
   ${CMAKE_CURRENT_SOURCE_DIR}/platform/macosx/*_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/platform/macosx/*_test.mm)
 add_executable(macosx_tests ${_macosx_tests}
-  ${CMAKE_CURRENT_SOURCE_DIR}/platform/macosx/host_test_support.cpp)
+  ${CMAKE_CURRENT_SOURCE_DIR}/platform/macosx/host_test_support.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/platform/macosx/quartz_test_support.mm)
 target_link_libraries(macosx_tests PRIVATE corvane_test_support GTest::gtest_main)
 corvane_set_warnings(macosx_tests)
+# The display tests run the demonstration program itself.
+if(TARGET demo)
+  add_dependencies(macosx_tests demo)
+  target_compile_definitions(macosx_tests PRIVATE CORVANE_DEMO_PATH="$<TARGET_FILE:demo>")
+endif()
 set(_macosx_environment
   "HOME=${CORVANE_TEST_HOME}"
   "CORVANE_TEST_TMP=${CMAKE_CURRENT_BINARY_DIR}")

@@ -167,4 +167,6 @@ NSInteger NSRunAlertPanel(NSString *title, NSString *message, NSString *default_
 
 #endif /* __OBJC__ */
 
+#include <AppKit/NSWindow.h>
+
 #endif

@@ -3,5 +3,6 @@
 #define CORVANE_STANDIN_APPLICATIONSERVICES_H
 
 #include <CoreGraphics/CoreGraphics.h>
+#include <QD/QuickDraw.h>
 
 #endif

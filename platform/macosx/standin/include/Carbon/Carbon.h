@@ -7,6 +7,7 @@
 
 #include <ApplicationServices/ApplicationServices.h>
 #include <CoreServices/CoreServices.h>
+#include <HIToolbox/Menus.h>
 #include <MacTypes.h>
 
 #ifdef __cplusplus

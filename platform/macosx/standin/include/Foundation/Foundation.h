@@ -152,6 +152,8 @@ __attribute__((objc_root_class))
 
 extern NSString *NSDefaultRunLoopMode;
 
+#include <Foundation/NSArray.h>
+
 #endif /* __OBJC__ */
 
 #endif
