@@ -2,8 +2,8 @@
 # Installs what is missing, builds everything and runs the whole test suite twice: the plain build
 # (with the HTML reference, and the tests that need a display, under a virtual X server), clang-tidy
 # over the library, then under AddressSanitizer and UndefinedBehaviorSanitizer, then the simulated
-# Mac OS X build and its tests, then the threaded modules under ThreadSanitizer, then the fuzz smoke
-# runs.
+# Mac OS X build and its tests, then the threaded modules under ThreadSanitizer (on Linux and on the
+# simulated Mac), then the fuzz smoke runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -44,15 +44,20 @@ ctest --preset macosx -j "$jobs"
 
 echo "== ThreadSanitizer build of the threaded modules"
 cmake --preset tsan
-cmake --build --preset tsan --target timer_tests input_tests sound_tests platform_tests macosx_audio_tests
+cmake --build --preset tsan --target timer_tests input_tests sound_tests platform_tests
 ctest --preset tsan -j "$jobs" -L 'timer|input|sound'
 # The sound output drivers' threads (the SDL2 device callback, the file driver's output thread).
 ctest --preset tsan -j "$jobs" -L platform -R '^(SdlSound|FileSound)'
 # The SDL2 mouse with input arriving on the display's host thread.
 ctest --preset tsan -j "$jobs" --no-tests=error -R '^SdlMouseThreadsTest\.'
-# The Mac OS X drivers on the stand-in: the render and Sound Manager call-backs on the simulated
-# output's thread.
-ctest --preset tsan -j "$jobs" --no-tests=error -L macosx
+
+echo "== ThreadSanitizer build of the simulated Mac OS X drivers with threads of their own"
+# The render and Sound Manager call-backs on the simulated output's thread, and the event loop
+# feeding the mouse and keyboard from its own thread while the program reads them.
+cmake --preset macosx-tsan
+cmake --build --preset macosx-tsan --target macosx_tests
+ctest --preset macosx-tsan -j "$jobs" --no-tests=error \
+  -R '^(CoreAudioDigiTest|SoundManagerDigiTest|OsxMouseTest\.TheEventLoop)'
 
 if [ -x fuzz/run ]; then
   echo "== fuzz smoke runs"

@@ -5,6 +5,15 @@ file(GLOB _macosx_tests CONFIGURE_DEPENDS
   ${CMAKE_CURRENT_SOURCE_DIR}/platform/macosx/*_test.mm)
 add_executable(macosx_tests ${_macosx_tests}
   ${CMAKE_CURRENT_SOURCE_DIR}/platform/macosx/host_test_support.cpp)
+# The Linux HID joystick driver is the reference the 'HIDJ' tests hold the Mac driver's layout
+# against: both lay out the same report descriptors by the same element rules.
+target_sources(macosx_tests PRIVATE
+  ${PROJECT_SOURCE_DIR}/platform/linux/hidraw_access.cpp
+  ${PROJECT_SOURCE_DIR}/platform/linux/hidraw_joystick.cpp)
+set_source_files_properties(
+  ${PROJECT_SOURCE_DIR}/platform/linux/hidraw_access.cpp
+  ${PROJECT_SOURCE_DIR}/platform/linux/hidraw_joystick.cpp
+  TARGET_DIRECTORY macosx_tests PROPERTIES COMPILE_DEFINITIONS CORVANE_BUILDING_LIBRARY=1)
 target_link_libraries(macosx_tests PRIVATE corvane_test_support GTest::gtest_main)
 corvane_set_warnings(macosx_tests)
 set(_macosx_environment
