@@ -111,6 +111,8 @@ constexpr NSUInteger pointer_event_types =
     NSEventMaskFromType(NSScrollWheel);
 
 int osx_mouse_init() {
+  // Events reach the driver from here on; they count once it is enabled below.
+  if (!add_event_handler(pointer_event_types, handle_pointer_event)) return -1;
   int buttons = 1;
   if (NSAppKitVersionNumber > APPKIT_WITH_HID_SCAN) {
     pointing_device device = find_pointing_device();
@@ -138,7 +140,6 @@ int osx_mouse_init() {
   lock_event_mutex();
   single_button_mouse.store(buttons == 1 ? -1 : 0);
   unlock_event_mutex();
-  if (!add_event_handler(pointer_event_types, handle_pointer_event)) return -1;
   enabled.store(true);
   return buttons;
 }

@@ -238,6 +238,16 @@ TEST_F(OsxMouseTest, TheArrowAndTheTextCursorAreTheSystemsOwn) {
   EXPECT_EQ(current_cursor, [NSCursor IBeamCursor]);
   EXPECT_EQ(osx_mouse_driver.select_system_cursor(MOUSE_CURSOR_BUSY), 0);
   EXPECT_EQ(current_cursor, [NSCursor IBeamCursor]);
+
+  // A cursor the display chose anew is set again at the next pointer event, once.
+  cursor_changed.store(true);
+  standin_clear_call_log();
+  move(20, 20);
+  move(21, 20);
+  char log[256];
+  standin_call_log(log, sizeof log);
+  EXPECT_EQ(std::string(log), "NSCursor set\n");
+  EXPECT_FALSE(cursor_changed.load());
   remove_mouse();
   EXPECT_EQ(current_cursor, nil);
 }
