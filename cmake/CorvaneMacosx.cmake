@@ -41,6 +41,29 @@ set(CORVANE_MACOSX_STANDIN_SOURCES
   platform/macosx/standin/mach.cpp
   platform/macosx/standin/standin_state.cpp)
 
+# The input and sound drivers beyond the keyboard, and the frameworks they are simulated on:
+# CoreAudio, AudioUnit and AudioToolbox, the Sound Manager, QuickTime's note allocator, IOKit HID
+# with CoreFoundation.
+list(APPEND CORVANE_PLATFORM_MACOSX_SOURCES
+  platform/macosx/hid_pointing_device.cpp
+  platform/macosx/hid_registry.cpp
+  platform/macosx/joystick/hid_joystick.cpp
+  platform/macosx/osx_mouse.mm
+  platform/macosx/sound/coreaudio_digi_driver.cpp
+  platform/macosx/sound/coreaudio_midi_driver.cpp
+  platform/macosx/sound/macosx_sound_support.cpp
+  platform/macosx/sound/quicktime_midi_driver.cpp
+  platform/macosx/sound/sound_manager_digi_driver.cpp)
+list(APPEND CORVANE_MACOSX_STANDIN_SOURCES
+  platform/macosx/standin/audio_toolbox.cpp
+  platform/macosx/standin/audio_unit.cpp
+  platform/macosx/standin/cg_remote_operation.cpp
+  platform/macosx/standin/core_foundation.cpp
+  platform/macosx/standin/coreaudio.cpp
+  platform/macosx/standin/iokit_hid.cpp
+  platform/macosx/standin/quicktime.cpp
+  platform/macosx/standin/sound_manager.cpp)
+
 if(CORVANE_MACOSX_STANDIN)
   # The Objective-C files are GCC's: the stand-in is written for GCC's runtime.
   if(NOT CMAKE_OBJC_COMPILER)

@@ -16,7 +16,7 @@
 #include "corvane/file.h"
 #include "corvane/system.h"
 #include "corvane/text.h"
-#include "platform/fluidsynth/midi_message_gatherer.h"
+#include "sound/midi_message_gatherer.h"
 #include "sound/mixer_music.h"
 #include "sound/sound_internal.h"
 #include "sound/soundfont_file.h"

@@ -10,6 +10,7 @@
 
 #include "corvane/text.h"
 #include "input/hid_elements.h"
+#include "input/hid_joystick_devices.h"
 #include "input/hid_report_descriptor.h"
 #include "input/hid_report_values.h"
 #include "input/joystick_internal.h"
@@ -188,32 +189,16 @@ int open_driver() {
     joystick_count = 0;
     return -1;
   }
-  for (joystick_info &joystick : joysticks) reset_joystick(joystick);
-  for (auto &d : devices) hid::register_parts(d->parts, joysticks);
-  (void)poll_devices();
-  if (joystick_count > 0) return 0;
+  if (hid::lay_out_joysticks(devices, poll_devices) == 0) return 0;
   close_all();
   return -1;
 }
 
-const device *device_of(int n) noexcept {
-  for (const auto &d : devices) {
-    if (n >= d->first_joystick && n < d->first_joystick + d->joystick_total) return d.get();
-  }
-  return nullptr;
-}
-
 }  // namespace
 
-std::string joystick_manufacturer(int n) {
-  const device *d = device_of(n);
-  return d != nullptr ? d->manufacturer : std::string();
-}
+std::string joystick_manufacturer(int n) { return hid::manufacturer_of_joystick(devices, n); }
 
-std::string joystick_product(int n) {
-  const device *d = device_of(n);
-  return d != nullptr ? d->product : std::string();
-}
+std::string joystick_product(int n) { return hid::product_of_joystick(devices, n); }
 
 joystick_driver_rec hidraw_joystick_driver = {
     .id = JOYSTICK_HIDRAW,

@@ -8,9 +8,12 @@
 #include "corvane/sound.h"
 #include "corvane/system.h"
 #include "corvane/timer.h"
+#include "platform/macosx/joystick/hid_joystick.h"
 #include "platform/macosx/macosx_host.h"
 #include "platform/macosx/osx_keyboard.h"
+#include "platform/macosx/osx_mouse.h"
 #include "platform/macosx/quartz_display.h"
+#include "platform/macosx/sound/macosx_audio_drivers.h"
 #include "platform/null/file_digi_driver.h"
 #include "platform/null/headless_gfx_driver.h"
 #include "platform/null/offline_digi_driver.h"
@@ -37,22 +40,29 @@ driver_list_entry default_keyboard_driver_list[] = {
     {0, nullptr, 0},
 };
 
-// Sound that needs no device, by id only.
+// CoreAudio first, then the older framework of each kind; then sound that needs no device, by id
+// only.
 driver_list_entry default_digi_driver_list[] = {
+    {corvane::macosx::DIGI_CORE_AUDIO, &corvane::macosx::core_audio_digi_driver, -1},
+    {corvane::macosx::DIGI_SOUND_MANAGER, &corvane::macosx::sound_manager_digi_driver, -1},
     {corvane::offline_digi_driver_id, &corvane::offline_digi_driver, 0},
     {corvane::file_digi_driver_id, &corvane::file_digi_driver, 0},
     {0, nullptr, 0},
 };
 
 driver_list_entry default_midi_driver_list[] = {
+    {corvane::macosx::MIDI_CORE_AUDIO, &corvane::macosx::core_audio_midi_driver, -1},
+    {corvane::macosx::MIDI_QUICKTIME, &corvane::macosx::quicktime_midi_driver, -1},
     {0, nullptr, 0},
 };
 
 driver_list_entry default_mouse_driver_list[] = {
+    {corvane::macosx::MOUSE_MACOSX, &corvane::macosx::osx_mouse_driver, -1},
     {0, nullptr, 0},
 };
 
 driver_list_entry default_joystick_driver_list[] = {
+    {corvane::macosx::JOYSTICK_HID, &corvane::macosx::hid_joystick_driver, -1},
     {JOYSTICK_NONE, &joystick_none, -1},
     {0, nullptr, 0},
 };

@@ -74,6 +74,22 @@ extern std::atomic<bool> modal_panel_open;
 // The window-server test's cached result: -1 not yet tested, 1 usable, 0 not usable.
 extern std::atomic<int> bootstrap_ok;
 
+// The pointer as the host's event handling and the display drivers share it. The display drivers
+// set these when they show the screen: whether the window takes pointer input now (always while
+// the full-screen display is up), where the screen bitmap's top-left pixel lies in global display
+// coordinates (origin top left), and its height in pixels, by which pointer positions in the
+// window (origin bottom left) are turned over. cursor_changed asks the mouse driver to set the
+// window's cursor (current_cursor) again at its next event.
+extern std::atomic<bool> window_takes_pointer;
+extern std::atomic<int> pointer_area_left;
+extern std::atomic<int> pointer_area_top;
+extern std::atomic<int> pointer_area_height;
+extern std::atomic<bool> cursor_changed;
+
+// -1 while the mouse has a single button: the host then makes the other buttons of a click with
+// Control (right) or Option (middle) held; else 0. Written under the event mutex.
+extern std::atomic<int> single_button_mouse;
+
 // Whether the window server can be reached: registers a port with the bootstrap server once and
 // keeps the answer.
 bool window_server_usable() noexcept;

@@ -20,6 +20,7 @@ unsigned char *sprite_pixels = nullptr;
 void make_current(NSCursor *cursor) noexcept {
   lock_event_mutex();
   current_cursor = cursor;
+  cursor_changed.store(true);
   [cursor performSelectorOnMainThread:@selector(set) withObject:nil waitUntilDone:NO];
   unlock_event_mutex();
 }

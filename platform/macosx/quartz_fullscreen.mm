@@ -203,6 +203,11 @@ bitmap *fullscreen_init(int width, int height, int virtual_width, int virtual_he
 
   osx_release_all_keys(0, 0);
   clear_key_buffer();
+  // The whole display is the screen bitmap: it takes the pointer from its top-left corner on.
+  pointer_area_left.store(0);
+  pointer_area_top.store(0);
+  pointer_area_height.store(height);
+  window_takes_pointer.store(true);
   display_state.store(DISPLAY_FULLSCREEN);
   const bool hardware_cursor = depth != 8;
   quartz_fullscreen_driver.set_cursor_image = hardware_cursor ? quartz_set_cursor_image : nullptr;
@@ -218,6 +223,7 @@ bitmap *fullscreen_init(int width, int height, int virtual_width, int virtual_he
 void fullscreen_exit(bitmap *screen) noexcept {
   (void)screen;
   lock_event_mutex();
+  window_takes_pointer.store(false);
   const CGDirectDisplayID display = CGMainDisplayID();
   if (state.port != nullptr) DisposePort(state.port);
   state.port = nullptr;

@@ -357,6 +357,10 @@ bitmap *window_init(int width, int height, int virtual_width, int virtual_height
     state.gone = false;
   }
   set_window_hooks(&hooks);
+  // The tracking rectangle assumes the pointer inside: the window takes it from now on. Pointer
+  // positions count from the window's bottom edge and are turned over by the screen's height.
+  pointer_area_height.store(height);
+  window_takes_pointer.store(true);
   display_state.store(DISPLAY_WINDOW);
   unlock_event_mutex();
   return state.screen;
@@ -365,6 +369,7 @@ bitmap *window_init(int width, int height, int virtual_width, int virtual_height
 void window_exit(bitmap *screen) noexcept {
   (void)screen;
   lock_event_mutex();
+  window_takes_pointer.store(false);
   display_state.store(DISPLAY_NONE);
   if (installed_window_hooks() == &hooks) set_window_hooks(nullptr);
   {

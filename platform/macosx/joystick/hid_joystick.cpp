@@ -18,7 +18,9 @@
 
 #include "corvane/text.h"
 #include "input/hid_elements.h"
+#include "input/hid_joystick_devices.h"
 #include "input/joystick_internal.h"
+#include "platform/macosx/hid_registry.h"
 
 namespace corvane::macosx {
 namespace {
@@ -35,106 +37,6 @@ struct device {
 };
 
 std::vector<std::unique_ptr<device>> devices;
-
-// Releases a CoreFoundation object it owns.
-struct cf_releaser {
-  void operator()(const void *object) const noexcept { CFRelease(object); }
-};
-using cf_owner = std::unique_ptr<const void, cf_releaser>;
-
-// Gives back a registry object it owns.
-class io_owner {
- public:
-  explicit io_owner(io_object_t object) noexcept : object_(object) {}
-  ~io_owner() {
-    if (object_ != 0) IOObjectRelease(object_);
-  }
-  io_owner(const io_owner &) = delete;
-  io_owner &operator=(const io_owner &) = delete;
-  io_object_t get() const noexcept { return object_; }
-
- private:
-  io_object_t object_;
-};
-
-template <class T>
-const T *typed(const void *value, CFTypeID type) {
-  return value != nullptr && CFGetTypeID(value) == type ? static_cast<const T *>(value) : nullptr;
-}
-
-// The value under an ASCII key; null when there is none (or no key can be made).
-const void *value_of(CFDictionaryRef d, const char *key) {
-  CFStringRef name = CFStringCreateWithCString(kCFAllocatorDefault, key, kCFStringEncodingUTF8);
-  if (name == nullptr) return nullptr;
-  const void *value = CFDictionaryGetValue(d, name);
-  CFRelease(name);
-  return value;
-}
-
-// A number property; false when it is missing, no number, or beyond 64 bits.
-bool number_property(CFDictionaryRef d, const char *key, int64_t &out) {
-  const auto *n = typed<std::remove_pointer_t<CFNumberRef>>(value_of(d, key), CFNumberGetTypeID());
-  return n != nullptr && CFNumberGetValue(n, kCFNumberSInt64Type, &out) != 0;
-}
-
-// A string property in the current encoding; empty when it is missing or no string.
-std::string string_property(CFDictionaryRef d, const char *key) {
-  const auto *s = typed<std::remove_pointer_t<CFStringRef>>(value_of(d, key), CFStringGetTypeID());
-  if (s == nullptr) return {};
-  const CFStringEncoding encoding = CFStringGetSystemEncoding();
-  const char *text = CFStringGetCStringPtr(s, encoding);
-  if (text == nullptr) return {};
-  char converted[256];
-  convert_text_into(text, encoding == kCFStringEncodingUTF8 ? ENCODING_UTF8 : ENCODING_ASCII8,
-                    converted, ENCODING_CURRENT, sizeof converted);
-  return converted;
-}
-
-void read_element_array(const void *value, std::vector<hid::element> &out, int depth);
-
-// One element of the registry; false when it lacks its type or usage, which makes it unusable.
-bool read_element(const void *value, hid::element &e, int depth) {
-  const auto *d = typed<std::remove_pointer_t<CFDictionaryRef>>(value, CFDictionaryGetTypeID());
-  if (d == nullptr) return false;
-  int64_t type = 0;
-  int64_t page = 0;
-  int64_t usage = 0;
-  if (!number_property(d, kIOHIDElementTypeKey, type) ||
-      !number_property(d, kIOHIDElementUsagePageKey, page) ||
-      !number_property(d, kIOHIDElementUsageKey, usage) || page < 0 || page > UINT16_MAX ||
-      usage < 0 || usage > UINT16_MAX || type < 0 || type > INT32_MAX) {
-    return false;
-  }
-  e.type = static_cast<int>(type);
-  e.usage_page = static_cast<uint32_t>(page);
-  e.usage = static_cast<uint32_t>(usage);
-  int64_t cookie = -1;
-  if (!number_property(d, kIOHIDElementCookieKey, cookie) || cookie < 0 || cookie > INT32_MAX) {
-    cookie = -1;  // cannot be read
-  }
-  e.cookie = static_cast<int>(cookie);
-  // The registry's ranges are 32-bit; anything wider is held to that, so that the position
-  // arithmetic cannot overflow.
-  if (!number_property(d, kIOHIDElementMinKey, e.min)) e.min = 0;
-  if (!number_property(d, kIOHIDElementMaxKey, e.max)) e.max = 0;
-  e.min = std::clamp<int64_t>(e.min, INT32_MIN, INT32_MAX);
-  e.max = std::clamp<int64_t>(e.max, INT32_MIN, INT32_MAX);
-  e.name = string_property(d, kIOHIDElementNameKey);
-  if (e.type == hid::ELEMENT_COLLECTION) {
-    read_element_array(value_of(d, kIOHIDElementKey), e.children, depth + 1);
-  }
-  return true;
-}
-
-void read_element_array(const void *value, std::vector<hid::element> &out, int depth) {
-  const auto *array = typed<std::remove_pointer_t<CFArrayRef>>(value, CFArrayGetTypeID());
-  if (array == nullptr || depth > hid::max_collection_depth) return;
-  const CFIndex count = CFArrayGetCount(array);
-  for (CFIndex i = 0; i < count; ++i) {
-    hid::element e;
-    if (read_element(CFArrayGetValueAtIndex(array, i), e, depth)) out.push_back(std::move(e));
-  }
-}
 
 // The names of the USB device two levels above the HID device, for devices that name nothing.
 void read_usb_names(io_service_t service, device &d) {
@@ -204,26 +106,8 @@ void add_device(io_service_t service, int &next_joystick) {
 }
 
 void scan(mach_port_t master, uint32_t usage, int &next_joystick) {
-  CFMutableDictionaryRef matching = IOServiceMatching(kIOHIDDeviceKey);
-  if (matching == nullptr) return;
-  const int page_number = static_cast<int>(hid::PAGE_GENERIC_DESKTOP);
-  const int usage_number = static_cast<int>(usage);
-  CFNumberRef page = CFNumberCreate(kCFAllocatorDefault, kCFNumberIntType, &page_number);
-  CFNumberRef use = CFNumberCreate(kCFAllocatorDefault, kCFNumberIntType, &usage_number);
-  if (page != nullptr && use != nullptr) {
-    CFDictionarySetValue(matching, CFSTR(kIOHIDPrimaryUsagePageKey), page);
-    CFDictionarySetValue(matching, CFSTR(kIOHIDPrimaryUsageKey), use);
-  }
-  if (page != nullptr) CFRelease(page);
-  if (use != nullptr) CFRelease(use);
-  io_iterator_t iterator = 0;
-  // The matching dictionary is the call's own from here on, whatever it answers.
-  if (IOServiceGetMatchingServices(master, matching, &iterator) != KERN_SUCCESS) return;
-  const io_owner iterator_owner(iterator);
-  while (const io_service_t service = IOIteratorNext(iterator)) {
-    const io_owner service_owner(service);
-    add_device(service, next_joystick);
-  }
+  for_each_hid_device(master, hid::PAGE_GENERIC_DESKTOP, usage,
+                      [&](io_service_t service) { add_device(service, next_joystick); });
 }
 
 void close_all() noexcept {
@@ -269,32 +153,16 @@ int open_driver() {
   mach_port_deallocate(mach_task_self(), master);
   // Joysticks beyond the table are not counted: the program reads joysticks[] up to the count.
   joystick_count = std::min(next_joystick, JOYSTICK_COUNT_MAX);
-  for (joystick_info &joystick : joysticks) reset_joystick(joystick);
-  for (auto &d : devices) hid::register_parts(d->parts, joysticks);
-  (void)poll_devices();
-  if (joystick_count > 0) return 0;
+  if (hid::lay_out_joysticks(devices, poll_devices) == 0) return 0;
   close_all();
   return -1;
 }
 
-const device *device_of(int n) noexcept {
-  for (const auto &d : devices) {
-    if (n >= d->first_joystick && n < d->first_joystick + d->joystick_total) return d.get();
-  }
-  return nullptr;
-}
-
 }  // namespace
 
-std::string joystick_manufacturer(int n) {
-  const device *d = device_of(n);
-  return d != nullptr ? d->manufacturer : std::string();
-}
+std::string joystick_manufacturer(int n) { return hid::manufacturer_of_joystick(devices, n); }
 
-std::string joystick_product(int n) {
-  const device *d = device_of(n);
-  return d != nullptr ? d->product : std::string();
-}
+std::string joystick_product(int n) { return hid::product_of_joystick(devices, n); }
 
 joystick_driver_rec hid_joystick_driver = {
     .id = JOYSTICK_HID,
@@ -309,12 +177,6 @@ joystick_driver_rec hid_joystick_driver = {
     .calibrate_name = nullptr,
     .calibrate = nullptr,
     .rumble = nullptr,
-};
-
-driver_list_entry macosx_joystick_driver_list[] = {
-    {JOYSTICK_HID, &hid_joystick_driver, -1},
-    {JOYSTICK_NONE, &joystick_none, -1},
-    {0, nullptr, 0},
 };
 
 }  // namespace corvane::macosx

@@ -8,9 +8,9 @@
 
 #include "corvane/config.h"
 #include "corvane/text.h"
-#include "platform/fluidsynth/midi_message_gatherer.h"
 #include "platform/macosx/sound/macosx_audio_drivers.h"
 #include "platform/macosx/sound/macosx_sound_support.h"
+#include "sound/midi_message_gatherer.h"
 #include "sound/sound_internal.h"
 
 namespace corvane::macosx {

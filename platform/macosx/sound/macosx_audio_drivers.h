@@ -1,6 +1,6 @@
-// The Mac OS X sound drivers and the lists a Mac build's system driver hands out: 'DCA ' (CoreAudio)
-// and 'SNDM' (the Sound Manager) for digital output, 'MCA ' (CoreAudio's DLS music device) and
-// 'QTM ' (QuickTime's note allocator) for MIDI. None of them takes input.
+// The Mac OS X sound drivers: 'DCA ' (CoreAudio) and 'SNDM' (the Sound Manager) for digital output,
+// 'MCA ' (CoreAudio's DLS music device) and 'QTM ' (QuickTime's note allocator) for MIDI. None of
+// them takes input. A Mac build's sound lists (macosx_driver_lists.cpp) name them in that order.
 #ifndef CORVANE_PLATFORM_MACOSX_SOUND_MACOSX_AUDIO_DRIVERS_H
 #define CORVANE_PLATFORM_MACOSX_SOUND_MACOSX_AUDIO_DRIVERS_H
 
@@ -17,10 +17,6 @@ extern digi_driver_record core_audio_digi_driver;
 extern digi_driver_record sound_manager_digi_driver;
 extern midi_driver_record core_audio_midi_driver;
 extern midi_driver_record quicktime_midi_driver;
-
-// 'DCA ' then 'SNDM', and 'MCA ' then 'QTM ', all autodetected; each ends with an all-zero entry.
-extern driver_list_entry macosx_digi_driver_list[];
-extern driver_list_entry macosx_midi_driver_list[];
 
 }  // namespace corvane::macosx
 

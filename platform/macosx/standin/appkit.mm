@@ -56,6 +56,21 @@ std::string hex(unsigned long value) {
 - (NSString *)charactersIgnoringModifiers {
   return _characters;
 }
+- (NSPoint)locationInWindow {
+  return _location;
+}
+- (CGFloat)deltaX {
+  return _delta_x;
+}
+- (CGFloat)deltaY {
+  return _delta_y;
+}
+- (CGFloat)deltaZ {
+  return _delta_z;
+}
+- (NSInteger)buttonNumber {
+  return _button_number;
+}
 - (void)dealloc {
   [_characters release];
   [super dealloc];
@@ -72,6 +87,11 @@ std::string hex(unsigned long value) {
   _key_code = queued->key_code;
   _modifier_flags = queued->modifier_flags;
   _characters = [[NSString stringWithUTF8String:queued->characters.c_str()] retain];
+  _location = NSMakePoint(queued->x, queued->y);
+  _delta_x = queued->delta_x;
+  _delta_y = queued->delta_y;
+  _delta_z = queued->delta_z;
+  _button_number = queued->button_number;
   return self;
 }
 @end
@@ -312,6 +332,14 @@ NSEvent *make_event(const standin::queued_event &queued) {
 @end
 
 @implementation NSCursor
++ (NSCursor *)arrowCursor {
+  static NSCursor *arrow = [[NSCursor alloc] init];
+  return arrow;
+}
++ (NSCursor *)IBeamCursor {
+  static NSCursor *i_beam = [[NSCursor alloc] init];
+  return i_beam;
+}
 - (id)initWithImage:(NSImage *)image hotSpot:(NSPoint)hot_spot {
   (void)hot_spot;
   _image = [image retain];
@@ -385,6 +413,7 @@ void describe_menu(NSMenu *menu, std::string &out) {
 extern "C" {
 
 void standin_cocoa_reset(void) {
+  standin::reset_warps();
   standin::platform_state &p = standin::platform();
   {
     const std::lock_guard<std::mutex> hold(p.lock);

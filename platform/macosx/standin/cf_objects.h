@@ -29,34 +29,34 @@ extern std::atomic<int> alive;
 
 }  // namespace standin::cf
 
-struct OpaqueCFString : standin::cf::object {
-  OpaqueCFString() : object(standin::cf::string_type) {}
+struct __CFString : standin::cf::object {
+  __CFString() : object(standin::cf::string_type) {}
   std::string text;
 };
 
-struct OpaqueCFNumber : standin::cf::object {
-  OpaqueCFNumber() : object(standin::cf::number_type) {}
+struct __CFNumber : standin::cf::object {
+  __CFNumber() : object(standin::cf::number_type) {}
   int64_t value = 0;
 };
 
-struct OpaqueCFArray : standin::cf::object {
-  OpaqueCFArray() : object(standin::cf::array_type) {}
-  ~OpaqueCFArray() override;
-  OpaqueCFArray(const OpaqueCFArray &) = delete;
-  OpaqueCFArray &operator=(const OpaqueCFArray &) = delete;
+struct __CFArray : standin::cf::object {
+  __CFArray() : object(standin::cf::array_type) {}
+  ~__CFArray() override;
+  __CFArray(const __CFArray &) = delete;
+  __CFArray &operator=(const __CFArray &) = delete;
   std::vector<CFTypeRef> values;  // each retained
 };
 
-struct OpaqueCFDictionary : standin::cf::object {
-  OpaqueCFDictionary() : object(standin::cf::dictionary_type) {}
-  ~OpaqueCFDictionary() override;
-  OpaqueCFDictionary(const OpaqueCFDictionary &) = delete;
-  OpaqueCFDictionary &operator=(const OpaqueCFDictionary &) = delete;
+struct __CFDictionary : standin::cf::object {
+  __CFDictionary() : object(standin::cf::dictionary_type) {}
+  ~__CFDictionary() override;
+  __CFDictionary(const __CFDictionary &) = delete;
+  __CFDictionary &operator=(const __CFDictionary &) = delete;
   std::vector<std::pair<CFTypeRef, CFTypeRef>> entries;  // keys and values retained
 };
 
-struct OpaqueCFUUID : standin::cf::object {
-  OpaqueCFUUID() : object(standin::cf::uuid_type) {}
+struct __CFUUID : standin::cf::object {
+  __CFUUID() : object(standin::cf::uuid_type) {}
   CFUUIDBytes bytes{};
 };
 

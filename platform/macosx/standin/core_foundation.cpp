@@ -27,10 +27,10 @@ bool equal(CFTypeRef a, CFTypeRef b) {
   const object *y = as_object(b);
   if (x->type != y->type) return false;
   if (x->type == string_type) {
-    return static_cast<const OpaqueCFString *>(x)->text == static_cast<const OpaqueCFString *>(y)->text;
+    return static_cast<const __CFString *>(x)->text == static_cast<const __CFString *>(y)->text;
   }
   if (x->type == number_type) {
-    return static_cast<const OpaqueCFNumber *>(x)->value == static_cast<const OpaqueCFNumber *>(y)->value;
+    return static_cast<const __CFNumber *>(x)->value == static_cast<const __CFNumber *>(y)->value;
   }
   return false;
 }
@@ -38,7 +38,7 @@ bool equal(CFTypeRef a, CFTypeRef b) {
 }  // namespace
 
 CFMutableDictionaryRef copy_dictionary(CFDictionaryRef source) {
-  auto *copy = new OpaqueCFDictionary();
+  auto *copy = new __CFDictionary();
   for (const auto &[key, value] : source->entries) {
     copy->entries.emplace_back(CFRetain(key), CFRetain(value));
   }
@@ -46,7 +46,7 @@ CFMutableDictionaryRef copy_dictionary(CFDictionaryRef source) {
 }
 
 CFUUIDRef constant_uuid(UInt8 last) {
-  auto *uuid = new OpaqueCFUUID();
+  auto *uuid = new __CFUUID();
   uuid->constant = true;
   --alive;
   uuid->bytes.byte15 = last;
@@ -57,11 +57,11 @@ CFUUIDRef constant_uuid(UInt8 last) {
 
 namespace cf = standin::cf;
 
-OpaqueCFArray::~OpaqueCFArray() {
+__CFArray::~__CFArray() {
   for (CFTypeRef v : values) CFRelease(v);
 }
 
-OpaqueCFDictionary::~OpaqueCFDictionary() {
+__CFDictionary::~__CFDictionary() {
   for (const auto &[key, value] : entries) {
     CFRelease(key);
     CFRelease(value);
@@ -96,7 +96,7 @@ void CFRelease(CFTypeRef cf) {
 CFMutableDictionaryRef CFDictionaryCreateMutable(CFAllocatorRef, CFIndex,
                                                  const CFDictionaryKeyCallBacks *,
                                                  const CFDictionaryValueCallBacks *) {
-  return new OpaqueCFDictionary();
+  return new __CFDictionary();
 }
 
 const void *CFDictionaryGetValue(CFDictionaryRef theDict, const void *key) {
@@ -121,7 +121,7 @@ void CFDictionarySetValue(CFMutableDictionaryRef theDict, const void *key, const
 }
 
 CFMutableArrayRef CFArrayCreateMutable(CFAllocatorRef, CFIndex, const CFArrayCallBacks *) {
-  return new OpaqueCFArray();
+  return new __CFArray();
 }
 
 CFIndex CFArrayGetCount(CFArrayRef theArray) {
@@ -141,7 +141,7 @@ void CFArrayAppendValue(CFMutableArrayRef theArray, const void *value) {
 
 CFNumberRef CFNumberCreate(CFAllocatorRef, CFNumberType theType, const void *valuePtr) {
   if (valuePtr == nullptr) return nullptr;
-  auto *n = new OpaqueCFNumber();
+  auto *n = new __CFNumber();
   switch (theType) {
     case kCFNumberSInt64Type: n->value = *static_cast<const int64_t *>(valuePtr); break;
     case kCFNumberLongType: n->value = *static_cast<const long *>(valuePtr); break;
@@ -168,7 +168,7 @@ Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void *valuePt
 
 CFStringRef CFStringCreateWithCString(CFAllocatorRef, const char *cStr, CFStringEncoding) {
   if (cStr == nullptr) return nullptr;
-  auto *s = new OpaqueCFString();
+  auto *s = new __CFString();
   s->text = cStr;
   return s;
 }
@@ -185,11 +185,11 @@ CFUUIDBytes CFUUIDGetUUIDBytes(CFUUIDRef uuid) { return uuid != nullptr ? uuid->
 CFStringRef standin_cf_constant_string(const char *cStr) {
   static std::mutex lock;
   // Kept for the life of the process, as the real framework keeps its constants.
-  static auto *constants = new std::map<std::string, OpaqueCFString *>();
+  static auto *constants = new std::map<std::string, __CFString *>();
   const std::lock_guard<std::mutex> hold(lock);
-  OpaqueCFString *&s = (*constants)[cStr];
+  __CFString *&s = (*constants)[cStr];
   if (s == nullptr) {
-    s = new OpaqueCFString();
+    s = new __CFString();
     s->constant = true;
     --cf::alive;
     s->text = cStr;

@@ -204,8 +204,8 @@ HRESULT plug_in_query(void *self, REFIID iid, LPVOID *ppv) {
 
 extern "C" {
 
-ipc_space_t mach_task_self(void) { return 1; }
-
+// The master port is the one port name the stand-in hands out to give back (the task itself is
+// <mach/mach.h>'s, in mach.cpp).
 kern_return_t mach_port_deallocate(ipc_space_t, mach_port_name_t name) {
   state &s = the_state();
   const std::lock_guard<std::recursive_mutex> hold(s.lock);

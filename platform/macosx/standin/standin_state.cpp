@@ -104,6 +104,20 @@ void standin_post_key(int pressed, unsigned short key_code, const char *characte
                                            characters != nullptr ? characters : ""});
 }
 
+void standin_post_mouse(unsigned long type, double x, double y, double delta_x, double delta_y,
+                        double delta_z, long button_number, unsigned long modifier_flags) {
+  auto &p = standin::platform();
+  const std::lock_guard<std::mutex> hold(p.lock);
+  standin::queued_event event{type, 0, modifier_flags, ""};
+  event.x = x;
+  event.y = y;
+  event.delta_x = delta_x;
+  event.delta_y = delta_y;
+  event.delta_z = delta_z;
+  event.button_number = button_number;
+  p.events.push_back(event);
+}
+
 void standin_post_flags_changed(unsigned long modifier_flags) {
   auto &p = standin::platform();
   const std::lock_guard<std::mutex> hold(p.lock);

@@ -16,6 +16,10 @@ struct queued_event {
   unsigned short key_code = 0;
   unsigned long modifier_flags = 0;
   std::string characters;
+  // Pointer events: the position in the window (origin bottom left), the movement, the wheel's
+  // movement and the button number of an "other" button.
+  double x = 0, y = 0, delta_x = 0, delta_y = 0, delta_z = 0;
+  long button_number = 0;
 };
 
 struct display_mode {
@@ -56,6 +60,9 @@ platform_state &platform();
 
 // Appends a line to the call log.
 void log_call(const std::string &line);
+
+// Forgets where the pointer was warped to (cg_remote_operation.cpp).
+void reset_warps();
 
 // Objects allocated and not yet deallocated.
 extern std::atomic<long> live_objects;

@@ -13,7 +13,7 @@
 #include "corvane/offline_sound.h"
 #include "corvane/sound.h"
 #include "platform/fluidsynth/fluidsynth_midi_driver.h"
-#include "platform/fluidsynth/midi_message_gatherer.h"
+#include "sound/midi_message_gatherer.h"
 #include "sound/soundfont_location.h"
 #include "sound/soundfont_voice_driver.h"
 #include "support/soundfont_writer.h"

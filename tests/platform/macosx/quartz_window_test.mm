@@ -15,6 +15,7 @@
 #include "corvane/color.h"
 #include "corvane/draw.h"
 #include "corvane/gfx.h"
+#include "corvane/mouse.h"
 #include "corvane/system.h"
 #include "platform/macosx/macosx_cocoa.h"
 #include "platform/macosx/quartz_display.h"
@@ -294,6 +295,26 @@ TEST_F(QuartzWindowTest, TheSafeModeIsTheEightBitWindow) {
   ASSERT_EQ(select_gfx_mode(GFX_SAFE, 320, 200, 0, 0), 0) << error_text;
   EXPECT_EQ(current_gfx_driver, &quartz_window_driver);
   EXPECT_EQ(bitmap_color_depth(screen_bitmap), 8);
+}
+
+// The window hands the pointer to the mouse driver while it is up: a move lands on the screen pixel
+// under it (the window counts from its bottom edge), and once the window is closed moves change
+// nothing.
+TEST_F(QuartzWindowTest, ThePointerReachesTheMouseWhileTheWindowIsUp) {
+  ASSERT_EQ(open_window(32), 0) << error_text;
+  ASSERT_GE(install_mouse(), 1);
+  const auto move_to = [](int x, int y) {
+    standin_post_mouse(NSMouseMoved, x + 0.5, 200 - 1 - y + 0.5, 1, 0, 0, 0, 0);
+    event_loop_pass();
+  };
+  move_to(10, 10);  // the event after the centring warp is skipped
+  move_to(37, 150);
+  EXPECT_EQ(std::atomic_ref<int>(mouse_x).load(), 37);
+  EXPECT_EQ(std::atomic_ref<int>(mouse_y).load(), 150);
+  ASSERT_EQ(select_gfx_mode(TEXT_MODE, 0, 0, 0, 0), 0);
+  move_to(80, 20);
+  EXPECT_EQ(std::atomic_ref<int>(mouse_x).load(), 37);
+  remove_mouse();
 }
 
 }  // namespace

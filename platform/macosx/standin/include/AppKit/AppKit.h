@@ -62,12 +62,20 @@ typedef enum NSApplicationTerminateReply {
   unsigned short _key_code;
   NSUInteger _modifier_flags;
   NSString *_characters;
+  NSPoint _location;
+  double _delta_x, _delta_y, _delta_z;
+  NSInteger _button_number;
 }
 - (NSEventType)type;
 - (unsigned short)keyCode;
 - (NSUInteger)modifierFlags;
 - (NSString *)characters;
 - (NSString *)charactersIgnoringModifiers;
+- (NSPoint)locationInWindow;
+- (CGFloat)deltaX;
+- (CGFloat)deltaY;
+- (CGFloat)deltaZ;
+- (NSInteger)buttonNumber;
 @end
 
 @interface NSMenuItem : NSObject {
@@ -155,6 +163,9 @@ extern id NSApp;
 @interface NSCursor : NSObject {
   NSImage *_image;
 }
+/* The system's arrow and text (I-beam) pointers: one object each for the life of the process. */
++ (NSCursor *)arrowCursor;
++ (NSCursor *)IBeamCursor;
 - (id)initWithImage:(NSImage *)image hotSpot:(NSPoint)hot_spot;
 - (void)set;
 @end

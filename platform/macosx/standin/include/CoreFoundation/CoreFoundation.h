@@ -14,14 +14,14 @@ typedef unsigned long CFTypeID;
 typedef long CFIndex;
 typedef UInt32 CFStringEncoding;
 typedef CFIndex CFNumberType;
-typedef const struct OpaqueCFAllocator *CFAllocatorRef;
-typedef const struct OpaqueCFString *CFStringRef;
-typedef const struct OpaqueCFNumber *CFNumberRef;
-typedef const struct OpaqueCFArray *CFArrayRef;
-typedef struct OpaqueCFArray *CFMutableArrayRef;
-typedef const struct OpaqueCFDictionary *CFDictionaryRef;
-typedef struct OpaqueCFDictionary *CFMutableDictionaryRef;
-typedef const struct OpaqueCFUUID *CFUUIDRef;
+typedef const struct __CFAllocator *CFAllocatorRef;
+typedef const struct __CFString *CFStringRef;
+typedef const struct __CFNumber *CFNumberRef;
+typedef const struct __CFArray *CFArrayRef;
+typedef struct __CFArray *CFMutableArrayRef;
+typedef const struct __CFDictionary *CFDictionaryRef;
+typedef struct __CFDictionary *CFMutableDictionaryRef;
+typedef const struct __CFUUID *CFUUIDRef;
 
 typedef struct CFUUIDBytes {
   UInt8 byte0, byte1, byte2, byte3, byte4, byte5, byte6, byte7;

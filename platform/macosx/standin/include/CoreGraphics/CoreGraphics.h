@@ -5,15 +5,15 @@
 #ifndef CORVANE_STANDIN_COREGRAPHICS_H
 #define CORVANE_STANDIN_COREGRAPHICS_H
 
+#include <CoreFoundation/CoreFoundation.h>
+#include <CoreGraphics/CGGeometry.h>
+#include <CoreGraphics/CGRemoteOperation.h>
 #include <MacTypes.h>
 #include <stddef.h>
 
 #ifdef __cplusplus
 extern "C" {
 #endif
-
-/* The dictionary type of Core Foundation, toll-free bridged to NSDictionary. */
-typedef const struct __CFDictionary *CFDictionaryRef;
 
 typedef UInt32 CGDirectDisplayID;
 typedef int CGDisplayErr;

@@ -41,6 +41,13 @@ void standin_set_local_arch(const char *name, int cpu_type, int cpu_subtype);
 /* Queues a key event (NSKeyDown or NSKeyUp) for the event loop. */
 void standin_post_key(int pressed, unsigned short key_code, const char *characters,
                       unsigned long modifier_flags);
+/* Queues a pointer event (NSMouseMoved, NSLeftMouseDown, NSScrollWheel, ...) at (x, y) in the
+   window (origin bottom left), with its movement, wheel movement, button number and modifiers. */
+void standin_post_mouse(unsigned long type, double x, double y, double delta_x, double delta_y,
+                        double delta_z, long button_number, unsigned long modifier_flags);
+/* Where the program last moved the system pointer with CGWarpMouseCursorPosition, and how often;
+   the count is 0 after a reset. */
+void standin_last_warp(double *x, double *y, int *count);
 /* Queues a change of the modifier keys (NSFlagsChanged). */
 void standin_post_flags_changed(unsigned long modifier_flags);
 /* Queues an event of another type (a mouse event, say) that no driver handles. */

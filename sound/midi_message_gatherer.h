@@ -2,8 +2,8 @@
 // status byte opens a message, and the message is complete after one data byte for program change
 // and channel pressure (0xC0..0xDF) and after two for every other status. Running status is not
 // taken (the MIDI player always sends the status).
-#ifndef CORVANE_PLATFORM_FLUIDSYNTH_MIDI_MESSAGE_GATHERER_H
-#define CORVANE_PLATFORM_FLUIDSYNTH_MIDI_MESSAGE_GATHERER_H
+#ifndef CORVANE_SOUND_MIDI_MESSAGE_GATHERER_H
+#define CORVANE_SOUND_MIDI_MESSAGE_GATHERER_H
 
 namespace corvane {
 
@@ -45,4 +45,4 @@ class midi_message_gatherer {
 
 }  // namespace corvane
 
-#endif  // CORVANE_PLATFORM_FLUIDSYNTH_MIDI_MESSAGE_GATHERER_H
+#endif  // CORVANE_SOUND_MIDI_MESSAGE_GATHERER_H

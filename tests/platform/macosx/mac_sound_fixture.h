@@ -1,8 +1,9 @@
-// The fixture of the Mac OS X sound driver tests: the library with the test system, its digital
-// list 'DCA ', 'SNDM' and the offline driver (by id only, as the reference output), its MIDI list
-// 'MCA ' and 'QTM ', and every stand-in framework reset to a Mac OS X 10.5 with nothing failing.
-#ifndef CORVANE_TESTS_PLATFORM_MACOSX_AUDIO_MAC_SOUND_FIXTURE_H
-#define CORVANE_TESTS_PLATFORM_MACOSX_AUDIO_MAC_SOUND_FIXTURE_H
+// The fixture of the Mac OS X sound driver tests: the library with the test system handing out the
+// Mac build's own sound lists (digital 'DCA ', 'SNDM', then the offline driver by id only, the
+// reference output; MIDI 'MCA ', 'QTM '), and every stand-in framework reset to a Mac OS X 10.5
+// with nothing failing.
+#ifndef CORVANE_TESTS_PLATFORM_MACOSX_MAC_SOUND_FIXTURE_H
+#define CORVANE_TESTS_PLATFORM_MACOSX_MAC_SOUND_FIXTURE_H
 
 #include <gtest/gtest.h>
 
@@ -34,18 +35,10 @@ class fixture : public corvane::testing::sound_test {
     standin_gestalt_reset();
     standin_set_appkit_version(949.0);
     corvane::testing::sound_test::SetUp();
-    corvane::testing::the_test_system().digi_drivers = digi_list_;
-    corvane::testing::the_test_system().midi_drivers = midi_list_;
+    corvane::testing::the_test_system().digi_drivers = default_digi_driver_list;
+    corvane::testing::the_test_system().midi_drivers = default_midi_driver_list;
     use_config_data("[sound]\n", 8);  // settings of the test's own, in memory
   }
-
-  driver_list_entry digi_list_[4] = {
-      macosx_digi_driver_list[0],
-      macosx_digi_driver_list[1],
-      {corvane::offline_digi_driver_id, &corvane::offline_digi_driver, 0},
-      {0, nullptr, 0},
-  };
-  driver_list_entry *midi_list_ = macosx_midi_driver_list;
 };
 
 inline bool has_line(const std::vector<std::string> &lines, const std::string &line) {

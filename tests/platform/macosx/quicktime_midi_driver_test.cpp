@@ -22,7 +22,7 @@ class QuickTimeMidiTest : public midi_test::midi_test {
   void SetUp() override {
     standin::quicktime_reset();
     midi_test::midi_test::SetUp();
-    corvane::testing::the_test_system().midi_drivers = macosx_midi_driver_list;
+    corvane::testing::the_test_system().midi_drivers = default_midi_driver_list;
     use_config_data("[sound]\n", 8);
   }
 };
