@@ -352,7 +352,7 @@ int fullscreen_show_video_bitmap(bitmap *bmp) noexcept {
 gfx_mode_list *fullscreen_list_modes() noexcept {
   NSAutoreleasePool *pool = [[NSAutoreleasePool alloc] init];
   auto *modes = reinterpret_cast<NSArray *>(
-      const_cast<OpaqueCFArray *>(CGDisplayAvailableModes(CGMainDisplayID())));
+      const_cast<__CFArray *>(CGDisplayAvailableModes(CGMainDisplayID())));
   const NSUInteger count = modes != nil ? [modes count] : 0;
   auto *list = static_cast<gfx_mode_list *>(std::malloc(sizeof(gfx_mode_list)));
   auto *entries = static_cast<gfx_mode_entry *>(

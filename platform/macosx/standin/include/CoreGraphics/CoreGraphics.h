@@ -34,7 +34,6 @@ CGDisplayErr CGDisplaySetPalette(CGDirectDisplayID display, CGDirectPaletteRef p
    the frame buffer, palettes, transfer tables, fades, the cursor and the beam. The available
    modes, failures and whether the display takes a palette are scripted through
    <standin/display.h>. */
-typedef const struct OpaqueCFArray *CFArrayRef;
 typedef int CGError;
 typedef int boolean_t;
 typedef float CGGammaValue;
