@@ -2,9 +2,9 @@
 // loops are written over 64-byte vectors of 16 pixels (their work is arithmetic, so AVX-512 pays
 // where the processor has it); the 15- and 16-bit loops, and those of 32-bit alpha sprites onto
 // narrower targets, are plain loops that the compiler vectorises. Each has a copy per instruction
-// set, chosen at run time, and is flattened so that the helpers it is written with are compiled
-// inside each copy rather than once for the base set and called. The run-length loops come as one
-// call per run and, for sprites landing whole on a bitmap, one call for all the runs.
+// set, chosen at run time; the helpers that walk the rows are always inlined, so that they are
+// compiled inside each copy rather than once for the base set and called. The run-length loops
+// come as one call per run and, for sprites landing whole on a bitmap, one call for all the runs.
 #include "gfx/depth/sprite_kernels.h"
 
 #include <cstring>
@@ -125,9 +125,10 @@ constexpr uint32_t spread16 = 0x7E0F81Fu, low16 = 0xF81Fu, high16 = 0x7E0u;
 // arithmetic inlined: Target is the target's storage, Repack turns the source colour into the
 // target's layout and Mix gives the blended pixel from (colour, target pixel, alpha byte).
 template <class Target, class Repack, class Mix>
-inline void alpha_span_narrow(unsigned char *dest, const unsigned char *source, size_t count,
-                              uint32_t alpha_shift, uint32_t mask, Repack repack,
-                              Mix mix) noexcept {
+[[gnu::always_inline]] inline void alpha_span_narrow(unsigned char *dest,
+                                                     const unsigned char *source, size_t count,
+                                                     uint32_t alpha_shift, uint32_t mask,
+                                                     Repack repack, Mix mix) noexcept {
   const uint32_t shift = alpha_shift & 31u;
   for (size_t i = 0; i < count; ++i) {
     uint32_t s;
@@ -162,7 +163,7 @@ constexpr uint32_t repack24_swapped(uint32_t x) noexcept {
 // per row: the rows of a small sprite are short, and the per-call work of a row loop would
 // otherwise cost as much as the blending.
 template <class Span>
-inline void for_block(const blend_block &block, Span span) noexcept {
+[[gnu::always_inline]] inline void for_block(const blend_block &block, Span span) noexcept {
   // Copies, so that the stores to the rows cannot be taken to change them.
   const blend_block b = block;
   for (size_t r = 0; r < b.rows; ++r) {
@@ -172,8 +173,9 @@ inline void for_block(const blend_block &block, Span span) noexcept {
 
 // The narrow alpha span over every row of a block.
 template <class Target, class Repack, class Mix>
-inline void alpha_rows_narrow(const blend_block &block, uint32_t alpha_shift, uint32_t mask,
-                              Repack repack, Mix mix) noexcept {
+[[gnu::always_inline]] inline void alpha_rows_narrow(const blend_block &block, uint32_t alpha_shift,
+                                                     uint32_t mask, Repack repack,
+                                                     Mix mix) noexcept {
   for_block(block, [alpha_shift, mask, repack, mix](unsigned char *dest,
                                                     const unsigned char *source, size_t count) {
     alpha_span_narrow<Target>(dest, source, count, alpha_shift, mask, repack, mix);
@@ -182,31 +184,29 @@ inline void alpha_rows_narrow(const blend_block &block, uint32_t alpha_shift, ui
 
 }  // namespace
 
-CORVANE_WIDE_CLONES [[gnu::flatten]] void mix_sprite_rows32(const blend_block &block,
-                                                            uint32_t weight,
-                                                            uint32_t mask) noexcept {
+CORVANE_WIDE_CLONES void mix_sprite_rows32(const blend_block &block, uint32_t weight,
+                                           uint32_t mask) noexcept {
   for_block(block, [weight, mask](unsigned char *dest, const unsigned char *source, size_t count) {
     mix_span32<true>(dest, source, count, weight, mask);
   });
 }
 
-CORVANE_AVX2_CLONES [[gnu::flatten]] void mix_sprite_rows15(const blend_block &block, uint32_t k,
-                                                            uint32_t mask) noexcept {
+CORVANE_AVX2_CLONES void mix_sprite_rows15(const blend_block &block, uint32_t k,
+                                           uint32_t mask) noexcept {
   for_block(block, [k, mask](unsigned char *dest, const unsigned char *source, size_t count) {
     mix_span_packed16<true, spread15, low15, high15>(dest, source, count, k, mask);
   });
 }
 
-CORVANE_AVX2_CLONES [[gnu::flatten]] void mix_sprite_rows16(const blend_block &block, uint32_t k,
-                                                            uint32_t mask) noexcept {
+CORVANE_AVX2_CLONES void mix_sprite_rows16(const blend_block &block, uint32_t k,
+                                           uint32_t mask) noexcept {
   for_block(block, [k, mask](unsigned char *dest, const unsigned char *source, size_t count) {
     mix_span_packed16<true, spread16, low16, high16>(dest, source, count, k, mask);
   });
 }
 
-CORVANE_WIDE_CLONES [[gnu::flatten]] void alpha_sprite_rows32(const blend_block &block,
-                                                              uint32_t alpha_shift,
-                                                              uint32_t mask) noexcept {
+CORVANE_WIDE_CLONES void alpha_sprite_rows32(const blend_block &block, uint32_t alpha_shift,
+                                             uint32_t mask) noexcept {
   for_block(block,
             [alpha_shift, mask](unsigned char *dest, const unsigned char *source, size_t count) {
               alpha_span32<true>(dest, source, count, alpha_shift, mask);
@@ -214,86 +214,84 @@ CORVANE_WIDE_CLONES [[gnu::flatten]] void alpha_sprite_rows32(const blend_block 
 }
 
 // The alpha sprites onto 15-, 16- and 24-bit targets, in both component orders.
-CORVANE_AVX2_CLONES [[gnu::flatten]] void alpha_sprite_rows15_same(const blend_block &block,
-                                                                   uint32_t alpha_shift,
-                                                                   uint32_t mask) noexcept {
-  alpha_rows_narrow<pixel_word16>(block, alpha_shift, mask, repack15_same, mix15);
+CORVANE_AVX2_CLONES void alpha_sprite_rows15_same(const blend_block &block, uint32_t alpha_shift,
+                                                  uint32_t mask) noexcept {
+  alpha_rows_narrow<pixel_word16>(
+      block, alpha_shift, mask, [](uint32_t x) { return repack15_same(x); },
+      [](uint32_t c, uint32_t y, uint32_t a) { return mix15(c, y, a); });
 }
-CORVANE_AVX2_CLONES [[gnu::flatten]] void alpha_sprite_rows15_swapped(const blend_block &block,
-                                                                      uint32_t alpha_shift,
-                                                                      uint32_t mask) noexcept {
-  alpha_rows_narrow<pixel_word16>(block, alpha_shift, mask, repack15_swapped, mix15);
+CORVANE_AVX2_CLONES void alpha_sprite_rows15_swapped(const blend_block &block, uint32_t alpha_shift,
+                                                     uint32_t mask) noexcept {
+  alpha_rows_narrow<pixel_word16>(
+      block, alpha_shift, mask, [](uint32_t x) { return repack15_swapped(x); },
+      [](uint32_t c, uint32_t y, uint32_t a) { return mix15(c, y, a); });
 }
-CORVANE_AVX2_CLONES [[gnu::flatten]] void alpha_sprite_rows16_same(const blend_block &block,
-                                                                   uint32_t alpha_shift,
-                                                                   uint32_t mask) noexcept {
-  alpha_rows_narrow<pixel_word16>(block, alpha_shift, mask, repack16_same, mix16);
+CORVANE_AVX2_CLONES void alpha_sprite_rows16_same(const blend_block &block, uint32_t alpha_shift,
+                                                  uint32_t mask) noexcept {
+  alpha_rows_narrow<pixel_word16>(
+      block, alpha_shift, mask, [](uint32_t x) { return repack16_same(x); },
+      [](uint32_t c, uint32_t y, uint32_t a) { return mix16(c, y, a); });
 }
-CORVANE_AVX2_CLONES [[gnu::flatten]] void alpha_sprite_rows16_swapped(const blend_block &block,
-                                                                      uint32_t alpha_shift,
-                                                                      uint32_t mask) noexcept {
-  alpha_rows_narrow<pixel_word16>(block, alpha_shift, mask, repack16_swapped, mix16);
+CORVANE_AVX2_CLONES void alpha_sprite_rows16_swapped(const blend_block &block, uint32_t alpha_shift,
+                                                     uint32_t mask) noexcept {
+  alpha_rows_narrow<pixel_word16>(
+      block, alpha_shift, mask, [](uint32_t x) { return repack16_swapped(x); },
+      [](uint32_t c, uint32_t y, uint32_t a) { return mix16(c, y, a); });
 }
-CORVANE_AVX2_CLONES [[gnu::flatten]] void alpha_sprite_rows24_same(const blend_block &block,
-                                                                   uint32_t alpha_shift,
-                                                                   uint32_t mask) noexcept {
-  alpha_rows_narrow<pixel_bytes24>(block, alpha_shift, mask, repack24_same, mix24);
+CORVANE_AVX2_CLONES void alpha_sprite_rows24_same(const blend_block &block, uint32_t alpha_shift,
+                                                  uint32_t mask) noexcept {
+  alpha_rows_narrow<pixel_bytes24>(
+      block, alpha_shift, mask, [](uint32_t x) { return repack24_same(x); },
+      [](uint32_t c, uint32_t y, uint32_t a) { return mix24(c, y, a); });
 }
-CORVANE_AVX2_CLONES [[gnu::flatten]] void alpha_sprite_rows24_swapped(const blend_block &block,
-                                                                      uint32_t alpha_shift,
-                                                                      uint32_t mask) noexcept {
-  alpha_rows_narrow<pixel_bytes24>(block, alpha_shift, mask, repack24_swapped, mix24);
+CORVANE_AVX2_CLONES void alpha_sprite_rows24_swapped(const blend_block &block, uint32_t alpha_shift,
+                                                     uint32_t mask) noexcept {
+  alpha_rows_narrow<pixel_bytes24>(
+      block, alpha_shift, mask, [](uint32_t x) { return repack24_swapped(x); },
+      [](uint32_t c, uint32_t y, uint32_t a) { return mix24(c, y, a); });
 }
 
-CORVANE_WIDE_CLONES [[gnu::flatten]] void mix_run_span32(unsigned char *dest,
-                                                         const unsigned char *source, size_t count,
-                                                         uint32_t weight, uint32_t mask) noexcept {
+CORVANE_WIDE_CLONES void mix_run_span32(unsigned char *dest, const unsigned char *source,
+                                        size_t count, uint32_t weight, uint32_t mask) noexcept {
   mix_span32<false>(dest, source, count, weight, mask);
 }
 
-CORVANE_AVX2_CLONES [[gnu::flatten]] void mix_run_span15(unsigned char *dest,
-                                                         const unsigned char *source, size_t count,
-                                                         uint32_t k, uint32_t mask) noexcept {
+CORVANE_AVX2_CLONES void mix_run_span15(unsigned char *dest, const unsigned char *source,
+                                        size_t count, uint32_t k, uint32_t mask) noexcept {
   mix_span_packed16<false, spread15, low15, high15>(dest, source, count, k, mask);
 }
 
-CORVANE_AVX2_CLONES [[gnu::flatten]] void mix_run_span16(unsigned char *dest,
-                                                         const unsigned char *source, size_t count,
-                                                         uint32_t k, uint32_t mask) noexcept {
+CORVANE_AVX2_CLONES void mix_run_span16(unsigned char *dest, const unsigned char *source,
+                                        size_t count, uint32_t k, uint32_t mask) noexcept {
   mix_span_packed16<false, spread16, low16, high16>(dest, source, count, k, mask);
 }
 
-CORVANE_WIDE_CLONES [[gnu::flatten]] void alpha_run_span32(unsigned char *dest,
-                                                           const unsigned char *source,
-                                                           size_t count, uint32_t alpha_shift,
-                                                           uint32_t mask) noexcept {
+CORVANE_WIDE_CLONES void alpha_run_span32(unsigned char *dest, const unsigned char *source,
+                                          size_t count, uint32_t alpha_shift,
+                                          uint32_t mask) noexcept {
   alpha_span32<false>(dest, source, count, alpha_shift, mask);
 }
 
-CORVANE_WIDE_CLONES [[gnu::flatten]] void mix_rle_rows32(const rle_rows &rows,
-                                                         uint32_t weight) noexcept {
+CORVANE_WIDE_CLONES void mix_rle_rows32(const rle_rows &rows, uint32_t weight) noexcept {
   for_rle_runs<uint32_t>(rows,
                          [weight](unsigned char *dest, const unsigned char *source, size_t count) {
                            mix_span32<false>(dest, source, count, weight, 0);
                          });
 }
 
-CORVANE_AVX2_CLONES [[gnu::flatten]] void mix_rle_rows15(const rle_rows &rows,
-                                                         uint32_t k) noexcept {
+CORVANE_AVX2_CLONES void mix_rle_rows15(const rle_rows &rows, uint32_t k) noexcept {
   for_rle_runs<uint16_t>(rows, [k](unsigned char *dest, const unsigned char *source, size_t count) {
     mix_span_packed16<false, spread15, low15, high15>(dest, source, count, k, 0);
   });
 }
 
-CORVANE_AVX2_CLONES [[gnu::flatten]] void mix_rle_rows16(const rle_rows &rows,
-                                                         uint32_t k) noexcept {
+CORVANE_AVX2_CLONES void mix_rle_rows16(const rle_rows &rows, uint32_t k) noexcept {
   for_rle_runs<uint16_t>(rows, [k](unsigned char *dest, const unsigned char *source, size_t count) {
     mix_span_packed16<false, spread16, low16, high16>(dest, source, count, k, 0);
   });
 }
 
-CORVANE_WIDE_CLONES [[gnu::flatten]] void alpha_rle_rows32(const rle_rows &rows,
-                                                           uint32_t alpha_shift) noexcept {
+CORVANE_WIDE_CLONES void alpha_rle_rows32(const rle_rows &rows, uint32_t alpha_shift) noexcept {
   for_rle_runs<uint32_t>(
       rows, [alpha_shift](unsigned char *dest, const unsigned char *source, size_t count) {
         alpha_span32<false>(dest, source, count, alpha_shift, 0);
