@@ -2,8 +2,9 @@
 // sprite against the masked blit of the same pixels, run-length forms against SDL2's RLE blit of
 // the same pixels, the translucent sprite (mix at weight 128, bitmap and run-length) against
 // SDL2's per-surface alpha blit and pixman's OVER with a half mask, and the alpha sprite (bitmap
-// and run-length) against SDL2's and pixman's per-pixel alpha, all in the same run; memcpy of the
-// sprites' rows is the limit.
+// and run-length) against SDL2's and pixman's per-pixel alpha, and onto 16- and 24-bit screens
+// against SDL2's blit onto the same formats, all in the same run; memcpy of the sprites' rows is
+// the limit.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -259,6 +260,26 @@ void BM_draw_rle_alpha_64x64_32bpp(benchmark::State &state) {
 }
 BENCHMARK(BM_draw_rle_alpha_64x64_32bpp);
 
+// Alpha sprites onto 16- and 24-bit screens (the 32-bit sprite's alpha weighs it over the narrower
+// pixels), against SDL2's per-pixel alpha blit onto RGB565 and RGB24 below.
+void alpha_onto_depth(benchmark::State &state, int depth) {
+  bitmap *sprite = make_sprite(4, 0, true);
+  bitmap *screen = create_bitmap_at_depth(depth, SCREEN_W, SCREEN_H);
+  clear_to_color(screen, depth == 16 ? 0x3339 : 0x336699);
+  select_alpha_blend();
+  run_rounds(state, [&](int x, int y) { draw_sprite_alpha(screen, sprite, x, y); });
+  destroy_bitmap(sprite);
+  destroy_bitmap(screen);
+}
+void BM_draw_sprite_alpha_64x64_32_onto_16bpp(benchmark::State &state) {
+  alpha_onto_depth(state, 16);
+}
+BENCHMARK(BM_draw_sprite_alpha_64x64_32_onto_16bpp);
+void BM_draw_sprite_alpha_64x64_32_onto_24bpp(benchmark::State &state) {
+  alpha_onto_depth(state, 24);
+}
+BENCHMARK(BM_draw_sprite_alpha_64x64_32_onto_24bpp);
+
 #ifdef CORVANE_BENCH_HAVE_SDL2
 SDL_Surface *sdl_sprite(unsigned seed, bool alpha) {
   SDL_Surface *s = SDL_CreateRGBSurfaceWithFormat(
@@ -299,6 +320,26 @@ void BM_sdl_pixel_alpha_blit_64x64_32bpp(benchmark::State &state) {
   SDL_FreeSurface(screen);
 }
 BENCHMARK(BM_sdl_pixel_alpha_blit_64x64_32bpp);
+
+void sdl_alpha_onto(benchmark::State &state, Uint32 format, int depth) {
+  SDL_Surface *sprite = sdl_sprite(4, true);
+  SDL_Surface *screen = SDL_CreateRGBSurfaceWithFormat(0, SCREEN_W, SCREEN_H, depth, format);
+  SDL_SetSurfaceBlendMode(sprite, SDL_BLENDMODE_BLEND);
+  run_rounds(state, [&](int x, int y) {
+    SDL_Rect at{x, y, SPRITE, SPRITE};
+    SDL_BlitSurface(sprite, nullptr, screen, &at);
+  });
+  SDL_FreeSurface(sprite);
+  SDL_FreeSurface(screen);
+}
+void BM_sdl_pixel_alpha_blit_64x64_32_onto_16bpp(benchmark::State &state) {
+  sdl_alpha_onto(state, SDL_PIXELFORMAT_RGB565, 16);
+}
+BENCHMARK(BM_sdl_pixel_alpha_blit_64x64_32_onto_16bpp);
+void BM_sdl_pixel_alpha_blit_64x64_32_onto_24bpp(benchmark::State &state) {
+  sdl_alpha_onto(state, SDL_PIXELFORMAT_RGB24, 24);
+}
+BENCHMARK(BM_sdl_pixel_alpha_blit_64x64_32_onto_24bpp);
 #endif
 
 #ifdef CORVANE_BENCH_HAVE_PIXMAN

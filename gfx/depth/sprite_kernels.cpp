@@ -1,14 +1,17 @@
 // The vectorised row loops of translucent and alpha sprites, bitmap and run-length. The 32-bit
 // loops are written over 64-byte vectors of 16 pixels (their work is arithmetic, so AVX-512 pays
-// where the processor has it); the 15- and 16-bit loops are plain loops that the compiler
-// vectorises. Each has a copy per instruction set, chosen at run time. The run-length loops come as
-// one call per run and, for sprites landing whole on a bitmap, one call for all the runs.
+// where the processor has it); the 15- and 16-bit loops, and those of 32-bit alpha sprites onto
+// narrower targets, are plain loops that the compiler vectorises. Each has a copy per instruction
+// set, chosen at run time; the helpers that walk the rows are always inlined, so that they are
+// compiled inside each copy rather than once for the base set and called. The run-length loops
+// come as one call per run and, for sprites landing whole on a bitmap, one call for all the runs.
 #include "gfx/depth/sprite_kernels.h"
 
 #include <cstring>
 
 #include "gfx/blenders.h"
 #include "gfx/depth/avx2_clones.h"
+#include "gfx/depth/pixel_traits.h"
 
 namespace corvane::depth {
 
@@ -118,16 +121,65 @@ inline void mix_span_packed16(unsigned char *dest, const unsigned char *source, 
 constexpr uint32_t spread15 = 0x3E07C1Fu, low15 = 0x7C1Fu, high15 = 0x3E0u;
 constexpr uint32_t spread16 = 0x7E0F81Fu, low16 = 0xF81Fu, high16 = 0x7E0u;
 
+// A 32-bit source with alpha over a narrower target, pixel by pixel with the alpha hook's
+// arithmetic inlined: Target is the target's storage, Repack turns the source colour into the
+// target's layout and Mix gives the blended pixel from (colour, target pixel, alpha byte).
+template <class Target, class Repack, class Mix>
+[[gnu::always_inline]] inline void alpha_span_narrow(unsigned char *dest,
+                                                     const unsigned char *source, size_t count,
+                                                     uint32_t alpha_shift, uint32_t mask,
+                                                     Repack repack, Mix mix) noexcept {
+  const uint32_t shift = alpha_shift & 31u;
+  for (size_t i = 0; i < count; ++i) {
+    uint32_t s;
+    std::memcpy(&s, source + 4 * i, 4);
+    unsigned char *d = dest + Target::bytes * i;
+    const uint32_t y = Target::load(d);
+    const uint32_t m = mix(repack(s), y, (s >> shift) & 255u);
+    Target::store(d, s != mask ? m : y);
+  }
+}
+
+// The fixed component orders of the alpha hooks: the source's top component (bits 16-23) lands in
+// the target's top field (same) or bottom field (swapped); green stays in the middle.
+constexpr uint32_t repack15_same(uint32_t x) noexcept {
+  return ((x >> 9) & 0x7C00u) | ((x >> 6) & 0x3E0u) | ((x >> 3) & 0x1Fu);
+}
+constexpr uint32_t repack15_swapped(uint32_t x) noexcept {
+  return ((x >> 19) & 0x1Fu) | ((x >> 6) & 0x3E0u) | ((x << 7) & 0x7C00u);
+}
+constexpr uint32_t repack16_same(uint32_t x) noexcept {
+  return ((x >> 8) & 0xF800u) | ((x >> 5) & 0x7E0u) | ((x >> 3) & 0x1Fu);
+}
+constexpr uint32_t repack16_swapped(uint32_t x) noexcept {
+  return ((x >> 19) & 0x1Fu) | ((x >> 5) & 0x7E0u) | ((x << 8) & 0xF800u);
+}
+constexpr uint32_t repack24_same(uint32_t x) noexcept { return x; }
+constexpr uint32_t repack24_swapped(uint32_t x) noexcept {
+  return (x & 0xFF00FF00u) | ((x >> 16) & 0xFFu) | ((x & 0xFFu) << 16);
+}
+
 // Runs span (dest, source, count) over every row of a block. One call per sprite rather than one
 // per row: the rows of a small sprite are short, and the per-call work of a row loop would
 // otherwise cost as much as the blending.
 template <class Span>
-inline void for_block(const blend_block &block, Span span) noexcept {
+[[gnu::always_inline]] inline void for_block(const blend_block &block, Span span) noexcept {
   // Copies, so that the stores to the rows cannot be taken to change them.
   const blend_block b = block;
   for (size_t r = 0; r < b.rows; ++r) {
     span(b.dest_lines[r] + b.dest_offset, b.source_lines[r] + b.source_offset, b.count);
   }
+}
+
+// The narrow alpha span over every row of a block.
+template <class Target, class Repack, class Mix>
+[[gnu::always_inline]] inline void alpha_rows_narrow(const blend_block &block, uint32_t alpha_shift,
+                                                     uint32_t mask, Repack repack,
+                                                     Mix mix) noexcept {
+  for_block(block, [alpha_shift, mask, repack, mix](unsigned char *dest,
+                                                    const unsigned char *source, size_t count) {
+    alpha_span_narrow<Target>(dest, source, count, alpha_shift, mask, repack, mix);
+  });
 }
 
 }  // namespace
@@ -159,6 +211,44 @@ CORVANE_WIDE_CLONES void alpha_sprite_rows32(const blend_block &block, uint32_t 
             [alpha_shift, mask](unsigned char *dest, const unsigned char *source, size_t count) {
               alpha_span32<true>(dest, source, count, alpha_shift, mask);
             });
+}
+
+// The alpha sprites onto 15-, 16- and 24-bit targets, in both component orders.
+CORVANE_AVX2_CLONES void alpha_sprite_rows15_same(const blend_block &block, uint32_t alpha_shift,
+                                                  uint32_t mask) noexcept {
+  alpha_rows_narrow<pixel_word16>(
+      block, alpha_shift, mask, [](uint32_t x) { return repack15_same(x); },
+      [](uint32_t c, uint32_t y, uint32_t a) { return mix15(c, y, a); });
+}
+CORVANE_AVX2_CLONES void alpha_sprite_rows15_swapped(const blend_block &block, uint32_t alpha_shift,
+                                                     uint32_t mask) noexcept {
+  alpha_rows_narrow<pixel_word16>(
+      block, alpha_shift, mask, [](uint32_t x) { return repack15_swapped(x); },
+      [](uint32_t c, uint32_t y, uint32_t a) { return mix15(c, y, a); });
+}
+CORVANE_AVX2_CLONES void alpha_sprite_rows16_same(const blend_block &block, uint32_t alpha_shift,
+                                                  uint32_t mask) noexcept {
+  alpha_rows_narrow<pixel_word16>(
+      block, alpha_shift, mask, [](uint32_t x) { return repack16_same(x); },
+      [](uint32_t c, uint32_t y, uint32_t a) { return mix16(c, y, a); });
+}
+CORVANE_AVX2_CLONES void alpha_sprite_rows16_swapped(const blend_block &block, uint32_t alpha_shift,
+                                                     uint32_t mask) noexcept {
+  alpha_rows_narrow<pixel_word16>(
+      block, alpha_shift, mask, [](uint32_t x) { return repack16_swapped(x); },
+      [](uint32_t c, uint32_t y, uint32_t a) { return mix16(c, y, a); });
+}
+CORVANE_AVX2_CLONES void alpha_sprite_rows24_same(const blend_block &block, uint32_t alpha_shift,
+                                                  uint32_t mask) noexcept {
+  alpha_rows_narrow<pixel_bytes24>(
+      block, alpha_shift, mask, [](uint32_t x) { return repack24_same(x); },
+      [](uint32_t c, uint32_t y, uint32_t a) { return mix24(c, y, a); });
+}
+CORVANE_AVX2_CLONES void alpha_sprite_rows24_swapped(const blend_block &block, uint32_t alpha_shift,
+                                                     uint32_t mask) noexcept {
+  alpha_rows_narrow<pixel_bytes24>(
+      block, alpha_shift, mask, [](uint32_t x) { return repack24_swapped(x); },
+      [](uint32_t c, uint32_t y, uint32_t a) { return mix24(c, y, a); });
 }
 
 CORVANE_WIDE_CLONES void mix_run_span32(unsigned char *dest, const unsigned char *source,

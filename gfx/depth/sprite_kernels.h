@@ -34,6 +34,22 @@ void mix_sprite_rows16(const blend_block &block, uint32_t k, uint32_t mask) noex
 // dest = source over dest weighted by source's alpha byte (at alpha_shift, 0-31).
 void alpha_sprite_rows32(const blend_block &block, uint32_t alpha_shift, uint32_t mask) noexcept;
 
+// dest = a 32-bit source over a 15-, 16- or 24-bit target weighted by the source's alpha byte (at
+// alpha_shift, 0-31), as the alpha hooks of those depths compute it: "same" where the target's
+// components lie in the source's order, "swapped" where they lie in the reverse order.
+void alpha_sprite_rows15_same(const blend_block &block, uint32_t alpha_shift,
+                              uint32_t mask) noexcept;
+void alpha_sprite_rows15_swapped(const blend_block &block, uint32_t alpha_shift,
+                                 uint32_t mask) noexcept;
+void alpha_sprite_rows16_same(const blend_block &block, uint32_t alpha_shift,
+                              uint32_t mask) noexcept;
+void alpha_sprite_rows16_swapped(const blend_block &block, uint32_t alpha_shift,
+                                 uint32_t mask) noexcept;
+void alpha_sprite_rows24_same(const blend_block &block, uint32_t alpha_shift,
+                              uint32_t mask) noexcept;
+void alpha_sprite_rows24_swapped(const blend_block &block, uint32_t alpha_shift,
+                                 uint32_t mask) noexcept;
+
 // The same loops over one literal run of a run-length sprite: every pixel is blended (mask is not
 // looked at).
 void mix_run_span32(unsigned char *dest, const unsigned char *source, size_t count, uint32_t weight,
