@@ -320,6 +320,21 @@ inline void release_blit_rows(bitmap *source, bitmap *dest) noexcept {
 
 // The copy blits and the masked blit depend on the pixel size only: Storage is a storage type, so
 // 15 and 16 bits share them.
+// The start of a block of rows that lie back to back in memory, bytes apart, as a whole-width
+// area of a memory bitmap does; null when the rows must be taken one by one.
+inline unsigned char *back_to_back_rows(bitmap *bmp, size_t at, int y, int height,
+                                        size_t bytes) noexcept {
+  if (bmp->read_line != default_line_accessor || bmp->write_line != default_line_accessor) {
+    return nullptr;
+  }
+  unsigned char *const first = bmp->lines[y];
+  if (bmp->lines[y + 1] != first + bytes ||
+      bmp->lines[y + height - 1] != first + bytes * static_cast<size_t>(height - 1)) {
+    return nullptr;
+  }
+  return first + at;
+}
+
 template <class Storage>
 void blit_copy(bitmap *source, bitmap *dest, int source_x, int source_y, int dest_x, int dest_y,
                int width, int height) noexcept {
@@ -327,6 +342,22 @@ void blit_copy(bitmap *source, bitmap *dest, int source_x, int source_y, int des
   const size_t bytes = static_cast<size_t>(width) * Storage::bytes;
   const size_t from = static_cast<size_t>(source_x) * Storage::bytes;
   const size_t to = static_cast<size_t>(dest_x) * Storage::bytes;
+  // A blit of whole rows between bitmaps whose rows are back to back, the usual copy of a back
+  // buffer, is one move. Onto the same memory it is so only where the rows go upwards: there the
+  // row-by-row order too reads each row before overwriting it, whereas downwards it repeats rows.
+  if (height > 1 && source_x == 0 && dest_x == 0 && width == source->width &&
+      width == dest->width) {
+    const unsigned char *s = back_to_back_rows(source, from, source_y, height, bytes);
+    unsigned char *d = back_to_back_rows(dest, to, dest_y, height, bytes);
+    const size_t total = bytes * static_cast<size_t>(height);
+    const auto s_at = reinterpret_cast<uintptr_t>(s);
+    const auto d_at = reinterpret_cast<uintptr_t>(d);
+    if (s != nullptr && d != nullptr && (d_at <= s_at || d_at - s_at >= total)) {
+      std::memmove(d, s, total);
+      release_blit_rows(source, dest);
+      return;
+    }
+  }
   for (int r = 0; r < height; ++r) {
     const unsigned char *s = read_row(source, source_y + r) + from;
     std::memmove(write_row(dest, dest_y + r) + to, s, bytes);

@@ -146,6 +146,35 @@ TEST_P(BlitDepthTest, OverlappingBlitsWithinOneBitmapActAsIfThroughACopy) {
   }
 }
 
+TEST_P(BlitDepthTest, WholeWidthBlitsMoveEveryRowOnce) {
+  const reference_image image = random_image(24, 16, depth_, rng_);
+  // Whole rows scrolled up and down within one bitmap, where the rows lie back to back, through
+  // the public blit (which takes the backward slot for downward moves).
+  bitmap_ptr bmp = make_bitmap(depth_, 24, 16);
+  for (int dy : {-3, -1, 1, 3}) {
+    paint(bmp.get(), image);
+    reference_image expected = image;
+    reference_blit(image, expected, 0, 0, 24, 16, 0, 4, 0, 4 + dy, 24, 9, false);
+    blit(bmp.get(), bmp.get(), 0, 4, 0, 4 + dy, 24, 9);
+    EXPECT_TRUE(bitmap_matches(bmp.get(), expected)) << "scroll " << dy;
+  }
+  // Onto a whole-width sub-bitmap (rows back to back) and onto a narrower one (rows a parent's
+  // width apart, which a single move would smear across the parent).
+  const reference_image from = random_image(12, 10, depth_, rng_);
+  bitmap_ptr source = make_bitmap(depth_, 12, 10);
+  paint(source.get(), from);
+  for (int parent_width : {12, 24}) {
+    bitmap_ptr parent = make_bitmap(depth_, parent_width, 16);
+    const reference_image base = random_image(parent_width, 16, depth_, rng_);
+    paint(parent.get(), base);
+    bitmap_ptr sub = bitmap_ptr(create_subbitmap(parent.get(), 0, 3, 12, 10));
+    blit(source.get(), sub.get(), 0, 0, 0, 0, 12, 10);
+    reference_image expected = base;
+    reference_blit(from, expected, 0, 0, parent_width, 16, 0, 0, 0, 3, 12, 10, false);
+    EXPECT_TRUE(bitmap_matches(parent.get(), expected)) << "parent width " << parent_width;
+  }
+}
+
 TEST_P(BlitDepthTest, OverlapBetweenSubBitmapsOfOneParent) {
   const reference_image image = random_image(32, 20, depth_, rng_);
   bitmap_ptr parent = make_bitmap(depth_, 32, 20);
