@@ -1,6 +1,5 @@
 // The hardware cursor of the Mac display drivers: a sprite becomes an RGBA NSCursor, and making a
 // cursor current stores it under the event mutex and asks the main thread to set it.
-#include <cstdlib>
 #include <cstring>
 
 #include "corvane/color.h"
@@ -10,11 +9,11 @@
 namespace corvane::macosx {
 namespace {
 
-// The cursor made from the last sprite, with the objects and pixels it is made of.
+// The cursor made from the last sprite, with the objects it is made of. The pixels belong to the
+// representation: AppKit may keep a cursor, and so its image, after the library lets go of it.
 NSCursor *sprite_cursor = nil;
 NSImage *sprite_image = nil;
 NSBitmapImageRep *sprite_representation = nil;
-unsigned char *sprite_pixels = nullptr;
 
 // Makes a cursor the current one: the event loop's thread sets it.
 void make_current(NSCursor *cursor) noexcept {
@@ -25,7 +24,7 @@ void make_current(NSCursor *cursor) noexcept {
   unlock_event_mutex();
 }
 
-// Fills RGBA pixels from the sprite; its mask colour stays transparent.
+// Fills RGBA pixels from the sprite; its mask colour becomes transparent black.
 void fill_rgba(bitmap *sprite, unsigned char *pixels) noexcept {
   const int depth = bitmap_color_depth(sprite);
   const int mask = sprite->vtable->mask_color;
@@ -33,7 +32,10 @@ void fill_rgba(bitmap *sprite, unsigned char *pixels) noexcept {
   for (int y = 0; y < sprite->height; ++y) {
     for (int x = 0; x < sprite->width; ++x, out += 4) {
       const int color = sprite->vtable->get_pixel(sprite, x, y);
-      if (color == mask) continue;
+      if (color == mask) {
+        std::memset(out, 0, 4);
+        continue;
+      }
       out[0] = static_cast<unsigned char>(get_red_depth(depth, color));
       out[1] = static_cast<unsigned char>(get_green_depth(depth, color));
       out[2] = static_cast<unsigned char>(get_blue_depth(depth, color));
@@ -50,13 +52,9 @@ int quartz_set_cursor_image(bitmap *sprite, int focus_x, int focus_y) noexcept {
     return -1;
   }
   const size_t row_bytes = static_cast<size_t>(sprite->width) * 4;
-  auto *pixels = static_cast<unsigned char *>(std::calloc(row_bytes, static_cast<size_t>(sprite->height)));
-  if (pixels == nullptr) return -1;
-  fill_rgba(sprite, pixels);
-
-  unsigned char *planes[1] = {pixels};
+  // No planes: the representation allocates the pixels and frees them with itself.
   NSBitmapImageRep *representation =
-      [[NSBitmapImageRep alloc] initWithBitmapDataPlanes:planes
+      [[NSBitmapImageRep alloc] initWithBitmapDataPlanes:nullptr
                                               pixelsWide:sprite->width
                                               pixelsHigh:sprite->height
                                            bitsPerSample:8
@@ -66,16 +64,17 @@ int quartz_set_cursor_image(bitmap *sprite, int focus_x, int focus_y) noexcept {
                                           colorSpaceName:NSDeviceRGBColorSpace
                                              bytesPerRow:static_cast<NSInteger>(row_bytes)
                                             bitsPerPixel:32];
+  unsigned char *pixels = representation != nil ? [representation bitmapData] : nullptr;
+  if (pixels != nullptr) fill_rgba(sprite, pixels);
   NSImage *image = [[NSImage alloc] initWithSize:NSMakeSize(sprite->width, sprite->height)];
   NSCursor *cursor = nil;
-  if (representation != nil && image != nil) {
+  if (pixels != nullptr && image != nil) {
     [image addRepresentation:representation];
     cursor = [[NSCursor alloc] initWithImage:image hotSpot:NSMakePoint(focus_x, focus_y)];
   }
   if (cursor == nil) {
     [image release];
     [representation release];
-    std::free(pixels);
     return -1;
   }
 
@@ -84,18 +83,15 @@ int quartz_set_cursor_image(bitmap *sprite, int focus_x, int focus_y) noexcept {
   NSCursor *old_cursor = sprite_cursor;
   NSImage *old_image = sprite_image;
   NSBitmapImageRep *old_representation = sprite_representation;
-  unsigned char *old_pixels = sprite_pixels;
   sprite_cursor = cursor;
   sprite_image = image;
   sprite_representation = representation;
-  sprite_pixels = pixels;
   unlock_event_mutex();
   // A cursor on show is replaced by the new one at once.
   if (was_current) make_current(cursor);
   [old_cursor release];
   [old_image release];
   [old_representation release];
-  std::free(old_pixels);
   return 0;
 }
 
@@ -120,16 +116,13 @@ void release_cursor_image() noexcept {
   NSCursor *cursor = sprite_cursor;
   NSImage *image = sprite_image;
   NSBitmapImageRep *representation = sprite_representation;
-  unsigned char *pixels = sprite_pixels;
   sprite_cursor = nil;
   sprite_image = nil;
   sprite_representation = nil;
-  sprite_pixels = nullptr;
   unlock_event_mutex();
   [cursor release];
   [image release];
   [representation release];
-  std::free(pixels);
 }
 
 }  // namespace corvane::macosx

@@ -308,14 +308,38 @@ NSEvent *make_event(const standin::queued_event &queued) {
                     " planar " + std::to_string(planar) + " " + [color_space UTF8String] + " " +
                     std::to_string(bytes_per_row) + " " + std::to_string(bits_per_pixel));
   _data = planes != nullptr ? planes[0] : nullptr;
+  // Without planes the representation allocates its pixels and owns them, as AppKit does.
+  if (_data == nullptr && width > 0 && height > 0 && bytes_per_row > 0) {
+    _data = static_cast<unsigned char *>(
+        std::malloc(static_cast<size_t>(bytes_per_row) * static_cast<size_t>(height)));
+    if (_data == nullptr) {
+      [self release];
+      return nil;
+    }
+    // AppKit does not clear them: garbage here shows a caller that relies on zeroed memory.
+    std::memset(_data, 0xA5, static_cast<size_t>(bytes_per_row) * static_cast<size_t>(height));
+    _owns_data = YES;
+  }
   return self;
 }
 - (unsigned char *)bitmapData {
   return _data;
 }
+- (void)dealloc {
+  if (_owns_data) std::free(_data);
+  [super dealloc];
+}
+@end
+
+// What the scripting calls read of an image: its one representation.
+@interface NSImage (StandinAccess)
+- (NSBitmapImageRep *)standinRepresentation;
 @end
 
 @implementation NSImage
+- (NSBitmapImageRep *)standinRepresentation {
+  return _representation;
+}
 - (id)initWithSize:(NSSize)size {
   (void)size;
   return self;
@@ -344,6 +368,9 @@ NSEvent *make_event(const standin::queued_event &queued) {
   (void)hot_spot;
   _image = [image retain];
   return self;
+}
+- (NSImage *)image {
+  return _image;
 }
 - (void)set {
   standin::log_call("NSCursor set");
@@ -411,6 +438,10 @@ void describe_menu(NSMenu *menu, std::string &out) {
 }  // namespace
 
 extern "C" {
+
+const unsigned char *standin_cursor_pixels(void *cursor) {
+  return [[[static_cast<NSCursor *>(cursor) image] standinRepresentation] bitmapData];
+}
 
 void standin_cocoa_reset(void) {
   standin::reset_warps();

@@ -287,6 +287,27 @@ TEST_F(QuartzWindowTest, TheCursorIsMadeFromASpriteAndSetOnTheMainThread) {
   destroy_bitmap(sprite);
 }
 
+// AppKit keeps the cursor on show for as long as it likes: replacing the library's cursor must
+// not free the pixels that cursor is drawn from.
+TEST_F(QuartzWindowTest, ACursorAppKitStillHoldsKeepsItsPixelsWhenReplaced) {
+  ASSERT_EQ(open_window(32), 0) << error_text;
+  bitmap *sprite = create_bitmap(4, 2);
+  ASSERT_NE(sprite, nullptr);
+  clear_to_color(sprite, make_color(255, 0, 255));
+  put_pixel(sprite, 1, 1, make_color(10, 20, 30));
+  ASSERT_EQ(current_gfx_driver->set_cursor_image(sprite, 0, 0), 0);
+  ASSERT_EQ(current_gfx_driver->show_cursor(screen_bitmap, 0, 0), 0);
+  NSCursor *held = [current_cursor retain];
+  clear_to_color(sprite, make_color(1, 2, 3));
+  ASSERT_EQ(current_gfx_driver->set_cursor_image(sprite, 0, 0), 0);
+  const unsigned char *pixels = standin_cursor_pixels(held);
+  ASSERT_NE(pixels, nullptr);
+  const unsigned char expected[8] = {0, 0, 0, 0, 10, 20, 30, 255};  // (0, 1) is the mask colour
+  EXPECT_EQ(std::memcmp(pixels + 4 * 4, expected, 8), 0);
+  [held release];
+  destroy_bitmap(sprite);
+}
+
 TEST_F(QuartzWindowTest, TheSafeModeIsTheEightBitWindow) {
   // No full-screen mode of 320 x 200: autodetection and the safe mode both end in the window.
   set_color_depth(8);

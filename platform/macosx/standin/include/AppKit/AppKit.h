@@ -139,6 +139,7 @@ extern id NSApp;
 
 @interface NSBitmapImageRep : NSObject {
   unsigned char *_data;
+  BOOL _owns_data;
 }
 - (id)initWithBitmapDataPlanes:(unsigned char **)planes
                     pixelsWide:(NSInteger)width
@@ -167,6 +168,7 @@ extern id NSApp;
 + (NSCursor *)arrowCursor;
 + (NSCursor *)IBeamCursor;
 - (id)initWithImage:(NSImage *)image hotSpot:(NSPoint)hot_spot;
+- (NSImage *)image;
 - (void)set;
 @end
 

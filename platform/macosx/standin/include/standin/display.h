@@ -78,6 +78,8 @@ void standin_window_title(char *buffer, size_t size);
 int standin_click_window_close(void);
 /* The newest window is miniaturized (1) or brought back (0). */
 void standin_set_window_miniaturized(int miniaturized);
+/* The RGBA pixels of an NSCursor made from an image, read through its image's representation. */
+const unsigned char *standin_cursor_pixels(void *cursor);
 /* Cursor rectangles of the newest window's content view, and whether their cursor takes effect on
    mouse entry. */
 int standin_cursor_rects(void);
