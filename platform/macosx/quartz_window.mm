@@ -34,6 +34,7 @@
 @interface CorvaneWindowDelegate : NSObject
 - (BOOL)windowShouldClose:(id)sender;
 - (void)windowDidDeminiaturize:(NSNotification *)notification;
+- (void)windowDidMove:(NSNotification *)notification;
 @end
 
 // The content view: a QuickDraw view whose cursor is the display's current cursor.
@@ -223,6 +224,17 @@ void title_changed(const char *utf8_title) {
   unlock_event_mutex();
 }
 
+// Where the window's content area lies in the display's global coordinates (from the main
+// display's top-left corner, y downwards), for warping the pointer to a screen position. Cocoa
+// gives the area from the main display's bottom-left corner, y upwards.
+void place_pointer_area(NSWindow *window) noexcept {
+  const NSRect content = [window contentRectForFrameRect:[window frame]];
+  const auto screen_height = static_cast<double>(CGDisplayPixelsHigh(CGMainDisplayID()));
+  pointer_area_left.store(static_cast<int>(content.origin.x));
+  pointer_area_top.store(
+      static_cast<int>(screen_height - (content.origin.y + content.size.height)));
+}
+
 const window_hooks hooks = {
     .refresh_window = refresh_window,
     .screen_parameters_changed = screen_parameters_changed,
@@ -360,6 +372,7 @@ bitmap *window_init(int width, int height, int virtual_width, int virtual_height
   // The tracking rectangle assumes the pointer inside: the window takes it from now on. Pointer
   // positions count from the window's bottom edge and are turned over by the screen's height.
   pointer_area_height.store(height);
+  place_pointer_area(state.window);
   window_takes_pointer.store(true);
   display_state.store(DISPLAY_WINDOW);
   unlock_event_mutex();
@@ -501,6 +514,12 @@ using namespace corvane::macosx;
 - (void)windowDidDeminiaturize:(NSNotification *)notification {
   (void)notification;
   mark_all_dirty();
+}
+- (void)windowDidMove:(NSNotification *)notification {
+  (void)notification;
+  lock_event_mutex();
+  if (state.window != nil) place_pointer_area(state.window);
+  unlock_event_mutex();
 }
 @end
 

@@ -20,6 +20,9 @@
 
 namespace {
 
+// The height of a titled window's title bar, above its content area.
+constexpr double title_bar_height = 22;
+
 struct main_thread_call {
   id target;
   SEL selector;
@@ -226,6 +229,25 @@ void send(id receiver, SEL selector, id argument) {
 }
 - (void)center {
   _centred = YES;
+  // Centred on the main display, title bar included.
+  const auto screen_width = static_cast<double>(CGDisplayPixelsWide(CGMainDisplayID()));
+  const auto screen_height = static_cast<double>(CGDisplayPixelsHigh(CGMainDisplayID()));
+  _content_rect.origin.x = (screen_width - _content_rect.size.width) / 2;
+  _content_rect.origin.y = (screen_height - _content_rect.size.height - title_bar_height) / 2;
+}
+- (NSRect)frame {
+  return NSMakeRect(_content_rect.origin.x, _content_rect.origin.y, _content_rect.size.width,
+                    _content_rect.size.height + title_bar_height);
+}
+- (NSRect)contentRectForFrameRect:(NSRect)frame {
+  return NSMakeRect(frame.origin.x, frame.origin.y, frame.size.width,
+                    frame.size.height - title_bar_height);
+}
+- (void)standinMoveContentTo:(NSPoint)origin {
+  _content_rect.origin = origin;
+  if (_delegate != nil && [_delegate respondsToSelector:@selector(windowDidMove:)]) {
+    send(_delegate, @selector(windowDidMove:), nil);
+  }
 }
 - (void)setContentView:(NSView *)view {
   [view retain];
@@ -344,6 +366,22 @@ int standin_click_window_close(void) {
   const int before = standin_open_windows();
   [window performClose:nil];
   return standin_open_windows() < before ? 1 : 0;
+}
+
+void standin_move_window(double x, double y) {
+  NSWindow *window = newest_window();
+  if (window != nil) [static_cast<id>(window) standinMoveContentTo:NSMakePoint(x, y)];
+}
+
+int standin_window_content_rect(double *x, double *y, double *width, double *height) {
+  NSWindow *window = newest_window();
+  if (window == nil) return 0;
+  const NSRect content = [window contentRectForFrameRect:[window frame]];
+  *x = content.origin.x;
+  *y = content.origin.y;
+  *width = content.size.width;
+  *height = content.size.height;
+  return 1;
 }
 
 void standin_set_window_miniaturized(int miniaturized) {

@@ -241,6 +241,14 @@ size_t CGDisplayBytesPerRow(CGDirectDisplayID display_id) {
   return static_cast<size_t>(d.frame_row_bytes);
 }
 
+size_t CGDisplayPixelsWide(CGDirectDisplayID display_id) {
+  if (display_id != CGMainDisplayID()) return 0;
+  display_world &d = display();
+  const std::lock_guard<std::recursive_mutex> hold(d.lock);
+  standin::fit_frame_buffer(d);
+  return static_cast<size_t>(d.frame_width);
+}
+
 size_t CGDisplayPixelsHigh(CGDirectDisplayID display_id) {
   if (display_id != CGMainDisplayID()) return 0;
   display_world &d = display();

@@ -338,4 +338,30 @@ TEST_F(QuartzWindowTest, ThePointerReachesTheMouseWhileTheWindowIsUp) {
   remove_mouse();
 }
 
+// Placing the pointer at a screen position warps the system pointer to that pixel of the window's
+// content area, wherever the window lies on the desktop and after it is dragged elsewhere.
+TEST_F(QuartzWindowTest, PositioningThePointerWarpsToTheWindowsPlaceOnTheDesktop) {
+  ASSERT_EQ(open_window(32), 0) << error_text;
+  ASSERT_GE(install_mouse(), 1);
+  const double desktop_height = static_cast<double>(CGDisplayPixelsHigh(CGMainDisplayID()));
+  const auto expect_warp_to = [desktop_height](int x, int y) {
+    double left = 0, bottom = 0, width = 0, height = 0;
+    ASSERT_EQ(standin_window_content_rect(&left, &bottom, &width, &height), 1);
+    position_mouse(x, y);
+    double warp_x = 0, warp_y = 0;
+    int count = 0;
+    standin_last_warp(&warp_x, &warp_y, &count);
+    // Global coordinates count from the desktop's top edge; the window from its bottom-left.
+    EXPECT_EQ(warp_x, left + x);
+    EXPECT_EQ(warp_y, desktop_height - (bottom + height) + y);
+  };
+  double left = 0, bottom = 0, width = 0, height = 0;
+  ASSERT_EQ(standin_window_content_rect(&left, &bottom, &width, &height), 1);
+  ASSERT_GT(left, 0);  // centred, so away from the desktop's corner
+  expect_warp_to(10, 20);
+  standin_move_window(100, 50);
+  expect_warp_to(10, 20);
+  remove_mouse();
+}
+
 }  // namespace

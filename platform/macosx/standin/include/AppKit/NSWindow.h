@@ -94,6 +94,10 @@ static inline NSRect NSMakeRect(double x, double y, double w, double h) {
 - (void)setReleasedWhenClosed:(BOOL)flag;
 - (void)useOptimizedDrawing:(BOOL)flag;
 - (void)center;
+/* The window's frame, title bar included, and the content area a frame holds, both in screen
+   coordinates (from the main display's bottom-left corner, y upwards). */
+- (NSRect)frame;
+- (NSRect)contentRectForFrameRect:(NSRect)frame;
 - (void)setContentView:(NSView *)view;
 - (id)contentView;
 - (void)setTitle:(NSString *)title;

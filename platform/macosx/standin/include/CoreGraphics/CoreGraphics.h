@@ -76,6 +76,7 @@ CGDisplayErr CGDisplaySwitchToMode(CGDirectDisplayID display, CFDictionaryRef mo
 /* The frame buffer of the display's current mode. */
 void *CGDisplayBaseAddress(CGDirectDisplayID display);
 size_t CGDisplayBytesPerRow(CGDirectDisplayID display);
+size_t CGDisplayPixelsWide(CGDirectDisplayID display);
 size_t CGDisplayPixelsHigh(CGDirectDisplayID display);
 
 /* Palettes: whether the display's mode takes one, and palettes of 256 colours. */

@@ -76,6 +76,11 @@ void standin_window_title(char *buffer, size_t size);
 /* The user clicks the newest window's close button: its delegate is asked windowShouldClose:,
    and the window closes when the answer is yes. Returns the answer. */
 int standin_click_window_close(void);
+/* The user drags the newest window: its content area's bottom-left corner goes to (x, y) in
+   screen coordinates and its delegate hears windowDidMove:. */
+void standin_move_window(double x, double y);
+/* The newest window's content area in screen coordinates; 0 when there is no window. */
+int standin_window_content_rect(double *x, double *y, double *width, double *height);
 /* The newest window is miniaturized (1) or brought back (0). */
 void standin_set_window_miniaturized(int miniaturized);
 /* The RGBA pixels of an NSCursor made from an image, read through its image's representation. */
