@@ -1,7 +1,8 @@
 // A listener in every test program: before each test, the library's process-wide drawing state
 // that tests commonly change (component layouts, colour depth, the mode and sub-bitmap family
 // counters) goes back to what the program started with. CTest runs each test in a process of its
-// own; this makes a whole test program run in one process give the same results.
+// own; with this, the drawing tests also pass when one process runs them all, in any order (tests
+// of start-up and shutdown still need a process each).
 #include <gtest/gtest.h>
 
 #include <cstdint>
