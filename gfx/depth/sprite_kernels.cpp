@@ -234,31 +234,13 @@ template <class Op, bool Masked>
 
 // Runs span (dest, source, count) over every row of a block. One call per sprite rather than one
 // per row: the rows of a small sprite are short, and the per-call work of a row loop would
-// otherwise cost as much as the blending.
-//
-// With PrefetchBytes (the bytes of a pixel, the same in source and target) the lines of a short
-// row two ahead are asked for while this one is blended: the target's rows lie a pitch apart, so
-// the processor's own prefetch does not find them before the loads that wait on them. Long rows
-// are left to the processor, which follows them well; asking for them too was slower.
-template <size_t PrefetchBytes = 0, class Span>
+// otherwise cost as much as the blending. (Asking for the lines of the rows ahead with software
+// prefetch was measured and did not pay.)
+template <class Span>
 [[gnu::always_inline]] inline void for_block(const blend_block &block, Span span) noexcept {
-  constexpr size_t ahead = 2;
   // Copies, so that the stores to the rows cannot be taken to change them.
   const blend_block b = block;
   for (size_t r = 0; r < b.rows; ++r) {
-    if constexpr (PrefetchBytes != 0) {
-      constexpr size_t short_row = 1024;
-      if (r + ahead < b.rows && b.count * PrefetchBytes <= short_row) {
-        const unsigned char *dest = b.dest_lines[r + ahead] + b.dest_offset;
-        const unsigned char *source = b.source_lines[r + ahead] + b.source_offset;
-        const size_t bytes = b.count * PrefetchBytes;
-        for (size_t at = 0; at < bytes; at += 64) {
-          __builtin_prefetch(dest + at, 1);
-          __builtin_prefetch(source + at, 0);
-        }
-        __builtin_prefetch(dest + bytes - 1, 1);
-      }
-    }
     span(b.dest_lines[r] + b.dest_offset, b.source_lines[r] + b.source_offset, b.count);
   }
 }
@@ -290,7 +272,7 @@ template <class Op>
 CORVANE_WIDE_CLONES void mix_sprite_rows32(const blend_block &block, uint32_t weight,
                                            uint32_t mask) noexcept {
   const lanes32 weights = lanes32{} + weight;
-  for_block<4>(
+  for_block(
       block,
       [&weights, mask ](unsigned char *dest, const unsigned char *source, size_t count)
           __attribute__((always_inline)) { mix_span32<true>(dest, source, count, weights, mask); });
@@ -316,7 +298,7 @@ CORVANE_AVX2_CLONES void mix_sprite_rows16(const blend_block &block, uint32_t k,
 
 CORVANE_WIDE_CLONES void alpha_sprite_rows32(const blend_block &block, uint32_t alpha_shift,
                                              uint32_t mask) noexcept {
-  for_block<4>(
+  for_block(
       block, [ alpha_shift, mask ](unsigned char *dest, const unsigned char *source, size_t count)
                  __attribute__((always_inline)) {
                    alpha_span32<true>(dest, source, count, alpha_shift, mask);
