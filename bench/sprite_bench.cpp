@@ -1,15 +1,17 @@
 // Sprites at 32 bits, 64x64, 64 per round at spread positions on a 640x480 bitmap: the plain
 // sprite against the masked blit of the same pixels, run-length forms against SDL2's RLE blit of
-// the same pixels, the translucent sprite (mix at weight 128, bitmap and run-length) against
-// SDL2's per-surface alpha blit and pixman's OVER with a half mask, and the alpha sprite (bitmap
-// and run-length) against SDL2's and pixman's per-pixel alpha, and onto 16- and 24-bit screens
-// against SDL2's blit onto the same formats, all in the same run; memcpy of the sprites' rows is
-// the limit.
+// the same pixels, the translucent sprite (mix at weight 128, bitmap and run-length, square and
+// shaped) against SDL2's per-surface alpha blit and pixman's OVER with a half mask, and the alpha
+// sprite (bitmap and run-length) against SDL2's and pixman's per-pixel alpha, and onto 16- and
+// 24-bit screens against SDL2's blit onto the same formats, all in the same run; memcpy of the
+// sprites' rows is the limit. The blends of one screen-sized sprite (640x480 and 1920x1080) sit
+// beside memcpy of the same rows.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <cstring>
 #include <random>
+#include <vector>
 
 #include "corvane/bitmap.h"
 #include "corvane/blend.h"
@@ -279,6 +281,121 @@ void BM_draw_sprite_alpha_64x64_32_onto_24bpp(benchmark::State &state) {
   alpha_onto_depth(state, 24);
 }
 BENCHMARK(BM_draw_sprite_alpha_64x64_32_onto_24bpp);
+
+// Run-length forms of the shaped sprite (one literal run per row, of 20-64 pixels) beside the
+// bitmap forms of the same pixels: the runs blend fewer pixels, so they should be no slower.
+void shaped_blend(benchmark::State &state, bool alpha, bool rle) {
+  bitmap *sprite = make_shaped_sprite();
+  if (alpha) {
+    // The shaped sprite's pixels with random alpha bytes, transparent corners kept.
+    std::mt19937 rng(6);
+    for (int y = 0; y < SPRITE; ++y) {
+      auto *row = reinterpret_cast<uint32_t *>(sprite->lines[y]);
+      for (int x = 0; x < SPRITE; ++x) {
+        if (row[x] != MASK_COLOR_32) row[x] |= (rng() & 255u) << 24;
+      }
+    }
+    select_alpha_blend();
+  } else {
+    select_mix_blend(0, 0, 0, 128);
+  }
+  run_sprite *runs = create_run_sprite(sprite);
+  bitmap *screen = make_screen();
+  run_rounds(state, [&](int x, int y) {
+    if (rle) {
+      alpha ? draw_rle_alpha(screen, runs, x, y) : draw_rle_trans(screen, runs, x, y);
+    } else {
+      alpha ? draw_sprite_alpha(screen, sprite, x, y) : draw_sprite_trans(screen, sprite, x, y);
+    }
+  });
+  destroy_run_sprite(runs);
+  destroy_bitmap(sprite);
+  destroy_bitmap(screen);
+}
+void BM_draw_sprite_trans_shaped_64x64_32bpp(benchmark::State &state) {
+  shaped_blend(state, false, false);
+}
+BENCHMARK(BM_draw_sprite_trans_shaped_64x64_32bpp);
+void BM_draw_rle_trans_shaped_64x64_32bpp(benchmark::State &state) {
+  shaped_blend(state, false, true);
+}
+BENCHMARK(BM_draw_rle_trans_shaped_64x64_32bpp);
+void BM_draw_sprite_alpha_shaped_64x64_32bpp(benchmark::State &state) {
+  shaped_blend(state, true, false);
+}
+BENCHMARK(BM_draw_sprite_alpha_shaped_64x64_32bpp);
+void BM_draw_rle_alpha_shaped_64x64_32bpp(benchmark::State &state) {
+  shaped_blend(state, true, true);
+}
+BENCHMARK(BM_draw_rle_alpha_shaped_64x64_32bpp);
+
+// Run-length alpha sprites onto 16- and 24-bit screens, beside the bitmap forms above.
+void rle_alpha_onto_depth(benchmark::State &state, int depth) {
+  bitmap *sprite = make_sprite(4, 0, true);
+  run_sprite *runs = create_run_sprite(sprite);
+  bitmap *screen = create_bitmap_at_depth(depth, SCREEN_W, SCREEN_H);
+  clear_to_color(screen, depth == 16 ? 0x3339 : 0x336699);
+  select_alpha_blend();
+  run_rounds(state, [&](int x, int y) { draw_rle_alpha(screen, runs, x, y); });
+  destroy_run_sprite(runs);
+  destroy_bitmap(sprite);
+  destroy_bitmap(screen);
+}
+void BM_draw_rle_alpha_64x64_32_onto_16bpp(benchmark::State &state) {
+  rle_alpha_onto_depth(state, 16);
+}
+BENCHMARK(BM_draw_rle_alpha_64x64_32_onto_16bpp);
+void BM_draw_rle_alpha_64x64_32_onto_24bpp(benchmark::State &state) {
+  rle_alpha_onto_depth(state, 24);
+}
+BENCHMARK(BM_draw_rle_alpha_64x64_32_onto_24bpp);
+
+// ---- One screen-sized sprite onto a screen of its size: memory-bound, three streams against
+// memcpy's two. Arguments: width, height.
+// ------------------------------------------------------------------------------------------------
+
+template <class Draw>
+void run_screen_sized(benchmark::State &state, bool alpha, Draw draw) {
+  const auto w = static_cast<int>(state.range(0));
+  const auto h = static_cast<int>(state.range(1));
+  bitmap *sprite = create_bitmap_at_depth(32, w, h);
+  for (int y = 0; y < h; ++y) {
+    fill_pixels(reinterpret_cast<uint32_t *>(sprite->lines[y]), static_cast<size_t>(w),
+                7 + static_cast<unsigned>(y), 0, alpha);
+  }
+  bitmap *screen = create_bitmap_at_depth(32, w, h);
+  clear_to_color(screen, 0x336699);
+  for (auto _ : state) {
+    draw(screen, sprite);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * w * h * 4);
+  destroy_bitmap(sprite);
+  destroy_bitmap(screen);
+}
+
+void BM_memcpy_rows_screen_32bpp(benchmark::State &state) {
+  run_screen_sized(state, false, [](bitmap *screen, bitmap *sprite) {
+    for (int r = 0; r < sprite->height; ++r) {
+      std::memcpy(screen->lines[r], sprite->lines[r], static_cast<size_t>(sprite->width) * 4);
+    }
+  });
+}
+BENCHMARK(BM_memcpy_rows_screen_32bpp)->Args({640, 480})->Args({1920, 1080});
+
+void BM_draw_sprite_trans_screen_32bpp(benchmark::State &state) {
+  select_mix_blend(0, 0, 0, 128);
+  run_screen_sized(state, false,
+                   [](bitmap *screen, bitmap *sprite) { draw_sprite_trans(screen, sprite, 0, 0); });
+}
+BENCHMARK(BM_draw_sprite_trans_screen_32bpp)->Args({640, 480})->Args({1920, 1080});
+
+void BM_draw_sprite_alpha_screen_32bpp(benchmark::State &state) {
+  select_alpha_blend();
+  run_screen_sized(state, true,
+                   [](bitmap *screen, bitmap *sprite) { draw_sprite_alpha(screen, sprite, 0, 0); });
+}
+BENCHMARK(BM_draw_sprite_alpha_screen_32bpp)->Args({640, 480})->Args({1920, 1080});
 
 #ifdef CORVANE_BENCH_HAVE_SDL2
 SDL_Surface *sdl_sprite(unsigned seed, bool alpha) {

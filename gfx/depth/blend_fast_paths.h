@@ -104,6 +104,18 @@ inline constexpr blend_fast_path blend_fast_paths[] = {
      prepare_weight32},
     {blend_op::rle_alpha, 32, 32, blend_alpha32, alpha_run_span32, nullptr, alpha_rle_rows32,
      prepare_alpha_shift},
+    {blend_op::rle_alpha, 32, 24, blend_alpha32, alpha_run_span24_same, nullptr,
+     alpha_rle_rows24_same, prepare_alpha_shift},
+    {blend_op::rle_alpha, 32, 24, blend_alpha24_swapped, alpha_run_span24_swapped, nullptr,
+     alpha_rle_rows24_swapped, prepare_alpha_shift},
+    {blend_op::rle_alpha, 32, 16, blend_alpha16_same, alpha_run_span16_same, nullptr,
+     alpha_rle_rows16_same, prepare_alpha_shift},
+    {blend_op::rle_alpha, 32, 16, blend_alpha16_swapped, alpha_run_span16_swapped, nullptr,
+     alpha_rle_rows16_swapped, prepare_alpha_shift},
+    {blend_op::rle_alpha, 32, 15, blend_alpha15_same, alpha_run_span15_same, nullptr,
+     alpha_rle_rows15_same, prepare_alpha_shift},
+    {blend_op::rle_alpha, 32, 15, blend_alpha15_swapped, alpha_run_span15_swapped, nullptr,
+     alpha_rle_rows15_swapped, prepare_alpha_shift},
 };
 
 // The row for an operation, the two depths and the blender in force, or null.

@@ -39,11 +39,16 @@ inline int64_t rle_count(Unit u) noexcept {
 }
 
 // Calls run (dest, units, count) for the literal runs of every row, Unit being the unsigned type
-// of the storage unit: dest is the run's first pixel on the target, units its first in the data.
+// of the storage unit and PixelBytes the size of a target pixel (a 32-bit alpha sprite's units
+// land on 2- or 3-byte pixels): dest is the run's first pixel on the target, units its first in
+// the data.
 // Runs reaching past the sprite's width are cut at it; reading stops at the end of the data,
 // whatever it holds.
-template <class Unit, class RunOp>
-inline void for_rle_runs(const rle_rows &rows, RunOp run) noexcept {
+//
+// Always inlined: the loops that use it are compiled once per instruction set, and a walk left out
+// of line would be compiled for the base set only, with the run loop inside it.
+template <class Unit, int PixelBytes = static_cast<int>(sizeof(Unit)), class RunOp>
+[[gnu::always_inline]] inline void for_rle_runs(const rle_rows &rows, RunOp run) noexcept {
   constexpr auto size = static_cast<ptrdiff_t>(sizeof(Unit));
   const unsigned char *pos = rows.data;
   const unsigned char *const end = rows.end;
@@ -60,7 +65,7 @@ inline void for_rle_runs(const rle_rows &rows, RunOp run) noexcept {
       if (n > 0) {
         if ((end - pos) / size < n) return;
         const int64_t fits = std::min<int64_t>(n, rows.width - column);
-        if (fits > 0) run(row + column * size, pos, static_cast<size_t>(fits));
+        if (fits > 0) run(row + column * PixelBytes, pos, static_cast<size_t>(fits));
         pos += n * size;
         column += n;
       } else {

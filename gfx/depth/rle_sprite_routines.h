@@ -148,39 +148,36 @@ rle_landing land_rle(bitmap *bmp, const run_sprite *sprite, int x, int y, rle_ro
 }
 
 // Blends the literal runs of a sprite onto a memory bitmap through the fast path of the operation,
-// the depths and the blender, if the table has one; its units must be the target's pixels. False
-// when the routine must blend pixel by pixel; true when the fast path drew.
-template <class Target>
+// the depths and the blender, if the table has one; UnitBytes is the size of the sprite's units
+// (the target's pixel size, or 4 for a 32-bit alpha sprite onto a narrower target). False when the
+// routine must blend pixel by pixel; true when the fast path drew.
+template <class Target, int UnitBytes>
 bool blend_run_spans(blend_op op, bitmap *bmp, const run_sprite *sprite, blender_func blender,
                      int x, int y) noexcept {
-  if constexpr (run_unit_bytes(Target::bytes) != Target::bytes) {
+  if ((bmp->flags & (BITMAP_FLAG_VIDEO | BITMAP_FLAG_SYSTEM)) != 0) return false;
+  const blend_fast_path *path =
+      find_blend_fast_path(op, sprite->color_depth, Target::depth, blender);
+  uint32_t parameter = 0;
+  if (path == nullptr || path->span == nullptr ||
+      !path->prepare(static_cast<uint32_t>(blend_weight), parameter)) {
     return false;
-  } else {
-    if ((bmp->flags & (BITMAP_FLAG_VIDEO | BITMAP_FLAG_SYSTEM)) != 0) return false;
-    const blend_fast_path *path =
-        find_blend_fast_path(op, sprite->color_depth, Target::depth, blender);
-    uint32_t parameter = 0;
-    if (path == nullptr || path->span == nullptr ||
-        !path->prepare(static_cast<uint32_t>(blend_weight), parameter)) {
-      return false;
-    }
-    if (path->runs != nullptr && sprite->size >= 0) {
-      // A sprite landing whole is blended by one call for all its runs.
-      rle_rows rows{};
-      const rle_landing landing = land_rle<Target>(bmp, sprite, x, y, rows);
-      if (landing == rle_landing::hidden) return true;
-      if (landing == rle_landing::whole) {
-        path->runs(rows, parameter);
-        return true;
-      }
-    }
-    const blend_span span = path->span;
-    for_run_spans<Target, Target::bytes, false>(
-        bmp, sprite, x, y,
-        [span, parameter](const unsigned char *, unsigned char *w, const unsigned char *units,
-                          size_t count) { span(w, units, count, parameter, 0); });
-    return true;
   }
+  if (path->runs != nullptr && sprite->size >= 0) {
+    // A sprite landing whole is blended by one call for all its runs.
+    rle_rows rows{};
+    const rle_landing landing = land_rle<Target>(bmp, sprite, x, y, rows);
+    if (landing == rle_landing::hidden) return true;
+    if (landing == rle_landing::whole) {
+      path->runs(rows, parameter);
+      return true;
+    }
+  }
+  const blend_span span = path->span;
+  for_run_spans<Target, UnitBytes, false>(
+      bmp, sprite, x, y,
+      [span, parameter](const unsigned char *, unsigned char *w, const unsigned char *units,
+                        size_t count) { span(w, units, count, parameter, 0); });
+  return true;
 }
 
 // Copies a literal run. Runs are often a few pixels long: up to 32 bytes are moved by two
@@ -270,7 +267,10 @@ void draw_rle_trans(bitmap *bmp, const run_sprite *sprite, int x, int y) noexcep
     if (run_sprite_has_bytes(sprite, 1)) {
       for_run_pixels<Target, 1, true>(bmp, sprite, x, y, op);
     } else if (run_sprite_has_bytes(sprite, Target::bytes)) {
-      if (blend_run_spans<Target>(blend_op::rle_trans, bmp, sprite, hook, x, y)) return;
+      if (blend_run_spans<Target, run_unit_bytes(Target::bytes)>(blend_op::rle_trans, bmp, sprite,
+                                                                 hook, x, y)) {
+        return;
+      }
       for_run_pixels<Target, run_unit_bytes(Target::bytes), true>(bmp, sprite, x, y, op);
     }
   }
@@ -280,7 +280,7 @@ template <class Target>
 void draw_rle_alpha(bitmap *bmp, const run_sprite *sprite, int x, int y) noexcept {
   const blender_func hook = Target::alpha_blender();
   if (hook == nullptr || sprite == nullptr || sprite->color_depth != 32) return;
-  if (blend_run_spans<Target>(blend_op::rle_alpha, bmp, sprite, hook, x, y)) return;
+  if (blend_run_spans<Target, 4>(blend_op::rle_alpha, bmp, sprite, hook, x, y)) return;
   const auto n = static_cast<uint32_t>(blend_weight);
   for_run_pixels<Target, 4, true>(bmp, sprite, x, y,
                                   [hook, n](const unsigned char *r, unsigned char *w, uint32_t s) {

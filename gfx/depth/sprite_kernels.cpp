@@ -2,12 +2,14 @@
 // loops are written over 64-byte vectors of 16 pixels (their work is arithmetic, so AVX-512 pays
 // where the processor has it); the 15- and 16-bit loops, and those of 32-bit alpha sprites onto
 // narrower targets, are plain loops that the compiler vectorises. Each has a copy per instruction
-// set, chosen at run time; the helpers that walk the rows are always inlined, so that they are
-// compiled inside each copy rather than once for the base set and called. The run-length loops
-// come as one call per run and, for sprites landing whole on a bitmap, one call for all the runs.
+// set, chosen at run time; the helpers that walk the rows, and the lambdas they are given, are
+// always inlined, so that they are compiled inside each copy rather than once for the base set and
+// called. The run-length loops come as one call per run and, for sprites landing whole on a
+// bitmap, one call for all the runs.
 #include "gfx/depth/sprite_kernels.h"
 
 #include <cstring>
+#include <type_traits>
 
 #include "gfx/blenders.h"
 #include "gfx/depth/avx2_clones.h"
@@ -17,25 +19,29 @@ namespace corvane::depth {
 
 namespace {
 
-// 16 pixels of 32 bits: one AVX-512 register, two AVX2 ones, four of the base set. The helpers
-// take and give them by reference: a vector this wide passed by value would be passed differently
-// by each copy of the loops.
+// 16 pixels of 32 bits: one AVX-512 register, two AVX2 ones, four of the base set; 8 and 4 pixels
+// for the ends of short runs. The helpers take and give them by reference: a vector this wide
+// passed by value would be passed differently by each copy of the loops.
 using lanes32 = uint32_t __attribute__((vector_size(64)));
+using lanes8 = uint32_t __attribute__((vector_size(32)));
+using lanes4 = uint32_t __attribute__((vector_size(16)));
 
 // mix24_weighted lane by lane into out; weight holds each lane's weight 0-256.
-inline void mix24_lanes(const lanes32 &c, const lanes32 &y, const lanes32 &weight,
-                        lanes32 &out) noexcept {
-  const lanes32 rb = (y + ((weight * ((c & 0xFF00FFu) - (y & 0xFF00FFu))) >> 8)) & 0xFF00FFu;
-  const lanes32 g = ((y & 0xFF00u) + ((weight * ((c & 0xFF00u) - (y & 0xFF00u))) >> 8)) & 0xFF00u;
+template <class V>
+[[gnu::always_inline]] inline void mix24_lanes(const V &c, const V &y, const V &weight,
+                                               V &out) noexcept {
+  const V rb = (y + ((weight * ((c & 0xFF00FFu) - (y & 0xFF00FFu))) >> 8)) & 0xFF00FFu;
+  const V g = ((y & 0xFF00u) + ((weight * ((c & 0xFF00u) - (y & 0xFF00u))) >> 8)) & 0xFF00u;
   out = rb | g;
 }
 
 // The alpha blender's weight from a source pixel's alpha byte a: a + 1, or 0 where a is 0.
 // TopByte: the alpha byte is the top one, so no mask is needed after the shift.
-template <bool TopByte>
-inline void alpha_weight_lanes(const lanes32 &s, uint32_t shift, lanes32 &weight) noexcept {
-  const lanes32 a = TopByte ? s >> 24 : (s >> shift) & 255u;
-  weight = a - reinterpret_cast<lanes32>(a != 0u);  // the comparison gives -1 where true
+template <bool TopByte, class V>
+[[gnu::always_inline]] inline void alpha_weight_lanes(const V &s, uint32_t shift,
+                                                      V &weight) noexcept {
+  const V a = TopByte ? s >> 24 : (s >> shift) & 255u;
+  weight = a - reinterpret_cast<V>(a != 0u);  // the comparison gives -1 where true
 }
 
 template <bool TopByte>
@@ -44,62 +50,114 @@ inline uint32_t alpha_weight(uint32_t s, uint32_t shift) noexcept {
   return a != 0 ? a + 1 : 0;
 }
 
-// The loops over 32-bit pixels: 16 at a time, the rest one by one with the same arithmetic.
-// Weight (source lanes) gives each lane's weight; Masked: source pixels equal to mask leave the
-// destination alone. Run-length sprites hold no transparent pixels in their literal runs, so their
-// loops blend every pixel.
+// One block of V's lane count of 32-bit pixels, blended from the destination as it is now; the
+// result is left in out for the caller to store. Masked: source pixels equal to mask keep the
+// destination's value.
+template <bool Masked, class V, class LaneWeight>
+[[gnu::always_inline]] inline void blend_lanes32(const unsigned char *dest,
+                                                 const unsigned char *source, uint32_t mask,
+                                                 LaneWeight lane_weight, V &out) noexcept {
+  V s;
+  V d;
+  V weight;
+  std::memcpy(&s, source, sizeof s);
+  std::memcpy(&d, dest, sizeof d);
+  lane_weight(s, weight);
+  mix24_lanes(s, d, weight, out);
+  if (Masked) out = s == mask ? d : out;
+}
+
+// Two blocks of V's lane count covering count pixels (between one and two blocks) from both ends:
+// both are computed before either is stored, so the pixels where they overlap get the value
+// blended once.
+template <bool Masked, class V, class LaneWeight>
+[[gnu::always_inline]] inline void blend_two_blocks32(unsigned char *dest,
+                                                      const unsigned char *source, size_t count,
+                                                      uint32_t mask,
+                                                      LaneWeight lane_weight) noexcept {
+  constexpr size_t lanes = sizeof(V) / 4;
+  V head;
+  V tail;
+  blend_lanes32<Masked>(dest, source, mask, lane_weight, head);
+  blend_lanes32<Masked>(dest + 4 * (count - lanes), source + 4 * (count - lanes), mask, lane_weight,
+                        tail);
+  std::memcpy(dest, &head, sizeof head);
+  std::memcpy(dest + 4 * (count - lanes), &tail, sizeof tail);
+}
+
+// The loops over 32-bit pixels. Weight (source lanes) gives each lane's weight; Masked: source
+// pixels equal to mask leave the destination alone. Run-length sprites hold no transparent pixels
+// in their literal runs, so their loops blend every pixel.
+//
+// Runs are often a few dozen pixels, not a multiple of 16: rather than finish them one pixel at a
+// time, the last 16 pixels are one block that may overlap the one before it. That block is blended
+// from the destination as it was before any store and stored last, so the overlapped pixels end
+// with the value blended once. Runs under 16 pixels are two overlapping blocks of 8 or 4.
 template <bool Masked, class LaneWeight, class PixelWeight>
-inline void blend_span32(unsigned char *dest, const unsigned char *source, size_t count,
-                         uint32_t mask, LaneWeight lane_weight, PixelWeight pixel_weight) noexcept {
+[[gnu::always_inline]] inline void blend_span32(unsigned char *dest, const unsigned char *source,
+                                                size_t count, uint32_t mask, LaneWeight lane_weight,
+                                                PixelWeight pixel_weight) noexcept {
   constexpr size_t block = sizeof(lanes32) / 4;
-  size_t i = 0;
-  for (; i + block <= count; i += block) {
-    lanes32 s;
-    lanes32 d;
-    lanes32 weight;
-    lanes32 m;
-    std::memcpy(&s, source + 4 * i, sizeof s);
-    std::memcpy(&d, dest + 4 * i, sizeof d);
-    lane_weight(s, weight);
-    mix24_lanes(s, d, weight, m);
-    if (Masked) m = s == mask ? d : m;
-    std::memcpy(dest + 4 * i, &m, sizeof m);
-  }
-  for (; i < count; ++i) {
-    uint32_t s;
-    uint32_t d;
-    std::memcpy(&s, source + 4 * i, 4);
-    std::memcpy(&d, dest + 4 * i, 4);
-    const uint32_t m = mix24_weighted(s, d, pixel_weight(s));
-    d = (!Masked || s != mask) ? m : d;
-    std::memcpy(dest + 4 * i, &d, 4);
+  if (count >= block) {
+    const size_t last = count - block;
+    lanes32 tail;
+    blend_lanes32<Masked>(dest + 4 * last, source + 4 * last, mask, lane_weight, tail);
+    for (size_t i = 0; i < last; i += block) {
+      lanes32 m;
+      blend_lanes32<Masked>(dest + 4 * i, source + 4 * i, mask, lane_weight, m);
+      std::memcpy(dest + 4 * i, &m, sizeof m);
+    }
+    std::memcpy(dest + 4 * last, &tail, sizeof tail);
+  } else if (count >= 8) {
+    blend_two_blocks32<Masked, lanes8>(dest, source, count, mask, lane_weight);
+  } else if (count >= 4) {
+    blend_two_blocks32<Masked, lanes4>(dest, source, count, mask, lane_weight);
+  } else {
+    for (size_t i = 0; i < count; ++i) {
+      uint32_t s;
+      uint32_t d;
+      std::memcpy(&s, source + 4 * i, 4);
+      std::memcpy(&d, dest + 4 * i, 4);
+      const uint32_t m = mix24_weighted(s, d, pixel_weight(s));
+      d = (!Masked || s != mask) ? m : d;
+      std::memcpy(dest + 4 * i, &d, 4);
+    }
   }
 }
 
+// The mix at one weight for every pixel. weights holds it in every lane, made once per call by
+// the caller: broadcasting it here, per row, costs the compiler a lane-by-lane build.
 template <bool Masked>
-inline void mix_span32(unsigned char *dest, const unsigned char *source, size_t count,
-                       uint32_t weight, uint32_t mask) noexcept {
-  const lanes32 weights = lanes32{} + weight;
+[[gnu::always_inline]] inline void mix_span32(unsigned char *dest, const unsigned char *source,
+                                              size_t count, const lanes32 &weights,
+                                              uint32_t mask) noexcept {
+  const uint32_t weight = weights[0];
   blend_span32<Masked>(
-      dest, source, count, mask, [&weights](const lanes32 &, lanes32 &w) { w = weights; },
+      dest, source, count, mask,
+      [&weights](const auto &, auto &w)
+          __attribute__((always_inline)) { std::memcpy(&w, &weights, sizeof w); },
       [weight](uint32_t) { return weight; });
 }
 
 template <bool Masked>
-inline void alpha_span32(unsigned char *dest, const unsigned char *source, size_t count,
-                         uint32_t alpha_shift, uint32_t mask) noexcept {
+[[gnu::always_inline]] inline void alpha_span32(unsigned char *dest, const unsigned char *source,
+                                                size_t count, uint32_t alpha_shift,
+                                                uint32_t mask) noexcept {
   const uint32_t shift = alpha_shift & 31u;
   // The usual layout keeps alpha in the top byte: one shift gives the weight.
   if (shift == 24) {
     blend_span32<Masked>(
-        dest, source, count, mask,
-        [](const lanes32 &s, lanes32 &w) { alpha_weight_lanes<true>(s, 24, w); },
-        [](uint32_t s) { return alpha_weight<true>(s, 24); });
+        dest, source, count, mask, [](const auto &s, auto &w) __attribute__((always_inline)) {
+          alpha_weight_lanes<true>(s, 24, w);
+        },
+        [](uint32_t s) __attribute__((always_inline)) { return alpha_weight<true>(s, 24); });
   } else {
     blend_span32<Masked>(
         dest, source, count, mask,
-        [shift](const lanes32 &s, lanes32 &w) { alpha_weight_lanes<false>(s, shift, w); },
-        [shift](uint32_t s) { return alpha_weight<false>(s, shift); });
+        [shift](const auto &s, auto &w)
+            __attribute__((always_inline)) { alpha_weight_lanes<false>(s, shift, w); },
+        [shift](uint32_t s)
+            __attribute__((always_inline)) { return alpha_weight<false>(s, shift); });
   }
 }
 
@@ -121,25 +179,6 @@ inline void mix_span_packed16(unsigned char *dest, const unsigned char *source, 
 constexpr uint32_t spread15 = 0x3E07C1Fu, low15 = 0x7C1Fu, high15 = 0x3E0u;
 constexpr uint32_t spread16 = 0x7E0F81Fu, low16 = 0xF81Fu, high16 = 0x7E0u;
 
-// A 32-bit source with alpha over a narrower target, pixel by pixel with the alpha hook's
-// arithmetic inlined: Target is the target's storage, Repack turns the source colour into the
-// target's layout and Mix gives the blended pixel from (colour, target pixel, alpha byte).
-template <class Target, class Repack, class Mix>
-[[gnu::always_inline]] inline void alpha_span_narrow(unsigned char *dest,
-                                                     const unsigned char *source, size_t count,
-                                                     uint32_t alpha_shift, uint32_t mask,
-                                                     Repack repack, Mix mix) noexcept {
-  const uint32_t shift = alpha_shift & 31u;
-  for (size_t i = 0; i < count; ++i) {
-    uint32_t s;
-    std::memcpy(&s, source + 4 * i, 4);
-    unsigned char *d = dest + Target::bytes * i;
-    const uint32_t y = Target::load(d);
-    const uint32_t m = mix(repack(s), y, (s >> shift) & 255u);
-    Target::store(d, s != mask ? m : y);
-  }
-}
-
 // The fixed component orders of the alpha hooks: the source's top component (bits 16-23) lands in
 // the target's top field (same) or bottom field (swapped); green stays in the middle.
 constexpr uint32_t repack15_same(uint32_t x) noexcept {
@@ -159,9 +198,44 @@ constexpr uint32_t repack24_swapped(uint32_t x) noexcept {
   return (x & 0xFF00FF00u) | ((x >> 16) & 0xFFu) | ((x & 0xFFu) << 16);
 }
 
+// The alpha hooks onto narrower targets, one per depth and component order: target is the
+// target's storage, repack turns the source colour into the target's layout and mix gives the
+// blended pixel from (colour, target pixel, alpha byte).
+template <class Target, uint32_t (*Repack)(uint32_t), uint32_t (*Mix)(uint32_t, uint32_t, uint32_t)>
+struct narrow_alpha {
+  using target = Target;
+  static uint32_t repack(uint32_t x) noexcept { return Repack(x); }
+  static uint32_t mix(uint32_t c, uint32_t y, uint32_t a) noexcept { return Mix(c, y, a); }
+};
+using alpha15_same = narrow_alpha<pixel_word16, repack15_same, mix15>;
+using alpha15_swapped = narrow_alpha<pixel_word16, repack15_swapped, mix15>;
+using alpha16_same = narrow_alpha<pixel_word16, repack16_same, mix16>;
+using alpha16_swapped = narrow_alpha<pixel_word16, repack16_swapped, mix16>;
+using alpha24_same = narrow_alpha<pixel_bytes24, repack24_same, mix24>;
+using alpha24_swapped = narrow_alpha<pixel_bytes24, repack24_swapped, mix24>;
+
+// A 32-bit source with alpha over a narrower target, pixel by pixel with the alpha hook's
+// arithmetic inlined; Masked: source pixels equal to mask leave the target alone.
+template <class Op, bool Masked>
+[[gnu::always_inline]] inline void alpha_span_narrow(unsigned char *dest,
+                                                     const unsigned char *source, size_t count,
+                                                     uint32_t alpha_shift, uint32_t mask) noexcept {
+  using target = typename Op::target;
+  const uint32_t shift = alpha_shift & 31u;
+  for (size_t i = 0; i < count; ++i) {
+    uint32_t s;
+    std::memcpy(&s, source + 4 * i, 4);
+    unsigned char *d = dest + target::bytes * i;
+    const uint32_t y = target::load(d);
+    const uint32_t m = Op::mix(Op::repack(s), y, (s >> shift) & 255u);
+    target::store(d, !Masked || s != mask ? m : y);
+  }
+}
+
 // Runs span (dest, source, count) over every row of a block. One call per sprite rather than one
 // per row: the rows of a small sprite are short, and the per-call work of a row loop would
-// otherwise cost as much as the blending.
+// otherwise cost as much as the blending. (Asking for the lines of the rows ahead with software
+// prefetch was measured and did not pay.)
 template <class Span>
 [[gnu::always_inline]] inline void for_block(const blend_block &block, Span span) noexcept {
   // Copies, so that the stores to the rows cannot be taken to change them.
@@ -171,89 +245,97 @@ template <class Span>
   }
 }
 
-// The narrow alpha span over every row of a block.
-template <class Target, class Repack, class Mix>
+// The narrow alpha span over every row of a block, and over every literal run of a run-length
+// sprite: its units are 32-bit source pixels, its target pixels 2 or 3 bytes.
+template <class Op>
 [[gnu::always_inline]] inline void alpha_rows_narrow(const blend_block &block, uint32_t alpha_shift,
-                                                     uint32_t mask, Repack repack,
-                                                     Mix mix) noexcept {
-  for_block(block, [alpha_shift, mask, repack, mix](unsigned char *dest,
-                                                    const unsigned char *source, size_t count) {
-    alpha_span_narrow<Target>(dest, source, count, alpha_shift, mask, repack, mix);
-  });
+                                                     uint32_t mask) noexcept {
+  for_block(
+      block, [ alpha_shift, mask ](unsigned char *dest, const unsigned char *source, size_t count)
+                 __attribute__((always_inline)) {
+                   alpha_span_narrow<Op, true>(dest, source, count, alpha_shift, mask);
+                 });
+}
+
+template <class Op>
+[[gnu::always_inline]] inline void alpha_runs_narrow(const rle_rows &rows,
+                                                     uint32_t alpha_shift) noexcept {
+  for_rle_runs<uint32_t, Op::target::bytes>(
+      rows, [alpha_shift](unsigned char *dest, const unsigned char *source, size_t count)
+                __attribute__((always_inline)) {
+                  alpha_span_narrow<Op, false>(dest, source, count, alpha_shift, 0);
+                });
 }
 
 }  // namespace
 
 CORVANE_WIDE_CLONES void mix_sprite_rows32(const blend_block &block, uint32_t weight,
                                            uint32_t mask) noexcept {
-  for_block(block, [weight, mask](unsigned char *dest, const unsigned char *source, size_t count) {
-    mix_span32<true>(dest, source, count, weight, mask);
-  });
+  const lanes32 weights = lanes32{} + weight;
+  for_block(
+      block,
+      [&weights, mask ](unsigned char *dest, const unsigned char *source, size_t count)
+          __attribute__((always_inline)) { mix_span32<true>(dest, source, count, weights, mask); });
 }
 
 CORVANE_AVX2_CLONES void mix_sprite_rows15(const blend_block &block, uint32_t k,
                                            uint32_t mask) noexcept {
-  for_block(block, [k, mask](unsigned char *dest, const unsigned char *source, size_t count) {
-    mix_span_packed16<true, spread15, low15, high15>(dest, source, count, k, mask);
-  });
+  for_block(
+      block, [ k, mask ](unsigned char *dest, const unsigned char *source, size_t count)
+                 __attribute__((always_inline)) {
+                   mix_span_packed16<true, spread15, low15, high15>(dest, source, count, k, mask);
+                 });
 }
 
 CORVANE_AVX2_CLONES void mix_sprite_rows16(const blend_block &block, uint32_t k,
                                            uint32_t mask) noexcept {
-  for_block(block, [k, mask](unsigned char *dest, const unsigned char *source, size_t count) {
-    mix_span_packed16<true, spread16, low16, high16>(dest, source, count, k, mask);
-  });
+  for_block(
+      block, [ k, mask ](unsigned char *dest, const unsigned char *source, size_t count)
+                 __attribute__((always_inline)) {
+                   mix_span_packed16<true, spread16, low16, high16>(dest, source, count, k, mask);
+                 });
 }
 
 CORVANE_WIDE_CLONES void alpha_sprite_rows32(const blend_block &block, uint32_t alpha_shift,
                                              uint32_t mask) noexcept {
-  for_block(block,
-            [alpha_shift, mask](unsigned char *dest, const unsigned char *source, size_t count) {
-              alpha_span32<true>(dest, source, count, alpha_shift, mask);
-            });
+  for_block(
+      block, [ alpha_shift, mask ](unsigned char *dest, const unsigned char *source, size_t count)
+                 __attribute__((always_inline)) {
+                   alpha_span32<true>(dest, source, count, alpha_shift, mask);
+                 });
 }
 
-// The alpha sprites onto 15-, 16- and 24-bit targets, in both component orders.
-CORVANE_AVX2_CLONES void alpha_sprite_rows15_same(const blend_block &block, uint32_t alpha_shift,
-                                                  uint32_t mask) noexcept {
-  alpha_rows_narrow<pixel_word16>(
-      block, alpha_shift, mask, [](uint32_t x) { return repack15_same(x); },
-      [](uint32_t c, uint32_t y, uint32_t a) { return mix15(c, y, a); });
-}
-CORVANE_AVX2_CLONES void alpha_sprite_rows15_swapped(const blend_block &block, uint32_t alpha_shift,
-                                                     uint32_t mask) noexcept {
-  alpha_rows_narrow<pixel_word16>(
-      block, alpha_shift, mask, [](uint32_t x) { return repack15_swapped(x); },
-      [](uint32_t c, uint32_t y, uint32_t a) { return mix15(c, y, a); });
-}
-CORVANE_AVX2_CLONES void alpha_sprite_rows16_same(const blend_block &block, uint32_t alpha_shift,
-                                                  uint32_t mask) noexcept {
-  alpha_rows_narrow<pixel_word16>(
-      block, alpha_shift, mask, [](uint32_t x) { return repack16_same(x); },
-      [](uint32_t c, uint32_t y, uint32_t a) { return mix16(c, y, a); });
-}
-CORVANE_AVX2_CLONES void alpha_sprite_rows16_swapped(const blend_block &block, uint32_t alpha_shift,
-                                                     uint32_t mask) noexcept {
-  alpha_rows_narrow<pixel_word16>(
-      block, alpha_shift, mask, [](uint32_t x) { return repack16_swapped(x); },
-      [](uint32_t c, uint32_t y, uint32_t a) { return mix16(c, y, a); });
-}
-CORVANE_AVX2_CLONES void alpha_sprite_rows24_same(const blend_block &block, uint32_t alpha_shift,
-                                                  uint32_t mask) noexcept {
-  alpha_rows_narrow<pixel_bytes24>(
-      block, alpha_shift, mask, [](uint32_t x) { return repack24_same(x); },
-      [](uint32_t c, uint32_t y, uint32_t a) { return mix24(c, y, a); });
-}
-CORVANE_AVX2_CLONES void alpha_sprite_rows24_swapped(const blend_block &block, uint32_t alpha_shift,
-                                                     uint32_t mask) noexcept {
-  alpha_rows_narrow<pixel_bytes24>(
-      block, alpha_shift, mask, [](uint32_t x) { return repack24_swapped(x); },
-      [](uint32_t c, uint32_t y, uint32_t a) { return mix24(c, y, a); });
-}
+// The alpha sprites onto 15-, 16- and 24-bit targets, in both component orders: over a block of
+// rows of a bitmap sprite, over one literal run, and over all the runs of a run-length sprite.
+// The argument is the suffix shared by the function names and the hook's description above.
+// NOLINTBEGIN(bugprone-macro-parentheses)
+#define CORVANE_NARROW_ALPHA_LOOPS(NAME)                                                           \
+  CORVANE_AVX2_CLONES void alpha_sprite_rows##NAME(const blend_block &block, uint32_t alpha_shift, \
+                                                   uint32_t mask) noexcept {                       \
+    alpha_rows_narrow<alpha##NAME>(block, alpha_shift, mask);                                      \
+  }                                                                                                \
+  CORVANE_AVX2_CLONES void alpha_run_span##NAME(unsigned char *dest, const unsigned char *source,  \
+                                                size_t count, uint32_t alpha_shift,                \
+                                                uint32_t mask) noexcept {                          \
+    alpha_span_narrow<alpha##NAME, false>(dest, source, count, alpha_shift, mask);                 \
+  }                                                                                                \
+  CORVANE_AVX2_CLONES void alpha_rle_rows##NAME(const rle_rows &rows,                              \
+                                                uint32_t alpha_shift) noexcept {                   \
+    alpha_runs_narrow<alpha##NAME>(rows, alpha_shift);                                             \
+  }
+// NOLINTEND(bugprone-macro-parentheses)
+CORVANE_NARROW_ALPHA_LOOPS(15_same)
+CORVANE_NARROW_ALPHA_LOOPS(15_swapped)
+CORVANE_NARROW_ALPHA_LOOPS(16_same)
+CORVANE_NARROW_ALPHA_LOOPS(16_swapped)
+CORVANE_NARROW_ALPHA_LOOPS(24_same)
+CORVANE_NARROW_ALPHA_LOOPS(24_swapped)
+#undef CORVANE_NARROW_ALPHA_LOOPS
 
 CORVANE_WIDE_CLONES void mix_run_span32(unsigned char *dest, const unsigned char *source,
                                         size_t count, uint32_t weight, uint32_t mask) noexcept {
-  mix_span32<false>(dest, source, count, weight, mask);
+  const lanes32 weights = lanes32{} + weight;
+  mix_span32<false>(dest, source, count, weights, mask);
 }
 
 CORVANE_AVX2_CLONES void mix_run_span15(unsigned char *dest, const unsigned char *source,
@@ -273,29 +355,36 @@ CORVANE_WIDE_CLONES void alpha_run_span32(unsigned char *dest, const unsigned ch
 }
 
 CORVANE_WIDE_CLONES void mix_rle_rows32(const rle_rows &rows, uint32_t weight) noexcept {
-  for_rle_runs<uint32_t>(rows,
-                         [weight](unsigned char *dest, const unsigned char *source, size_t count) {
-                           mix_span32<false>(dest, source, count, weight, 0);
-                         });
+  const lanes32 weights = lanes32{} + weight;
+  for_rle_runs<uint32_t>(
+      rows, [&weights](unsigned char *dest, const unsigned char *source, size_t count)
+                __attribute__((always_inline)) {
+                  mix_span32<false>(dest, source, count, weights, 0);
+                });
 }
 
 CORVANE_AVX2_CLONES void mix_rle_rows15(const rle_rows &rows, uint32_t k) noexcept {
-  for_rle_runs<uint16_t>(rows, [k](unsigned char *dest, const unsigned char *source, size_t count) {
-    mix_span_packed16<false, spread15, low15, high15>(dest, source, count, k, 0);
-  });
+  for_rle_runs<uint16_t>(
+      rows, [k](unsigned char *dest, const unsigned char *source, size_t count)
+                __attribute__((always_inline)) {
+                  mix_span_packed16<false, spread15, low15, high15>(dest, source, count, k, 0);
+                });
 }
 
 CORVANE_AVX2_CLONES void mix_rle_rows16(const rle_rows &rows, uint32_t k) noexcept {
-  for_rle_runs<uint16_t>(rows, [k](unsigned char *dest, const unsigned char *source, size_t count) {
-    mix_span_packed16<false, spread16, low16, high16>(dest, source, count, k, 0);
-  });
+  for_rle_runs<uint16_t>(
+      rows, [k](unsigned char *dest, const unsigned char *source, size_t count)
+                __attribute__((always_inline)) {
+                  mix_span_packed16<false, spread16, low16, high16>(dest, source, count, k, 0);
+                });
 }
 
 CORVANE_WIDE_CLONES void alpha_rle_rows32(const rle_rows &rows, uint32_t alpha_shift) noexcept {
   for_rle_runs<uint32_t>(
-      rows, [alpha_shift](unsigned char *dest, const unsigned char *source, size_t count) {
-        alpha_span32<false>(dest, source, count, alpha_shift, 0);
-      });
+      rows, [alpha_shift](unsigned char *dest, const unsigned char *source, size_t count)
+                __attribute__((always_inline)) {
+                  alpha_span32<false>(dest, source, count, alpha_shift, 0);
+                });
 }
 
 }  // namespace corvane::depth

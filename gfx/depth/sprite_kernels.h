@@ -51,7 +51,8 @@ void alpha_sprite_rows24_swapped(const blend_block &block, uint32_t alpha_shift,
                                  uint32_t mask) noexcept;
 
 // The same loops over one literal run of a run-length sprite: every pixel is blended (mask is not
-// looked at).
+// looked at). The alpha runs onto 15-, 16- and 24-bit targets read 32-bit source pixels and write
+// the target's 2 or 3 bytes.
 void mix_run_span32(unsigned char *dest, const unsigned char *source, size_t count, uint32_t weight,
                     uint32_t mask) noexcept;
 void mix_run_span15(unsigned char *dest, const unsigned char *source, size_t count, uint32_t k,
@@ -60,6 +61,18 @@ void mix_run_span16(unsigned char *dest, const unsigned char *source, size_t cou
                     uint32_t mask) noexcept;
 void alpha_run_span32(unsigned char *dest, const unsigned char *source, size_t count,
                       uint32_t alpha_shift, uint32_t mask) noexcept;
+void alpha_run_span15_same(unsigned char *dest, const unsigned char *source, size_t count,
+                           uint32_t alpha_shift, uint32_t mask) noexcept;
+void alpha_run_span15_swapped(unsigned char *dest, const unsigned char *source, size_t count,
+                              uint32_t alpha_shift, uint32_t mask) noexcept;
+void alpha_run_span16_same(unsigned char *dest, const unsigned char *source, size_t count,
+                           uint32_t alpha_shift, uint32_t mask) noexcept;
+void alpha_run_span16_swapped(unsigned char *dest, const unsigned char *source, size_t count,
+                              uint32_t alpha_shift, uint32_t mask) noexcept;
+void alpha_run_span24_same(unsigned char *dest, const unsigned char *source, size_t count,
+                           uint32_t alpha_shift, uint32_t mask) noexcept;
+void alpha_run_span24_swapped(unsigned char *dest, const unsigned char *source, size_t count,
+                              uint32_t alpha_shift, uint32_t mask) noexcept;
 
 // The same loops over all the literal runs of a run-length sprite landing whole on a bitmap, one
 // call per sprite: its runs are often a few dozen pixels, and a call per run would cost as much as
@@ -68,6 +81,12 @@ void mix_rle_rows32(const rle_rows &rows, uint32_t weight) noexcept;
 void mix_rle_rows15(const rle_rows &rows, uint32_t k) noexcept;
 void mix_rle_rows16(const rle_rows &rows, uint32_t k) noexcept;
 void alpha_rle_rows32(const rle_rows &rows, uint32_t alpha_shift) noexcept;
+void alpha_rle_rows15_same(const rle_rows &rows, uint32_t alpha_shift) noexcept;
+void alpha_rle_rows15_swapped(const rle_rows &rows, uint32_t alpha_shift) noexcept;
+void alpha_rle_rows16_same(const rle_rows &rows, uint32_t alpha_shift) noexcept;
+void alpha_rle_rows16_swapped(const rle_rows &rows, uint32_t alpha_shift) noexcept;
+void alpha_rle_rows24_same(const rle_rows &rows, uint32_t alpha_shift) noexcept;
+void alpha_rle_rows24_swapped(const rle_rows &rows, uint32_t alpha_shift) noexcept;
 
 }  // namespace corvane::depth
 

@@ -1,10 +1,11 @@
-// The whole-row paths of alpha sprites onto 15-, 16- and 24-bit targets, in both component orders,
-// against the alpha hook pixel by pixel.
+// The whole-row paths of alpha sprites, bitmap and run-length, onto 15-, 16- and 24-bit targets,
+// in both component orders, against the alpha hook pixel by pixel.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "corvane/blend.h"
 #include "corvane/color.h"
@@ -56,7 +57,7 @@ blender_func alpha_hook_of(int depth) {
 
 class NarrowAlphaTest : public ::testing::TestWithParam<int> {};
 
-TEST_P(NarrowAlphaTest, AlphaSpritesEqualTheAlphaHookPixelByPixel) {
+TEST_P(NarrowAlphaTest, BitmapAndRunLengthAlphaSpritesEqualTheAlphaHookPixelByPixel) {
   const int depth = GetParam();
   const saved_layouts saved;
   std::mt19937 rng(static_cast<unsigned>(depth) * 13);
@@ -93,10 +94,22 @@ TEST_P(NarrowAlphaTest, AlphaSpritesEqualTheAlphaHookPixelByPixel) {
               want.at(tx, sy + 1) = hook(s, want.at(tx, sy + 1), 0) & depth_value_mask(depth);
             }
           }
+          // The run-length form of the same sprite onto a copy of the target: whole runs of
+          // 32-bit units onto 2- or 3-byte pixels.
+          run_sprite *rle = create_run_sprite(sprite.get());
+          ASSERT_NE(rle, nullptr);
+          bitmap_ptr target_rle = make_bitmap(depth, 40, 6);
+          paint(target_rle.get(), capture(target.get()));
+          set_clip_area(target_rle.get(), 3, 0, 36, 5);
           draw_sprite_alpha(target.get(), sprite.get(), x, 1);
+          draw_rle_alpha(target_rle.get(), rle, x, 1);
+          destroy_run_sprite(rle);
+          const char *order = swapped ? "swapped" : "same";
           ASSERT_TRUE(bitmap_matches(target.get(), want))
-              << (swapped ? "swapped" : "same") << " order, alpha at " << shift << ", width "
-              << width << " at " << x;
+              << order << " order, alpha at " << shift << ", width " << width << " at " << x;
+          ASSERT_TRUE(bitmap_matches(target_rle.get(), want))
+              << "run sprite, " << order << " order, alpha at " << shift << ", width " << width
+              << " at " << x;
         }
       }
     }
@@ -105,5 +118,90 @@ TEST_P(NarrowAlphaTest, AlphaSpritesEqualTheAlphaHookPixelByPixel) {
 
 INSTANTIATE_TEST_SUITE_P(NarrowDepths, NarrowAlphaTest, ::testing::Values(15, 16, 24),
                          [](const auto &p) { return "depth" + std::to_string(p.param); });
+
+// The 32-bit loops finish a row or run with blocks that overlap the ones before them: every pixel
+// must still be blended exactly once, whatever the length. Lengths 1-40 give every ending of the
+// 16-, 8- and 4-pixel blocks; 16k + 1 overlaps a block by all but one pixel.
+TEST(WideBlendPath, RowsAndRunsOfEveryLengthAreBlendedOnce) {
+  std::vector<int> lengths;
+  for (int n = 1; n <= 40; ++n) lengths.push_back(n);
+  for (const int n : {49, 65, 81}) lengths.push_back(n);
+  std::mt19937 rng(77);
+  // One sprite row holding a literal run of every length, each followed by a transparent pixel.
+  int width = 0;
+  for (const int n : lengths) width += n + 1;
+  for (const bool alpha : {false, true}) {
+    if (alpha) {
+      select_alpha_blend();
+    } else {
+      select_mix_blend(0, 0, 0, 128);
+    }
+    const auto reference = [&](const bitmap *sprite, bitmap *target, int x, int clip_left) {
+      reference_image want = capture(target);
+      for (int sy = 0; sy < sprite->height; ++sy) {
+        for (int sx = 0; sx < sprite->width; ++sx) {
+          const uint32_t s = raw_pixel(sprite, sx, sy);
+          if (s == 0xFF00FFu || x + sx < clip_left) continue;
+          want.at(x + sx, sy + 1) = blend_hook32(s, want.at(x + sx, sy + 1), 128);
+        }
+      }
+      return want;
+    };
+    const auto draw = [alpha](bitmap *target, bitmap *sprite, int x) {
+      if (alpha) {
+        draw_sprite_alpha(target, sprite, x, 1);
+      } else {
+        draw_sprite_trans(target, sprite, x, 1);
+      }
+    };
+    const auto draw_rle = [alpha](bitmap *target, const run_sprite *rle, int x) {
+      if (alpha) {
+        draw_rle_alpha(target, rle, x, 1);
+      } else {
+        draw_rle_trans(target, rle, x, 1);
+      }
+    };
+    // Bitmap sprites as wide as each length, with no transparent pixel.
+    for (const int n : lengths) {
+      bitmap_ptr sprite = make_bitmap(32, n, 2);
+      paint(sprite.get(), random_image(n, 2, 32, rng));
+      bitmap_ptr target = make_bitmap(32, n + 2, 4);
+      paint(target.get(), random_image(n + 2, 4, 32, rng));
+      const reference_image want = reference(sprite.get(), target.get(), 1, 0);
+      draw(target.get(), sprite.get(), 1);
+      ASSERT_TRUE(bitmap_matches(target.get(), want)) << (alpha ? "alpha" : "trans") << " " << n;
+    }
+    // The run sprite whole (one call for all runs) and cut by one column on the left (a call per
+    // run); the bitmap form of the same pixels, whose rows hold transparent pixels.
+    bitmap_ptr sprite = make_bitmap(32, width, 2);
+    paint(sprite.get(), random_image(width, 2, 32, rng));
+    for (int sy = 0; sy < 2; ++sy) {
+      int sx = 0;
+      for (const int n : lengths) {
+        sx += n;
+        set_raw_pixel(sprite.get(), sx++, sy, 0xFF00FFu);
+      }
+    }
+    run_sprite *rle = create_run_sprite(sprite.get());
+    ASSERT_NE(rle, nullptr);
+    for (const int clip_left : {0, 1}) {
+      bitmap_ptr target = make_bitmap(32, width, 4);
+      paint(target.get(), random_image(width, 4, 32, rng));
+      set_clip_area(target.get(), clip_left, 0, width - 1, 3);
+      const reference_image want = reference(sprite.get(), target.get(), 0, clip_left);
+      bitmap_ptr target_bitmap = make_bitmap(32, width, 4);
+      paint(target_bitmap.get(), capture(target.get()));
+      set_clip_area(target_bitmap.get(), clip_left, 0, width - 1, 3);
+      draw_rle(target.get(), rle, 0);
+      draw(target_bitmap.get(), sprite.get(), 0);
+      EXPECT_TRUE(bitmap_matches(target.get(), want))
+          << (alpha ? "alpha" : "trans") << " runs, clip from " << clip_left;
+      EXPECT_TRUE(bitmap_matches(target_bitmap.get(), want))
+          << (alpha ? "alpha" : "trans") << " bitmap, clip from " << clip_left;
+    }
+    destroy_run_sprite(rle);
+  }
+  select_alpha_blend();
+}
 
 }  // namespace
