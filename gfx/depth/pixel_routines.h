@@ -265,11 +265,18 @@ template <class Pixel>
   release_rows(bmp);
 }
 
+// draw_hline's own work: the solid fill of a memory bitmap, by far the most frequent use, stores a
+// short row inline (fill_row); every other mode and any line accessor or release_line goes to
+// draw_hline_general.
 template <class Pixel>
-void draw_hline(bitmap *bmp, int x1, int y, int x2, int color) noexcept {
+[[gnu::always_inline]] inline void draw_hline_solid_first(bitmap *bmp, int x1, int y, int x2,
+                                                          int color) noexcept {
+  if (draw_mode != MODE_SOLID || bmp->write_line != default_line_accessor) {
+    draw_hline_general<Pixel>(bmp, x1, y, x2, color);
+    return;
+  }
   void (*const release)(bitmap *) = bmp->vtable->release_line;
-  if (draw_mode != MODE_SOLID || bmp->write_line != default_line_accessor ||
-      (release != nullptr && release != release_line_noop)) {
+  if (release != nullptr && release != release_line_noop) {
     draw_hline_general<Pixel>(bmp, x1, y, x2, color);
     return;
   }
@@ -278,9 +285,25 @@ void draw_hline(bitmap *bmp, int x1, int y, int x2, int color) noexcept {
   x1 = std::max(x1, area.left);
   x2 = std::min(x2, area.right - 1);
   if (x2 < x1 || y < area.top || y >= area.bottom) return;
-  Pixel::fill(bmp->lines[y] + static_cast<size_t>(x1) * Pixel::bytes, static_cast<uint32_t>(color),
-              static_cast<size_t>(int64_t{x2} - x1 + 1));
+  Pixel::fill_row(bmp->lines[y] + static_cast<size_t>(x1) * Pixel::bytes,
+                  static_cast<uint32_t>(color), static_cast<size_t>(int64_t{x2} - x1 + 1));
 }
+
+// draw_hline of each depth is defined in pixel_routines.cpp, compiled for each instruction set
+// (but at 24 bits, whose fill has its own copies): the table's call reaches the copy for the
+// processor, which stores a short row itself.
+template <class Pixel>
+void draw_hline(bitmap *bmp, int x1, int y, int x2, int color) noexcept;
+template <>
+void draw_hline<pixel8>(bitmap *bmp, int x1, int y, int x2, int color) noexcept;
+template <>
+void draw_hline<pixel15>(bitmap *bmp, int x1, int y, int x2, int color) noexcept;
+template <>
+void draw_hline<pixel16>(bitmap *bmp, int x1, int y, int x2, int color) noexcept;
+template <>
+void draw_hline<pixel24>(bitmap *bmp, int x1, int y, int x2, int color) noexcept;
+template <>
+void draw_hline<pixel32>(bitmap *bmp, int x1, int y, int x2, int color) noexcept;
 
 // Depends on the pixel size only: Pixel is a storage type, so 15 and 16 bits share it.
 template <class Pixel>
@@ -422,8 +445,7 @@ void blit_masked(bitmap *source, bitmap *dest, int source_x, int source_y, int d
 #define CORVANE_PIXEL_ROUTINES(PREFIX, Pixel)                           \
   PREFIX int get_pixel<Pixel>(bitmap *, int, int) noexcept;             \
   PREFIX void put_pixel<Pixel>(bitmap *, int, int, int) noexcept;       \
-  PREFIX void draw_vline<Pixel>(bitmap *, int, int, int, int) noexcept; \
-  PREFIX void draw_hline<Pixel>(bitmap *, int, int, int, int) noexcept;
+  PREFIX void draw_vline<Pixel>(bitmap *, int, int, int, int) noexcept;
 #define CORVANE_STORAGE_ROUTINES(PREFIX, Storage)                                            \
   PREFIX void clear_to_color<Storage>(bitmap *, int) noexcept;                               \
   PREFIX void blit_copy<Storage>(bitmap *, bitmap *, int, int, int, int, int, int) noexcept; \

@@ -121,6 +121,10 @@ struct pixel_byte {
   static void fill(unsigned char *dest, uint32_t color, size_t count) noexcept {
     std::memset(dest, static_cast<unsigned char>(color), count);
   }
+  // fill for a caller compiled for each instruction set: short rows inline, in that set's stores.
+  static void fill_row(unsigned char *dest, uint32_t color, size_t count) noexcept {
+    fill_row_words(dest, count, (color & 0xFFu) * 0x01010101u);
+  }
   // The 8-bit mask colour is 0 at every depth that stores bytes.
   static void copy_masked(unsigned char *dest, const unsigned char *source, size_t count,
                           uint32_t /*mask*/) noexcept {
@@ -147,6 +151,9 @@ struct pixel_word16 {
   static void fill(unsigned char *dest, uint32_t color, size_t count) noexcept {
     fill_span16(dest, color, count);
   }
+  static void fill_row(unsigned char *dest, uint32_t color, size_t count) noexcept {
+    fill_row_words(dest, count * 2, (color & 0xFFFFu) * 0x00010001u);
+  }
   static void copy_masked(unsigned char *dest, const unsigned char *source, size_t count,
                           uint32_t mask) noexcept {
     masked_span16(dest, source, count, mask);
@@ -169,6 +176,10 @@ struct pixel_bytes24 {
     p[2] = static_cast<unsigned char>(value);
   }
   static void fill(unsigned char *dest, uint32_t color, size_t count) noexcept {
+    fill_span24(dest, color, count);
+  }
+  // A 3-byte pattern does not repeat in 4-byte words: the out-of-line fill.
+  static void fill_row(unsigned char *dest, uint32_t color, size_t count) noexcept {
     fill_span24(dest, color, count);
   }
   // 24 bits have one mask colour whatever the component order.
@@ -195,6 +206,9 @@ struct pixel_word32 {
   }
   static void fill(unsigned char *dest, uint32_t color, size_t count) noexcept {
     fill_span32(dest, color, count);
+  }
+  static void fill_row(unsigned char *dest, uint32_t color, size_t count) noexcept {
+    fill_row_words(dest, count * 4, color);
   }
   static void copy_masked(unsigned char *dest, const unsigned char *source, size_t count,
                           uint32_t mask) noexcept {

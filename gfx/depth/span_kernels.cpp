@@ -8,52 +8,13 @@
 #include "gfx/depth/avx2_clones.h"
 #include "gfx/depth/pixel_traits.h"
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace corvane::depth {
 
 namespace {
-
-// 32 bytes of one repeated pixel value: one store with AVX2, two with SSE2.
-using fill_vector = uint32_t __attribute__((vector_size(32)));
-
-// Sets pattern to the 32-byte pattern of a 4-byte word.
-inline void splat(fill_vector &pattern, uint32_t word) noexcept {
-  pattern = fill_vector{word, word, word, word, word, word, word, word};
-}
-
-// Stores a 32-byte pattern of a 4-byte word (whose period divides 4) over bytes bytes (a multiple
-// of the period): one store for the head up to a 32-byte boundary, so that no later store spans
-// two cache lines, then four vector stores per loop turn, and the last partial block as one store
-// that overlaps the one before it.
-inline void fill_words(unsigned char *dest, size_t bytes, uint32_t word) noexcept {
-  fill_vector pattern;
-  splat(pattern, word);
-  if (bytes < sizeof pattern) {
-    unsigned char block[sizeof pattern];
-    std::memcpy(block, &pattern, sizeof pattern);
-    for (size_t i = 0; i < bytes; ++i) dest[i] = block[i];
-    return;
-  }
-  const size_t head = (sizeof pattern - (reinterpret_cast<uintptr_t>(dest) & 31u)) & 31u;
-  if (head != 0 && bytes >= 2 * sizeof pattern) {
-    std::memcpy(dest, &pattern, sizeof pattern);
-    // From dest + head on the pattern starts head bytes into the word.
-    const int turn = static_cast<int>(8 * (head & 3u));
-    word = std::endian::native == std::endian::little ? std::rotr(word, turn)
-                                                      : std::rotl(word, turn);
-    splat(pattern, word);
-    dest += head;
-    bytes -= head;
-  }
-  size_t i = 0;
-  for (; i + 4 * sizeof pattern <= bytes; i += 4 * sizeof pattern) {
-    std::memcpy(dest + i, &pattern, sizeof pattern);
-    std::memcpy(dest + i + 32, &pattern, sizeof pattern);
-    std::memcpy(dest + i + 64, &pattern, sizeof pattern);
-    std::memcpy(dest + i + 96, &pattern, sizeof pattern);
-  }
-  for (; i + sizeof pattern <= bytes; i += sizeof pattern) std::memcpy(dest + i, &pattern, 32);
-  if (i < bytes) std::memcpy(dest + bytes - sizeof pattern, &pattern, sizeof pattern);
-}
 
 // Stores a block of whole pixels over and over, then as much of it as is left.
 template <size_t Block>
@@ -65,10 +26,51 @@ inline void fill_repeating(unsigned char *dest, size_t bytes, const unsigned cha
 
 }  // namespace
 
+#if defined(__x86_64__)
+
+const bool wide_fill_stores = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx512f") != 0;
+}();
+
+[[gnu::target("avx512f")]] void fill_words_wide(unsigned char *dest, size_t bytes,
+                                                uint32_t word) noexcept {
+  if (bytes <= 128) {
+    fill_words(dest, bytes, word);
+    return;
+  }
+  const __m512i ends = _mm512_set1_epi32(static_cast<int>(word));
+  unsigned char *const end = dest + bytes;
+  _mm512_storeu_si512(dest, ends);
+  _mm512_storeu_si512(end - 64, ends);
+  const size_t head = (64 - (reinterpret_cast<uintptr_t>(dest) & 63u)) & 63u;
+  // From dest + head on, the pattern starts head bytes into the word (x86 is little-endian).
+  const __m512i middle =
+      _mm512_set1_epi32(static_cast<int>(std::rotr(word, static_cast<int>(8 * (head & 3u)))));
+  unsigned char *p = dest + head;
+  unsigned char *const last = end - 64;
+  for (; p + 256 <= last; p += 256) {
+    _mm512_storeu_si512(p, middle);
+    _mm512_storeu_si512(p + 64, middle);
+    _mm512_storeu_si512(p + 128, middle);
+    _mm512_storeu_si512(p + 192, middle);
+  }
+  for (; p < last; p += 64) _mm512_storeu_si512(p, middle);
+}
+
+#else
+
+const bool wide_fill_stores = false;
+
+void fill_words_wide(unsigned char *dest, size_t bytes, uint32_t word) noexcept {
+  fill_words(dest, bytes, word);
+}
+
+#endif
+
 CORVANE_AVX2_CLONES void fill_span16(unsigned char *dest, uint32_t color, size_t count) noexcept {
   const uint32_t word = color & 0xFFFFu;
-  const uint32_t pair = word | (word << 16);
-  fill_words(dest, count * 2, pair);
+  fill_row_words(dest, count * 2, word | (word << 16));
 }
 
 CORVANE_AVX2_CLONES void fill_span24(unsigned char *dest, uint32_t color, size_t count) noexcept {
@@ -90,7 +92,7 @@ CORVANE_AVX2_CLONES void fill_span24(unsigned char *dest, uint32_t color, size_t
 }
 
 CORVANE_AVX2_CLONES void fill_span32(unsigned char *dest, uint32_t color, size_t count) noexcept {
-  fill_words(dest, count * 4, color);
+  fill_row_words(dest, count * 4, color);
 }
 
 CORVANE_AVX2_CLONES void masked_span8(unsigned char *dest, const unsigned char *source,
