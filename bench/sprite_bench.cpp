@@ -263,13 +263,20 @@ void BM_draw_rle_alpha_64x64_32bpp(benchmark::State &state) {
 BENCHMARK(BM_draw_rle_alpha_64x64_32bpp);
 
 // Alpha sprites onto 16- and 24-bit screens (the 32-bit sprite's alpha weighs it over the narrower
-// pixels), against SDL2's per-pixel alpha blit onto RGB565 and RGB24 below.
-void alpha_onto_depth(benchmark::State &state, int depth) {
+// pixels), bitmap and run-length forms, against SDL2's per-pixel alpha blit onto RGB565 and RGB24
+// below.
+void alpha_onto_depth(benchmark::State &state, int depth, bool rle = false) {
   bitmap *sprite = make_sprite(4, 0, true);
+  run_sprite *runs = rle ? create_run_sprite(sprite) : nullptr;
   bitmap *screen = create_bitmap_at_depth(depth, SCREEN_W, SCREEN_H);
   clear_to_color(screen, depth == 16 ? 0x3339 : 0x336699);
   select_alpha_blend();
-  run_rounds(state, [&](int x, int y) { draw_sprite_alpha(screen, sprite, x, y); });
+  if (rle) {
+    run_rounds(state, [&](int x, int y) { draw_rle_alpha(screen, runs, x, y); });
+    destroy_run_sprite(runs);
+  } else {
+    run_rounds(state, [&](int x, int y) { draw_sprite_alpha(screen, sprite, x, y); });
+  }
   destroy_bitmap(sprite);
   destroy_bitmap(screen);
 }
@@ -330,23 +337,12 @@ void BM_draw_rle_alpha_shaped_64x64_32bpp(benchmark::State &state) {
 BENCHMARK(BM_draw_rle_alpha_shaped_64x64_32bpp);
 
 // Run-length alpha sprites onto 16- and 24-bit screens, beside the bitmap forms above.
-void rle_alpha_onto_depth(benchmark::State &state, int depth) {
-  bitmap *sprite = make_sprite(4, 0, true);
-  run_sprite *runs = create_run_sprite(sprite);
-  bitmap *screen = create_bitmap_at_depth(depth, SCREEN_W, SCREEN_H);
-  clear_to_color(screen, depth == 16 ? 0x3339 : 0x336699);
-  select_alpha_blend();
-  run_rounds(state, [&](int x, int y) { draw_rle_alpha(screen, runs, x, y); });
-  destroy_run_sprite(runs);
-  destroy_bitmap(sprite);
-  destroy_bitmap(screen);
-}
 void BM_draw_rle_alpha_64x64_32_onto_16bpp(benchmark::State &state) {
-  rle_alpha_onto_depth(state, 16);
+  alpha_onto_depth(state, 16, true);
 }
 BENCHMARK(BM_draw_rle_alpha_64x64_32_onto_16bpp);
 void BM_draw_rle_alpha_64x64_32_onto_24bpp(benchmark::State &state) {
-  rle_alpha_onto_depth(state, 24);
+  alpha_onto_depth(state, 24, true);
 }
 BENCHMARK(BM_draw_rle_alpha_64x64_32_onto_24bpp);
 
