@@ -5,14 +5,19 @@
 # FluidSynth folders are left out; the tests are the program macosx_tests.
 option(CORVANE_MACOSX_STANDIN "Build for Mac OS X against the stand-in frameworks (tests only)" OFF)
 
-# The application host, the system driver and the drivers of platform/macosx.
+# The application host, the system driver and the drivers of platform/macosx: display, keyboard,
+# mouse, joystick, and sound.
 set(CORVANE_PLATFORM_MACOSX_SOURCES
   platform/macosx/application_host.mm
+  platform/macosx/hid_pointing_device.cpp
+  platform/macosx/hid_registry.cpp
   platform/macosx/host_state.mm
+  platform/macosx/joystick/hid_joystick.cpp
   platform/macosx/mac_key_table.cpp
   platform/macosx/macosx_driver_lists.cpp
   platform/macosx/osx_cpu.cpp
   platform/macosx/osx_keyboard.mm
+  platform/macosx/osx_mouse.mm
   platform/macosx/osx_mutex.cpp
   platform/macosx/osx_signals.cpp
   platform/macosx/osx_system_driver.mm
@@ -20,6 +25,11 @@ set(CORVANE_PLATFORM_MACOSX_SOURCES
   platform/macosx/quartz_fullscreen.mm
   platform/macosx/quartz_rows.cpp
   platform/macosx/quartz_window.mm
+  platform/macosx/sound/coreaudio_digi_driver.cpp
+  platform/macosx/sound/coreaudio_midi_driver.cpp
+  platform/macosx/sound/macosx_sound_support.cpp
+  platform/macosx/sound/quicktime_midi_driver.cpp
+  platform/macosx/sound/sound_manager_digi_driver.cpp
   platform/macosx/window_server.mm)
 
 # The process entry, an object of its own: it joins a program only when the program has no main
@@ -28,41 +38,27 @@ set(CORVANE_PLATFORM_MACOSX_SOURCES
 set(CORVANE_PLATFORM_MACOSX_ENTRY_SOURCES
   platform/macosx/process_entry.mm)
 
-# The stand-in frameworks.
+# The stand-in frameworks: Foundation and AppKit, Carbon, Core Graphics, CoreAudio, AudioUnit and
+# AudioToolbox, the Sound Manager, QuickTime's note allocator, IOKit HID with CoreFoundation.
 set(CORVANE_MACOSX_STANDIN_SOURCES
   platform/macosx/standin/appkit.mm
   platform/macosx/standin/appkit_version.c
   platform/macosx/standin/appkit_window.mm
+  platform/macosx/standin/audio_toolbox.cpp
+  platform/macosx/standin/audio_unit.cpp
   platform/macosx/standin/carbon.cpp
+  platform/macosx/standin/cg_remote_operation.cpp
+  platform/macosx/standin/core_foundation.cpp
   platform/macosx/standin/core_graphics.mm
+  platform/macosx/standin/coreaudio.cpp
   platform/macosx/standin/display_services.mm
   platform/macosx/standin/foundation.mm
   platform/macosx/standin/gestalt.cpp
-  platform/macosx/standin/mach.cpp
-  platform/macosx/standin/standin_state.cpp)
-
-# The input and sound drivers beyond the keyboard, and the frameworks they are simulated on:
-# CoreAudio, AudioUnit and AudioToolbox, the Sound Manager, QuickTime's note allocator, IOKit HID
-# with CoreFoundation.
-list(APPEND CORVANE_PLATFORM_MACOSX_SOURCES
-  platform/macosx/hid_pointing_device.cpp
-  platform/macosx/hid_registry.cpp
-  platform/macosx/joystick/hid_joystick.cpp
-  platform/macosx/osx_mouse.mm
-  platform/macosx/sound/coreaudio_digi_driver.cpp
-  platform/macosx/sound/coreaudio_midi_driver.cpp
-  platform/macosx/sound/macosx_sound_support.cpp
-  platform/macosx/sound/quicktime_midi_driver.cpp
-  platform/macosx/sound/sound_manager_digi_driver.cpp)
-list(APPEND CORVANE_MACOSX_STANDIN_SOURCES
-  platform/macosx/standin/audio_toolbox.cpp
-  platform/macosx/standin/audio_unit.cpp
-  platform/macosx/standin/cg_remote_operation.cpp
-  platform/macosx/standin/core_foundation.cpp
-  platform/macosx/standin/coreaudio.cpp
   platform/macosx/standin/iokit_hid.cpp
+  platform/macosx/standin/mach.cpp
   platform/macosx/standin/quicktime.cpp
-  platform/macosx/standin/sound_manager.cpp)
+  platform/macosx/standin/sound_manager.cpp
+  platform/macosx/standin/standin_state.cpp)
 
 if(CORVANE_MACOSX_STANDIN)
   # The Objective-C files are GCC's: the stand-in is written for GCC's runtime.
