@@ -97,8 +97,9 @@ CORVANE_AVX2_CLONES void fill_span32(unsigned char *dest, uint32_t color, size_t
 
 CORVANE_AVX2_CLONES void masked_span8(unsigned char *dest, const unsigned char *source,
                                       size_t count) noexcept {
+  const auto zero = static_cast<unsigned char>(opaque_zero());
   for (size_t i = 0; i < count; ++i) {
-    const unsigned char s = source[i];
+    const auto s = static_cast<unsigned char>(source[i] | zero);
     dest[i] = (s != 0) ? s : dest[i];
   }
 }
@@ -106,10 +107,12 @@ CORVANE_AVX2_CLONES void masked_span8(unsigned char *dest, const unsigned char *
 CORVANE_AVX2_CLONES void masked_span16(unsigned char *dest, const unsigned char *source,
                                        size_t count, uint32_t mask) noexcept {
   const auto m = static_cast<uint16_t>(mask);
+  const auto zero = static_cast<uint16_t>(opaque_zero());
   for (size_t i = 0; i < count; ++i) {
     uint16_t s;
     uint16_t d;
     std::memcpy(&s, source + 2 * i, 2);
+    s |= zero;
     std::memcpy(&d, dest + 2 * i, 2);
     d = (s != m) ? s : d;
     std::memcpy(dest + 2 * i, &d, 2);
@@ -125,10 +128,12 @@ void masked_span24(unsigned char *dest, const unsigned char *source, size_t coun
 
 CORVANE_AVX2_CLONES void masked_span32(unsigned char *dest, const unsigned char *source,
                                        size_t count, uint32_t mask) noexcept {
+  const auto zero = static_cast<uint32_t>(opaque_zero());
   for (size_t i = 0; i < count; ++i) {
     uint32_t s;
     uint32_t d;
     std::memcpy(&s, source + 4 * i, 4);
+    s |= zero;
     std::memcpy(&d, dest + 4 * i, 4);
     d = (s != mask) ? s : d;
     std::memcpy(dest + 4 * i, &d, 4);
