@@ -130,6 +130,10 @@ struct pixel_byte {
                           uint32_t /*mask*/) noexcept {
     masked_span8(dest, source, count);
   }
+  static void copy_masked_reversed(unsigned char *dest, const unsigned char *source_last,
+                                   size_t count, uint32_t /*mask*/) noexcept {
+    masked_span_reversed8(dest, source_last, count);
+  }
   static void expand(unsigned char *dest, const unsigned char *source, size_t count,
                      const uint32_t *table) noexcept {
     for (size_t i = 0; i < count; ++i) dest[i] = static_cast<unsigned char>(table[source[i]]);
@@ -157,6 +161,10 @@ struct pixel_word16 {
   static void copy_masked(unsigned char *dest, const unsigned char *source, size_t count,
                           uint32_t mask) noexcept {
     masked_span16(dest, source, count, mask);
+  }
+  static void copy_masked_reversed(unsigned char *dest, const unsigned char *source_last,
+                                   size_t count, uint32_t mask) noexcept {
+    masked_span_reversed16(dest, source_last, count, mask);
   }
   static void expand(unsigned char *dest, const unsigned char *source, size_t count,
                      const uint32_t *table) noexcept {
@@ -187,6 +195,10 @@ struct pixel_bytes24 {
                           uint32_t /*mask*/) noexcept {
     masked_span24(dest, source, count);
   }
+  static void copy_masked_reversed(unsigned char *dest, const unsigned char *source_last,
+                                   size_t count, uint32_t /*mask*/) noexcept {
+    masked_span_reversed24(dest, source_last, count);
+  }
   static void expand(unsigned char *dest, const unsigned char *source, size_t count,
                      const uint32_t *table) noexcept {
     expand_span24(dest, source, count, table);
@@ -213,6 +225,10 @@ struct pixel_word32 {
   static void copy_masked(unsigned char *dest, const unsigned char *source, size_t count,
                           uint32_t mask) noexcept {
     masked_span32(dest, source, count, mask);
+  }
+  static void copy_masked_reversed(unsigned char *dest, const unsigned char *source_last,
+                                   size_t count, uint32_t mask) noexcept {
+    masked_span_reversed32(dest, source_last, count, mask);
   }
   static void expand(unsigned char *dest, const unsigned char *source, size_t count,
                      const uint32_t *table) noexcept {

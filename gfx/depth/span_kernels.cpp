@@ -97,8 +97,9 @@ CORVANE_AVX2_CLONES void fill_span32(unsigned char *dest, uint32_t color, size_t
 
 CORVANE_AVX2_CLONES void masked_span8(unsigned char *dest, const unsigned char *source,
                                       size_t count) noexcept {
+  const auto zero = static_cast<unsigned char>(opaque_zero());
   for (size_t i = 0; i < count; ++i) {
-    const unsigned char s = source[i];
+    const auto s = static_cast<unsigned char>(source[i] | zero);
     dest[i] = (s != 0) ? s : dest[i];
   }
 }
@@ -106,10 +107,12 @@ CORVANE_AVX2_CLONES void masked_span8(unsigned char *dest, const unsigned char *
 CORVANE_AVX2_CLONES void masked_span16(unsigned char *dest, const unsigned char *source,
                                        size_t count, uint32_t mask) noexcept {
   const auto m = static_cast<uint16_t>(mask);
+  const auto zero = static_cast<uint16_t>(opaque_zero());
   for (size_t i = 0; i < count; ++i) {
     uint16_t s;
     uint16_t d;
     std::memcpy(&s, source + 2 * i, 2);
+    s |= zero;
     std::memcpy(&d, dest + 2 * i, 2);
     d = (s != m) ? s : d;
     std::memcpy(dest + 2 * i, &d, 2);
@@ -125,14 +128,64 @@ void masked_span24(unsigned char *dest, const unsigned char *source, size_t coun
 
 CORVANE_AVX2_CLONES void masked_span32(unsigned char *dest, const unsigned char *source,
                                        size_t count, uint32_t mask) noexcept {
+  const auto zero = static_cast<uint32_t>(opaque_zero());
   for (size_t i = 0; i < count; ++i) {
     uint32_t s;
     uint32_t d;
     std::memcpy(&s, source + 4 * i, 4);
+    s |= zero;
     std::memcpy(&d, dest + 4 * i, 4);
     d = (s != mask) ? s : d;
     std::memcpy(dest + 4 * i, &d, 4);
   }
+}
+
+namespace {
+
+// Units read backwards from source_last, those equal to mask skipped; a plain loop the compiler
+// vectorises with a lane reversal.
+template <class Unit>
+[[gnu::always_inline]] inline void masked_reversed_units(unsigned char *dest,
+                                                         const unsigned char *source_last,
+                                                         size_t count, Unit mask) noexcept {
+  const auto zero = static_cast<Unit>(opaque_zero());
+  for (size_t i = 0; i < count; ++i) {
+    Unit s;
+    Unit d;
+    std::memcpy(&s, source_last - sizeof(Unit) * i, sizeof s);
+    s = static_cast<Unit>(s | zero);
+    std::memcpy(&d, dest + sizeof(Unit) * i, sizeof d);
+    d = (s != mask) ? s : d;
+    std::memcpy(dest + sizeof(Unit) * i, &d, sizeof d);
+  }
+}
+
+}  // namespace
+
+CORVANE_AVX2_CLONES void masked_span_reversed8(unsigned char *dest,
+                                               const unsigned char *source_last,
+                                               size_t count) noexcept {
+  masked_reversed_units<uint8_t>(dest, source_last, count, 0);
+}
+
+CORVANE_AVX2_CLONES void masked_span_reversed16(unsigned char *dest,
+                                                const unsigned char *source_last, size_t count,
+                                                uint32_t mask) noexcept {
+  masked_reversed_units(dest, source_last, count, static_cast<uint16_t>(mask));
+}
+
+void masked_span_reversed24(unsigned char *dest, const unsigned char *source_last,
+                            size_t count) noexcept {
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t s = pixel24::load(source_last - 3 * i);
+    if (s != MASK_COLOR_24) pixel24::store(dest + 3 * i, s);
+  }
+}
+
+CORVANE_AVX2_CLONES void masked_span_reversed32(unsigned char *dest,
+                                                const unsigned char *source_last, size_t count,
+                                                uint32_t mask) noexcept {
+  masked_reversed_units(dest, source_last, count, mask);
 }
 
 void expand_span16(unsigned char *dest, const unsigned char *source, size_t count,

@@ -102,6 +102,17 @@ void masked_span24(unsigned char *dest, const unsigned char *source, size_t coun
 void masked_span32(unsigned char *dest, const unsigned char *source, size_t count,
                    uint32_t mask) noexcept;
 
+// The same with the source read backwards, for sprites flipped across: source_last is the pixel
+// that lands on dest, and the source pixels before it land on the pixels after dest.
+void masked_span_reversed8(unsigned char *dest, const unsigned char *source_last,
+                           size_t count) noexcept;
+void masked_span_reversed16(unsigned char *dest, const unsigned char *source_last, size_t count,
+                            uint32_t mask) noexcept;
+void masked_span_reversed24(unsigned char *dest, const unsigned char *source_last,
+                            size_t count) noexcept;
+void masked_span_reversed32(unsigned char *dest, const unsigned char *source_last, size_t count,
+                            uint32_t mask) noexcept;
+
 // Replaces each 8-bit source pixel by its table entry, stored at 16, 24 or 32 bits.
 void expand_span16(unsigned char *dest, const unsigned char *source, size_t count,
                    const uint32_t *table) noexcept;

@@ -62,6 +62,10 @@ template <bool Masked, class V, class LaneWeight>
   V weight;
   std::memcpy(&s, source, sizeof s);
   std::memcpy(&d, dest, sizeof d);
+  // Read once each (see opaque_zero).
+  const uint32_t zero = opaque_zero();
+  s |= zero;
+  d |= zero;
   lane_weight(s, weight);
   mix24_lanes(s, d, weight, out);
   if (Masked) out = s == mask ? d : out;

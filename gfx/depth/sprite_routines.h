@@ -30,8 +30,11 @@ namespace corvane::depth {
 // line table for memory bitmaps.
 class target_rows {
  public:
-  explicit target_rows(bitmap *bmp) noexcept
-      : bmp_(bmp), accessors_((bmp->flags & (BITMAP_FLAG_VIDEO | BITMAP_FLAG_SYSTEM)) != 0) {}
+  explicit target_rows(bitmap *bmp) noexcept : bmp_(bmp), accessors_(uses_accessors(bmp)) {}
+  // Display and system bitmaps: their rows are reached through the line accessors.
+  static bool uses_accessors(const bitmap *bmp) noexcept {
+    return (bmp->flags & (BITMAP_FLAG_VIDEO | BITMAP_FLAG_SYSTEM)) != 0;
+  }
   target_rows(const target_rows &) = delete;
   target_rows &operator=(const target_rows &) = delete;
   ~target_rows() {
@@ -111,14 +114,36 @@ void draw_sprite(bitmap *bmp, bitmap *sprite, int x, int y) noexcept {
   }
 }
 
+// Memory rows take the vectorised masked copies (read backwards when flipped across); rows behind
+// accessors get only the visible pixels stored, one at a time.
 template <class Target, bool HFlip, bool VFlip>
 void draw_sprite_flipped(bitmap *bmp, bitmap *sprite, int x, int y) noexcept {
   if (!sprite_has_bytes(sprite, Target::bytes)) return;
   const auto mask = static_cast<uint32_t>(bmp->vtable->mask_color);
-  for_sprite_pixels<Target, Target, HFlip, VFlip, false>(
-      bmp, sprite, x, y, [mask](const unsigned char *, unsigned char *w, uint32_t s) {
-        if (s != mask) Target::store(w, s);
-      });
+  if (target_rows::uses_accessors(bmp)) {
+    for_sprite_pixels<Target, Target, HFlip, VFlip, false>(
+        bmp, sprite, x, y, [mask](const unsigned char *, unsigned char *w, uint32_t s) {
+          if (s != mask) Target::store(w, s);
+        });
+    return;
+  }
+  placed_area a;
+  if (!place_image(bmp, sprite->width, sprite->height, x, y, a)) return;
+  const size_t at = static_cast<size_t>(a.x) * Target::bytes;
+  // The source pixel landing on the first visible target column.
+  const int first = HFlip ? sprite->width - 1 - a.source_x : a.source_x;
+  const size_t from = static_cast<size_t>(first) * Target::bytes;
+  const auto count = static_cast<size_t>(a.width);
+  for (int r = 0; r < a.height; ++r) {
+    const int sy = VFlip ? sprite->height - 1 - a.source_y - r : a.source_y + r;
+    const unsigned char *src = sprite->lines[sy] + from;
+    unsigned char *dest = bmp->lines[a.y + r] + at;
+    if (HFlip) {
+      Target::copy_masked_reversed(dest, src, count, mask);
+    } else {
+      Target::copy_masked(dest, src, count, mask);
+    }
+  }
 }
 
 template <class Target>

@@ -254,6 +254,25 @@ TEST_P(SpriteSlotTest, WithClippingOffSpritesReachPastTheClipRectangleButNotTheB
   check_all_placements(false);
 }
 
+TEST_P(SpriteSlotTest, WideFlippedSpritesMatchTheReference) {
+  // Rows long enough for the vectorised copies, odd in length, inside and cut at either side.
+  constexpr int wide_w = 77, wide_h = 3, target_w = 120, target_h = 6;
+  const int spots[][2] = {{20, 1}, {-19, 2}, {61, 0}};
+  for (const slot_case &c : cases()) {
+    if (!c.hflip && !c.vflip) continue;
+    bitmap_ptr sprite = make_bitmap(depth_, wide_w, wide_h);
+    paint(sprite.get(), random_image(wide_w, wide_h, depth_, rng_, 0.3));
+    for (const auto &spot : spots) {
+      bitmap_ptr target = make_bitmap(depth_, target_w, target_h);
+      paint(target.get(), random_image(target_w, target_h, depth_, rng_));
+      set_clip_area(target.get(), 2, 0, target_w - 3, target_h - 1);
+      const reference_image want = expected(target.get(), sprite.get(), c, spot[0], spot[1]);
+      c.draw(target.get(), sprite.get(), spot[0], spot[1]);
+      ASSERT_TRUE(bitmap_matches(target.get(), want)) << c.name << " at x " << spot[0];
+    }
+  }
+}
+
 TEST_P(SpriteSlotTest, RunLengthSlotsDrawWhatTheSpriteSlotsDraw) {
   // The run-length form of a sprite draws like the sprite, except that its mask pixels are
   // transparent runs (the 8-bit translucent sprite draws its 0 pixels, the run sprite does not).
