@@ -95,64 +95,20 @@ CORVANE_AVX2_CLONES void fill_span32(unsigned char *dest, uint32_t color, size_t
   fill_row_words(dest, count * 4, color);
 }
 
-CORVANE_AVX2_CLONES void masked_span8(unsigned char *dest, const unsigned char *source,
-                                      size_t count) noexcept {
-  const auto zero = static_cast<unsigned char>(opaque_zero());
-  for (size_t i = 0; i < count; ++i) {
-    const auto s = static_cast<unsigned char>(source[i] | zero);
-    dest[i] = (s != 0) ? s : dest[i];
-  }
-}
-
-CORVANE_AVX2_CLONES void masked_span16(unsigned char *dest, const unsigned char *source,
-                                       size_t count, uint32_t mask) noexcept {
-  const auto m = static_cast<uint16_t>(mask);
-  const auto zero = static_cast<uint16_t>(opaque_zero());
-  for (size_t i = 0; i < count; ++i) {
-    uint16_t s;
-    uint16_t d;
-    std::memcpy(&s, source + 2 * i, 2);
-    s |= zero;
-    std::memcpy(&d, dest + 2 * i, 2);
-    d = (s != m) ? s : d;
-    std::memcpy(dest + 2 * i, &d, 2);
-  }
-}
-
-void masked_span24(unsigned char *dest, const unsigned char *source, size_t count) noexcept {
-  for (size_t i = 0; i < count; ++i) {
-    const uint32_t s = pixel24::load(source + 3 * i);
-    if (s != MASK_COLOR_24) pixel24::store(dest + 3 * i, s);
-  }
-}
-
-CORVANE_AVX2_CLONES void masked_span32(unsigned char *dest, const unsigned char *source,
-                                       size_t count, uint32_t mask) noexcept {
-  const auto zero = static_cast<uint32_t>(opaque_zero());
-  for (size_t i = 0; i < count; ++i) {
-    uint32_t s;
-    uint32_t d;
-    std::memcpy(&s, source + 4 * i, 4);
-    s |= zero;
-    std::memcpy(&d, dest + 4 * i, 4);
-    d = (s != mask) ? s : d;
-    std::memcpy(dest + 4 * i, &d, 4);
-  }
-}
-
 namespace {
 
-// Units read backwards from source_last, those equal to mask skipped; a plain loop the compiler
-// vectorises with a lane reversal.
-template <class Unit>
-[[gnu::always_inline]] inline void masked_reversed_units(unsigned char *dest,
-                                                         const unsigned char *source_last,
-                                                         size_t count, Unit mask) noexcept {
+// Copies the source units that differ from mask over the destination's, the others left as they
+// are; a plain loop the compiler vectorises. Step is 1, or -1 for a source read backwards (with a
+// lane reversal) from the unit that lands on dest.
+template <class Unit, int Step>
+[[gnu::always_inline]] inline void masked_units(unsigned char *dest, const unsigned char *source,
+                                                size_t count, Unit mask) noexcept {
   const auto zero = static_cast<Unit>(opaque_zero());
   for (size_t i = 0; i < count; ++i) {
     Unit s;
     Unit d;
-    std::memcpy(&s, source_last - sizeof(Unit) * i, sizeof s);
+    const size_t at = sizeof(Unit) * i;
+    std::memcpy(&s, Step > 0 ? source + at : source - at, sizeof s);
     s = static_cast<Unit>(s | zero);
     std::memcpy(&d, dest + sizeof(Unit) * i, sizeof d);
     d = (s != mask) ? s : d;
@@ -160,32 +116,58 @@ template <class Unit>
   }
 }
 
+// 24-bit pixels one by one, stored only where they differ from the mask colour.
+template <int Step>
+inline void masked_pixels24(unsigned char *dest, const unsigned char *source,
+                            size_t count) noexcept {
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t s = pixel24::load(Step > 0 ? source + 3 * i : source - 3 * i);
+    if (s != MASK_COLOR_24) pixel24::store(dest + 3 * i, s);
+  }
+}
+
 }  // namespace
+
+CORVANE_AVX2_CLONES void masked_span8(unsigned char *dest, const unsigned char *source,
+                                      size_t count) noexcept {
+  masked_units<uint8_t, 1>(dest, source, count, 0);
+}
+
+CORVANE_AVX2_CLONES void masked_span16(unsigned char *dest, const unsigned char *source,
+                                       size_t count, uint32_t mask) noexcept {
+  masked_units<uint16_t, 1>(dest, source, count, static_cast<uint16_t>(mask));
+}
+
+void masked_span24(unsigned char *dest, const unsigned char *source, size_t count) noexcept {
+  masked_pixels24<1>(dest, source, count);
+}
+
+CORVANE_AVX2_CLONES void masked_span32(unsigned char *dest, const unsigned char *source,
+                                       size_t count, uint32_t mask) noexcept {
+  masked_units<uint32_t, 1>(dest, source, count, mask);
+}
 
 CORVANE_AVX2_CLONES void masked_span_reversed8(unsigned char *dest,
                                                const unsigned char *source_last,
                                                size_t count) noexcept {
-  masked_reversed_units<uint8_t>(dest, source_last, count, 0);
+  masked_units<uint8_t, -1>(dest, source_last, count, 0);
 }
 
 CORVANE_AVX2_CLONES void masked_span_reversed16(unsigned char *dest,
                                                 const unsigned char *source_last, size_t count,
                                                 uint32_t mask) noexcept {
-  masked_reversed_units(dest, source_last, count, static_cast<uint16_t>(mask));
+  masked_units<uint16_t, -1>(dest, source_last, count, static_cast<uint16_t>(mask));
 }
 
 void masked_span_reversed24(unsigned char *dest, const unsigned char *source_last,
                             size_t count) noexcept {
-  for (size_t i = 0; i < count; ++i) {
-    const uint32_t s = pixel24::load(source_last - 3 * i);
-    if (s != MASK_COLOR_24) pixel24::store(dest + 3 * i, s);
-  }
+  masked_pixels24<-1>(dest, source_last, count);
 }
 
 CORVANE_AVX2_CLONES void masked_span_reversed32(unsigned char *dest,
                                                 const unsigned char *source_last, size_t count,
                                                 uint32_t mask) noexcept {
-  masked_reversed_units(dest, source_last, count, mask);
+  masked_units<uint32_t, -1>(dest, source_last, count, mask);
 }
 
 void expand_span16(unsigned char *dest, const unsigned char *source, size_t count,
