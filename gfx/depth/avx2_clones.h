@@ -26,6 +26,8 @@
 #define CORVANE_WIDE_CLONES [[gnu::target_clones("arch=x86-64-v4", "avx2", "default")]]
 #endif
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 
 namespace corvane::depth {
@@ -41,6 +43,60 @@ namespace corvane::depth {
   asm("" : "+r"(zero));
   return zero;
 }
+
+// Kernels that want different code per instruction set, not only a different compilation: such a
+// kernel is a class with a template `run<RegisterBytes>`, the width of the widest vector register
+// its copy may use (64 for x86-64-v4, 32 for AVX2, 16 for the base set). run_widest calls the copy
+// for the processor, found once; builds without run-time clones have only the base copy.
+#if defined(CORVANE_NO_RUN_TIME_CLONES) || !(defined(__x86_64__) || defined(__i386__))
+inline int processor_register_bytes() noexcept { return 16; }
+#else
+inline int processor_register_bytes() noexcept {
+  static const int bytes = [] {
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("x86-64-v4")) return 64;
+    return __builtin_cpu_supports("avx2") ? 32 : 16;
+  }();
+  return bytes;
+}
+#endif
+
+// A narrower limit than the processor's, so that the tests can check each copy it can run.
+inline std::atomic<int> register_bytes_limit{64};
+
+inline int widest_register_bytes() noexcept {
+  return std::min(processor_register_bytes(), register_bytes_limit.load(std::memory_order_relaxed));
+}
+
+#if defined(CORVANE_NO_RUN_TIME_CLONES) || !(defined(__x86_64__) || defined(__i386__))
+template <class Kernel, class... Args>
+[[gnu::always_inline]] inline void run_widest(Args &&...args) noexcept {
+  Kernel::template run<16>(static_cast<Args &&>(args)...);
+}
+#else
+template <class Kernel, class... Args>
+[[gnu::noinline, gnu::target("arch=x86-64-v4")]] void run_with_wide_registers(
+    Args &&...args) noexcept {
+  Kernel::template run<64>(static_cast<Args &&>(args)...);
+}
+template <class Kernel, class... Args>
+[[gnu::noinline, gnu::target("avx2")]] void run_with_avx2_registers(Args &&...args) noexcept {
+  Kernel::template run<32>(static_cast<Args &&>(args)...);
+}
+template <class Kernel, class... Args>
+[[gnu::noinline]] void run_with_base_registers(Args &&...args) noexcept {
+  Kernel::template run<16>(static_cast<Args &&>(args)...);
+}
+
+template <class Kernel, class... Args>
+[[gnu::always_inline]] inline void run_widest(Args &&...args) noexcept {
+  switch (widest_register_bytes()) {
+    case 64: run_with_wide_registers<Kernel>(static_cast<Args &&>(args)...); return;
+    case 32: run_with_avx2_registers<Kernel>(static_cast<Args &&>(args)...); return;
+    default: run_with_base_registers<Kernel>(static_cast<Args &&>(args)...); return;
+  }
+}
+#endif
 
 }  // namespace corvane::depth
 

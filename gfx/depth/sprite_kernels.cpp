@@ -50,10 +50,23 @@ inline uint32_t alpha_weight(uint32_t s, uint32_t shift) noexcept {
   return a != 0 ? a + 1 : 0;
 }
 
+// Keeps a vector just read in registers, so that the compiler does not fold the read into each
+// instruction that uses it (see opaque_zero). RegisterBytes is the width of the widest register of
+// the copy being compiled: a vector that fits one is held by an empty asm statement, which costs
+// nothing; a wider one, split over several registers, is or-ed with the opaque zero.
+template <int RegisterBytes, class V>
+[[gnu::always_inline]] inline void keep_in_registers(V &v) noexcept {
+  if constexpr (sizeof(V) <= RegisterBytes) {
+    asm("" : "+v"(v));
+  } else {
+    v |= opaque_zero();
+  }
+}
+
 // One block of V's lane count of 32-bit pixels, blended from the destination as it is now; the
 // result is left in out for the caller to store. Masked: source pixels equal to mask keep the
 // destination's value.
-template <bool Masked, class V, class LaneWeight>
+template <bool Masked, int RegisterBytes, class V, class LaneWeight>
 [[gnu::always_inline]] inline void blend_lanes32(const unsigned char *dest,
                                                  const unsigned char *source, uint32_t mask,
                                                  LaneWeight lane_weight, V &out) noexcept {
@@ -62,10 +75,8 @@ template <bool Masked, class V, class LaneWeight>
   V weight;
   std::memcpy(&s, source, sizeof s);
   std::memcpy(&d, dest, sizeof d);
-  // Read once each (see opaque_zero).
-  const uint32_t zero = opaque_zero();
-  s |= zero;
-  d |= zero;
+  keep_in_registers<RegisterBytes>(s);
+  keep_in_registers<RegisterBytes>(d);
   lane_weight(s, weight);
   mix24_lanes(s, d, weight, out);
   if (Masked) out = s == mask ? d : out;
@@ -74,7 +85,7 @@ template <bool Masked, class V, class LaneWeight>
 // Two blocks of V's lane count covering count pixels (between one and two blocks) from both ends:
 // both are computed before either is stored, so the pixels where they overlap get the value
 // blended once.
-template <bool Masked, class V, class LaneWeight>
+template <bool Masked, int RegisterBytes, class V, class LaneWeight>
 [[gnu::always_inline]] inline void blend_two_blocks32(unsigned char *dest,
                                                       const unsigned char *source, size_t count,
                                                       uint32_t mask,
@@ -82,9 +93,9 @@ template <bool Masked, class V, class LaneWeight>
   constexpr size_t lanes = sizeof(V) / 4;
   V head;
   V tail;
-  blend_lanes32<Masked>(dest, source, mask, lane_weight, head);
-  blend_lanes32<Masked>(dest + 4 * (count - lanes), source + 4 * (count - lanes), mask, lane_weight,
-                        tail);
+  blend_lanes32<Masked, RegisterBytes>(dest, source, mask, lane_weight, head);
+  blend_lanes32<Masked, RegisterBytes>(dest + 4 * (count - lanes), source + 4 * (count - lanes),
+                                       mask, lane_weight, tail);
   std::memcpy(dest, &head, sizeof head);
   std::memcpy(dest + 4 * (count - lanes), &tail, sizeof tail);
 }
@@ -97,7 +108,7 @@ template <bool Masked, class V, class LaneWeight>
 // time, the last 16 pixels are one block that may overlap the one before it. That block is blended
 // from the destination as it was before any store and stored last, so the overlapped pixels end
 // with the value blended once. Runs under 16 pixels are two overlapping blocks of 8 or 4.
-template <bool Masked, class LaneWeight, class PixelWeight>
+template <bool Masked, int RegisterBytes, class LaneWeight, class PixelWeight>
 [[gnu::always_inline]] inline void blend_span32(unsigned char *dest, const unsigned char *source,
                                                 size_t count, uint32_t mask, LaneWeight lane_weight,
                                                 PixelWeight pixel_weight) noexcept {
@@ -105,17 +116,18 @@ template <bool Masked, class LaneWeight, class PixelWeight>
   if (count >= block) {
     const size_t last = count - block;
     lanes32 tail;
-    blend_lanes32<Masked>(dest + 4 * last, source + 4 * last, mask, lane_weight, tail);
+    blend_lanes32<Masked, RegisterBytes>(dest + 4 * last, source + 4 * last, mask, lane_weight,
+                                         tail);
     for (size_t i = 0; i < last; i += block) {
       lanes32 m;
-      blend_lanes32<Masked>(dest + 4 * i, source + 4 * i, mask, lane_weight, m);
+      blend_lanes32<Masked, RegisterBytes>(dest + 4 * i, source + 4 * i, mask, lane_weight, m);
       std::memcpy(dest + 4 * i, &m, sizeof m);
     }
     std::memcpy(dest + 4 * last, &tail, sizeof tail);
   } else if (count >= 8) {
-    blend_two_blocks32<Masked, lanes8>(dest, source, count, mask, lane_weight);
+    blend_two_blocks32<Masked, RegisterBytes, lanes8>(dest, source, count, mask, lane_weight);
   } else if (count >= 4) {
-    blend_two_blocks32<Masked, lanes4>(dest, source, count, mask, lane_weight);
+    blend_two_blocks32<Masked, RegisterBytes, lanes4>(dest, source, count, mask, lane_weight);
   } else {
     for (size_t i = 0; i < count; ++i) {
       uint32_t s;
@@ -131,32 +143,32 @@ template <bool Masked, class LaneWeight, class PixelWeight>
 
 // The mix at one weight for every pixel. weights holds it in every lane, made once per call by
 // the caller: broadcasting it here, per row, costs the compiler a lane-by-lane build.
-template <bool Masked>
+template <bool Masked, int RegisterBytes>
 [[gnu::always_inline]] inline void mix_span32(unsigned char *dest, const unsigned char *source,
                                               size_t count, const lanes32 &weights,
                                               uint32_t mask) noexcept {
   const uint32_t weight = weights[0];
-  blend_span32<Masked>(
+  blend_span32<Masked, RegisterBytes>(
       dest, source, count, mask,
       [&weights](const auto &, auto &w)
           __attribute__((always_inline)) { std::memcpy(&w, &weights, sizeof w); },
       [weight](uint32_t) { return weight; });
 }
 
-template <bool Masked>
+template <bool Masked, int RegisterBytes>
 [[gnu::always_inline]] inline void alpha_span32(unsigned char *dest, const unsigned char *source,
                                                 size_t count, uint32_t alpha_shift,
                                                 uint32_t mask) noexcept {
   const uint32_t shift = alpha_shift & 31u;
   // The usual layout keeps alpha in the top byte: one shift gives the weight.
   if (shift == 24) {
-    blend_span32<Masked>(
+    blend_span32<Masked, RegisterBytes>(
         dest, source, count, mask, [](const auto &s, auto &w) __attribute__((always_inline)) {
           alpha_weight_lanes<true>(s, 24, w);
         },
         [](uint32_t s) __attribute__((always_inline)) { return alpha_weight<true>(s, 24); });
   } else {
-    blend_span32<Masked>(
+    blend_span32<Masked, RegisterBytes>(
         dest, source, count, mask,
         [shift](const auto &s, auto &w)
             __attribute__((always_inline)) { alpha_weight_lanes<false>(s, shift, w); },
@@ -271,15 +283,74 @@ template <class Op>
                 });
 }
 
+// The 32-bit loops, one class each for run_widest: over a block of rows of a bitmap sprite, over
+// one literal run, and over all the runs of a run-length sprite.
+struct mix_rows32 {
+  template <int RegisterBytes>
+  [[gnu::always_inline]] static void run(const blend_block &block, uint32_t weight,
+                                         uint32_t mask) noexcept {
+    const lanes32 weights = lanes32{} + weight;
+    for_block(block, [&weights, mask](unsigned char *dest, const unsigned char *source,
+                                      size_t count) __attribute__((always_inline)) {
+      mix_span32<true, RegisterBytes>(dest, source, count, weights, mask);
+    });
+  }
+};
+
+struct alpha_rows32 {
+  template <int RegisterBytes>
+  [[gnu::always_inline]] static void run(const blend_block &block, uint32_t alpha_shift,
+                                         uint32_t mask) noexcept {
+    for_block(block, [alpha_shift, mask](unsigned char *dest, const unsigned char *source,
+                                         size_t count) __attribute__((always_inline)) {
+      alpha_span32<true, RegisterBytes>(dest, source, count, alpha_shift, mask);
+    });
+  }
+};
+
+struct mix_run32 {
+  template <int RegisterBytes>
+  [[gnu::always_inline]] static void run(unsigned char *dest, const unsigned char *source,
+                                         size_t count, uint32_t weight, uint32_t mask) noexcept {
+    const lanes32 weights = lanes32{} + weight;
+    mix_span32<false, RegisterBytes>(dest, source, count, weights, mask);
+  }
+};
+
+struct alpha_run32 {
+  template <int RegisterBytes>
+  [[gnu::always_inline]] static void run(unsigned char *dest, const unsigned char *source,
+                                         size_t count, uint32_t alpha_shift,
+                                         uint32_t mask) noexcept {
+    alpha_span32<false, RegisterBytes>(dest, source, count, alpha_shift, mask);
+  }
+};
+
+struct mix_runs32 {
+  template <int RegisterBytes>
+  [[gnu::always_inline]] static void run(const rle_rows &rows, uint32_t weight) noexcept {
+    const lanes32 weights = lanes32{} + weight;
+    for_rle_runs<uint32_t>(rows, [&weights](unsigned char *dest, const unsigned char *source,
+                                            size_t count) __attribute__((always_inline)) {
+      mix_span32<false, RegisterBytes>(dest, source, count, weights, 0);
+    });
+  }
+};
+
+struct alpha_runs32 {
+  template <int RegisterBytes>
+  [[gnu::always_inline]] static void run(const rle_rows &rows, uint32_t alpha_shift) noexcept {
+    for_rle_runs<uint32_t>(rows, [alpha_shift](unsigned char *dest, const unsigned char *source,
+                                               size_t count) __attribute__((always_inline)) {
+      alpha_span32<false, RegisterBytes>(dest, source, count, alpha_shift, 0);
+    });
+  }
+};
+
 }  // namespace
 
-CORVANE_WIDE_CLONES void mix_sprite_rows32(const blend_block &block, uint32_t weight,
-                                           uint32_t mask) noexcept {
-  const lanes32 weights = lanes32{} + weight;
-  for_block(
-      block,
-      [&weights, mask ](unsigned char *dest, const unsigned char *source, size_t count)
-          __attribute__((always_inline)) { mix_span32<true>(dest, source, count, weights, mask); });
+void mix_sprite_rows32(const blend_block &block, uint32_t weight, uint32_t mask) noexcept {
+  run_widest<mix_rows32>(block, weight, mask);
 }
 
 CORVANE_AVX2_CLONES void mix_sprite_rows15(const blend_block &block, uint32_t k,
@@ -300,13 +371,8 @@ CORVANE_AVX2_CLONES void mix_sprite_rows16(const blend_block &block, uint32_t k,
                  });
 }
 
-CORVANE_WIDE_CLONES void alpha_sprite_rows32(const blend_block &block, uint32_t alpha_shift,
-                                             uint32_t mask) noexcept {
-  for_block(
-      block, [ alpha_shift, mask ](unsigned char *dest, const unsigned char *source, size_t count)
-                 __attribute__((always_inline)) {
-                   alpha_span32<true>(dest, source, count, alpha_shift, mask);
-                 });
+void alpha_sprite_rows32(const blend_block &block, uint32_t alpha_shift, uint32_t mask) noexcept {
+  run_widest<alpha_rows32>(block, alpha_shift, mask);
 }
 
 // The alpha sprites onto 15-, 16- and 24-bit targets, in both component orders: over a block of
@@ -336,10 +402,9 @@ CORVANE_NARROW_ALPHA_LOOPS(24_same)
 CORVANE_NARROW_ALPHA_LOOPS(24_swapped)
 #undef CORVANE_NARROW_ALPHA_LOOPS
 
-CORVANE_WIDE_CLONES void mix_run_span32(unsigned char *dest, const unsigned char *source,
-                                        size_t count, uint32_t weight, uint32_t mask) noexcept {
-  const lanes32 weights = lanes32{} + weight;
-  mix_span32<false>(dest, source, count, weights, mask);
+void mix_run_span32(unsigned char *dest, const unsigned char *source, size_t count, uint32_t weight,
+                    uint32_t mask) noexcept {
+  run_widest<mix_run32>(dest, source, count, weight, mask);
 }
 
 CORVANE_AVX2_CLONES void mix_run_span15(unsigned char *dest, const unsigned char *source,
@@ -352,19 +417,13 @@ CORVANE_AVX2_CLONES void mix_run_span16(unsigned char *dest, const unsigned char
   mix_span_packed16<false, spread16, low16, high16>(dest, source, count, k, mask);
 }
 
-CORVANE_WIDE_CLONES void alpha_run_span32(unsigned char *dest, const unsigned char *source,
-                                          size_t count, uint32_t alpha_shift,
-                                          uint32_t mask) noexcept {
-  alpha_span32<false>(dest, source, count, alpha_shift, mask);
+void alpha_run_span32(unsigned char *dest, const unsigned char *source, size_t count,
+                      uint32_t alpha_shift, uint32_t mask) noexcept {
+  run_widest<alpha_run32>(dest, source, count, alpha_shift, mask);
 }
 
-CORVANE_WIDE_CLONES void mix_rle_rows32(const rle_rows &rows, uint32_t weight) noexcept {
-  const lanes32 weights = lanes32{} + weight;
-  for_rle_runs<uint32_t>(
-      rows, [&weights](unsigned char *dest, const unsigned char *source, size_t count)
-                __attribute__((always_inline)) {
-                  mix_span32<false>(dest, source, count, weights, 0);
-                });
+void mix_rle_rows32(const rle_rows &rows, uint32_t weight) noexcept {
+  run_widest<mix_runs32>(rows, weight);
 }
 
 CORVANE_AVX2_CLONES void mix_rle_rows15(const rle_rows &rows, uint32_t k) noexcept {
@@ -383,12 +442,8 @@ CORVANE_AVX2_CLONES void mix_rle_rows16(const rle_rows &rows, uint32_t k) noexce
                 });
 }
 
-CORVANE_WIDE_CLONES void alpha_rle_rows32(const rle_rows &rows, uint32_t alpha_shift) noexcept {
-  for_rle_runs<uint32_t>(
-      rows, [alpha_shift](unsigned char *dest, const unsigned char *source, size_t count)
-                __attribute__((always_inline)) {
-                  alpha_span32<false>(dest, source, count, alpha_shift, 0);
-                });
+void alpha_rle_rows32(const rle_rows &rows, uint32_t alpha_shift) noexcept {
+  run_widest<alpha_runs32>(rows, alpha_shift);
 }
 
 }  // namespace corvane::depth

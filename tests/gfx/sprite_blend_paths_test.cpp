@@ -10,6 +10,7 @@
 #include "corvane/blend.h"
 #include "corvane/color.h"
 #include "corvane/draw.h"
+#include "gfx/depth/avx2_clones.h"
 #include "support/bitmap_compare.h"
 
 namespace {
@@ -121,8 +122,20 @@ INSTANTIATE_TEST_SUITE_P(NarrowDepths, NarrowAlphaTest, ::testing::Values(15, 16
 
 // The 32-bit loops finish a row or run with blocks that overlap the ones before them: every pixel
 // must still be blended exactly once, whatever the length. Lengths 1-40 give every ending of the
-// 16-, 8- and 4-pixel blocks; 16k + 1 overlaps a block by all but one pixel.
-TEST(WideBlendPath, RowsAndRunsOfEveryLengthAreBlendedOnce) {
+// 16-, 8- and 4-pixel blocks; 16k + 1 overlaps a block by all but one pixel. The loops have a copy
+// per register width: each one the processor can run is checked.
+class WideBlendPath : public ::testing::TestWithParam<int> {
+ protected:
+  void SetUp() override {
+    if (GetParam() > corvane::depth::processor_register_bytes()) {
+      GTEST_SKIP() << "the processor has no " << GetParam() << "-byte registers";
+    }
+    corvane::depth::register_bytes_limit = GetParam();
+  }
+  void TearDown() override { corvane::depth::register_bytes_limit = 64; }
+};
+
+TEST_P(WideBlendPath, RowsAndRunsOfEveryLengthAreBlendedOnce) {
   std::vector<int> lengths;
   for (int n = 1; n <= 40; ++n) lengths.push_back(n);
   for (const int n : {49, 65, 81}) lengths.push_back(n);
@@ -203,5 +216,8 @@ TEST(WideBlendPath, RowsAndRunsOfEveryLengthAreBlendedOnce) {
   }
   select_alpha_blend();
 }
+
+INSTANTIATE_TEST_SUITE_P(RegisterWidths, WideBlendPath, ::testing::Values(16, 32, 64),
+                         [](const auto &p) { return "bytes" + std::to_string(p.param); });
 
 }  // namespace
