@@ -4,13 +4,14 @@
 // shaped) against SDL2's per-surface alpha blit and pixman's OVER with a half mask, and the alpha
 // sprite (bitmap and run-length) against SDL2's and pixman's per-pixel alpha, and onto 16- and
 // 24-bit screens against SDL2's blit onto the same formats, all in the same run; memcpy of the
-// sprites' rows is the limit. The blends of one screen-sized sprite (640x480 and 1920x1080) sit
-// beside memcpy of the same rows.
+// sprites' rows (and of just the shaped sprite's opaque spans) is the limit. The blends of one
+// screen-sized sprite (640x480 and 1920x1080) sit beside memcpy of the same rows.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <cstring>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "corvane/bitmap.h"
@@ -132,6 +133,30 @@ void BM_draw_rle_shaped_64x64_32bpp(benchmark::State &state) {
   destroy_bitmap(screen);
 }
 BENCHMARK(BM_draw_rle_shaped_64x64_32bpp);
+
+// The limit of the shaped sprite's forms: memcpy of just its opaque span in each row.
+void BM_memcpy_spans_shaped_64x64_32bpp(benchmark::State &state) {
+  bitmap *sprite = make_shaped_sprite();
+  bitmap *screen = make_screen();
+  std::vector<std::pair<int, int>> spans;  // first opaque pixel and count, per row
+  for (int y = 0; y < SPRITE; ++y) {
+    int first = 0;
+    while (first < SPRITE && get_pixel(sprite, first, y) == MASK_COLOR_32) ++first;
+    int last = SPRITE;
+    while (last > first && get_pixel(sprite, last - 1, y) == MASK_COLOR_32) --last;
+    spans.emplace_back(first, last - first);
+  }
+  run_rounds(state, [&](int x, int y) {
+    for (int r = 0; r < SPRITE; ++r) {
+      const auto [first, count] = spans[r];
+      std::memcpy(screen->lines[y + r] + (x + first) * 4, sprite->lines[r] + first * 4,
+                  static_cast<size_t>(count) * 4);
+    }
+  });
+  destroy_bitmap(sprite);
+  destroy_bitmap(screen);
+}
+BENCHMARK(BM_memcpy_spans_shaped_64x64_32bpp);
 
 // Noise with 30% transparent pixels: runs of one or two pixels, the worst case of the format.
 void BM_draw_rle_noise_64x64_32bpp(benchmark::State &state) {
