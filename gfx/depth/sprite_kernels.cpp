@@ -2,8 +2,9 @@
 // loops are written over 64-byte vectors of 16 pixels (their work is arithmetic, so AVX-512 pays
 // where the processor has it); the 15- and 16-bit loops, and those of 32-bit alpha sprites onto
 // narrower targets, are plain loops that the compiler vectorises. Each has a copy per instruction
-// set, chosen at run time; the helpers that walk the rows, and the lambdas they are given, are
-// always inlined, so that they are compiled inside each copy rather than once for the base set and
+// set, chosen at run time (the 32-bit ones through run_widest, since their code differs with the
+// register width); the helpers that walk the rows, and the lambdas they are given, are always
+// inlined, so that they are compiled inside each copy rather than once for the base set and
 // called. The run-length loops come as one call per run and, for sprites landing whole on a
 // bitmap, one call for all the runs.
 #include "gfx/depth/sprite_kernels.h"
@@ -155,25 +156,28 @@ template <bool Masked, int RegisterBytes>
       [weight](uint32_t) { return weight; });
 }
 
-template <bool Masked, int RegisterBytes>
+// TopByte: alpha is the top byte (shift 24), as in the usual layout: one shift gives the weight.
+// The callers choose it once per sprite with with_alpha_layout rather than once per row or run.
+template <bool Masked, int RegisterBytes, bool TopByte>
 [[gnu::always_inline]] inline void alpha_span32(unsigned char *dest, const unsigned char *source,
-                                                size_t count, uint32_t alpha_shift,
+                                                size_t count, uint32_t shift,
                                                 uint32_t mask) noexcept {
-  const uint32_t shift = alpha_shift & 31u;
-  // The usual layout keeps alpha in the top byte: one shift gives the weight.
+  blend_span32<Masked, RegisterBytes>(
+      dest, source, count, mask,
+      [shift](const auto &s, auto &w)
+          __attribute__((always_inline)) { alpha_weight_lanes<TopByte>(s, shift, w); },
+      [shift](uint32_t s)
+          __attribute__((always_inline)) { return alpha_weight<TopByte>(s, shift); });
+}
+
+// Calls body (top) with top a std::bool_constant telling whether alpha is the top byte; shift is
+// the alpha byte's position.
+template <class Body>
+[[gnu::always_inline]] inline void with_alpha_layout(uint32_t shift, Body body) noexcept {
   if (shift == 24) {
-    blend_span32<Masked, RegisterBytes>(
-        dest, source, count, mask, [](const auto &s, auto &w) __attribute__((always_inline)) {
-          alpha_weight_lanes<true>(s, 24, w);
-        },
-        [](uint32_t s) __attribute__((always_inline)) { return alpha_weight<true>(s, 24); });
+    body(std::true_type{});
   } else {
-    blend_span32<Masked, RegisterBytes>(
-        dest, source, count, mask,
-        [shift](const auto &s, auto &w)
-            __attribute__((always_inline)) { alpha_weight_lanes<false>(s, shift, w); },
-        [shift](uint32_t s)
-            __attribute__((always_inline)) { return alpha_weight<false>(s, shift); });
+    body(std::false_type{});
   }
 }
 
@@ -301,9 +305,12 @@ struct alpha_rows32 {
   template <int RegisterBytes>
   [[gnu::always_inline]] static void run(const blend_block &block, uint32_t alpha_shift,
                                          uint32_t mask) noexcept {
-    for_block(block, [alpha_shift, mask](unsigned char *dest, const unsigned char *source,
-                                         size_t count) __attribute__((always_inline)) {
-      alpha_span32<true, RegisterBytes>(dest, source, count, alpha_shift, mask);
+    const uint32_t shift = alpha_shift & 31u;
+    with_alpha_layout(shift, [&](auto top) __attribute__((always_inline)) {
+      for_block(block, [shift, mask](unsigned char *dest, const unsigned char *source,
+                                     size_t count) __attribute__((always_inline)) {
+        alpha_span32<true, RegisterBytes, decltype(top)::value>(dest, source, count, shift, mask);
+      });
     });
   }
 };
@@ -322,7 +329,10 @@ struct alpha_run32 {
   [[gnu::always_inline]] static void run(unsigned char *dest, const unsigned char *source,
                                          size_t count, uint32_t alpha_shift,
                                          uint32_t mask) noexcept {
-    alpha_span32<false, RegisterBytes>(dest, source, count, alpha_shift, mask);
+    const uint32_t shift = alpha_shift & 31u;
+    with_alpha_layout(shift, [&](auto top) __attribute__((always_inline)) {
+      alpha_span32<false, RegisterBytes, decltype(top)::value>(dest, source, count, shift, mask);
+    });
   }
 };
 
@@ -340,9 +350,12 @@ struct mix_runs32 {
 struct alpha_runs32 {
   template <int RegisterBytes>
   [[gnu::always_inline]] static void run(const rle_rows &rows, uint32_t alpha_shift) noexcept {
-    for_rle_runs<uint32_t>(rows, [alpha_shift](unsigned char *dest, const unsigned char *source,
-                                               size_t count) __attribute__((always_inline)) {
-      alpha_span32<false, RegisterBytes>(dest, source, count, alpha_shift, 0);
+    const uint32_t shift = alpha_shift & 31u;
+    with_alpha_layout(shift, [&](auto top) __attribute__((always_inline)) {
+      for_rle_runs<uint32_t>(rows, [shift](unsigned char *dest, const unsigned char *source,
+                                           size_t count) __attribute__((always_inline)) {
+        alpha_span32<false, RegisterBytes, decltype(top)::value>(dest, source, count, shift, 0);
+      });
     });
   }
 };
