@@ -54,7 +54,16 @@ inline int processor_register_bytes() noexcept { return 16; }
 inline int processor_register_bytes() noexcept {
   static const int bytes = [] {
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("x86-64-v4")) return 64;
+#if defined(__clang__)
+    // Clang names the features one by one: those of x86-64-v4 beyond AVX2 that code may use.
+    const bool wide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                      __builtin_cpu_supports("avx512cd") && __builtin_cpu_supports("avx512dq") &&
+                      __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("bmi2") &&
+                      __builtin_cpu_supports("fma");
+#else
+    const bool wide = __builtin_cpu_supports("x86-64-v4");
+#endif
+    if (wide) return 64;
     return __builtin_cpu_supports("avx2") ? 32 : 16;
   }();
   return bytes;

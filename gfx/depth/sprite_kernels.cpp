@@ -55,9 +55,17 @@ inline uint32_t alpha_weight(uint32_t s, uint32_t shift) noexcept {
 // instruction that uses it (see opaque_zero). RegisterBytes is the width of the widest register of
 // the copy being compiled: a vector that fits one is held by an empty asm statement, which costs
 // nothing; a wider one, split over several registers, is or-ed with the opaque zero.
+// Clang checks an asm operand's size against the instruction set of the function the statement is
+// written in, which for these templates is the base set whatever copy they are inlined into.
+#if defined(__clang__)
+constexpr size_t asm_vector_limit = 16;
+#else
+constexpr size_t asm_vector_limit = 64;
+#endif
+
 template <int RegisterBytes, class V>
 [[gnu::always_inline]] inline void keep_in_registers(V &v) noexcept {
-  if constexpr (sizeof(V) <= RegisterBytes) {
+  if constexpr (sizeof(V) <= RegisterBytes && sizeof(V) <= asm_vector_limit) {
     asm("" : "+v"(v));
   } else {
     v |= opaque_zero();
