@@ -5,7 +5,8 @@
 //
 // The choice is made by a resolver that the dynamic loader calls before any constructor runs.
 // Under ThreadSanitizer the resolver is instrumented and would call into a runtime that does not
-// exist yet, so such builds keep only the base copy.
+// exist yet, so such builds keep only the base copy (as they do of the kernels of run_widest
+// below, although those choose at their first call).
 #ifndef CORVANE_GFX_DEPTH_AVX2_CLONES_H
 #define CORVANE_GFX_DEPTH_AVX2_CLONES_H
 
@@ -22,6 +23,7 @@
 #define CORVANE_AVX2_CLONES
 #define CORVANE_WIDE_CLONES
 #else
+#define CORVANE_RUN_TIME_CLONES 1
 #define CORVANE_AVX2_CLONES [[gnu::target_clones("avx2", "default")]]
 #define CORVANE_WIDE_CLONES [[gnu::target_clones("arch=x86-64-v4", "avx2", "default")]]
 #endif
@@ -48,7 +50,7 @@ namespace corvane::depth {
 // kernel is a class with a template `run<RegisterBytes>`, the width of the widest vector register
 // its copy may use (64 for x86-64-v4, 32 for AVX2, 16 for the base set). run_widest calls the copy
 // for the processor, found once; builds without run-time clones have only the base copy.
-#if defined(CORVANE_NO_RUN_TIME_CLONES) || !(defined(__x86_64__) || defined(__i386__))
+#if !defined(CORVANE_RUN_TIME_CLONES)
 inline int processor_register_bytes() noexcept { return 16; }
 #else
 inline int processor_register_bytes() noexcept {
@@ -77,7 +79,7 @@ inline int widest_register_bytes() noexcept {
   return std::min(processor_register_bytes(), register_bytes_limit.load(std::memory_order_relaxed));
 }
 
-#if defined(CORVANE_NO_RUN_TIME_CLONES) || !(defined(__x86_64__) || defined(__i386__))
+#if !defined(CORVANE_RUN_TIME_CLONES)
 template <class Kernel, class... Args>
 [[gnu::always_inline]] inline void run_widest(Args &&...args) noexcept {
   Kernel::template run<16>(static_cast<Args &&>(args)...);
