@@ -51,10 +51,6 @@ inline uint32_t alpha_weight(uint32_t s, uint32_t shift) noexcept {
   return a != 0 ? a + 1 : 0;
 }
 
-// Keeps a vector just read in registers, so that the compiler does not fold the read into each
-// instruction that uses it (see opaque_zero). RegisterBytes is the width of the widest register of
-// the copy being compiled: a vector that fits one is held by an empty asm statement, which costs
-// nothing; a wider one, split over several registers, is or-ed with the opaque zero.
 // Clang checks an asm operand's size against the instruction set of the function the statement is
 // written in, which for these templates is the base set whatever copy they are inlined into.
 #if defined(__clang__)
@@ -63,6 +59,10 @@ constexpr size_t asm_vector_limit = 16;
 constexpr size_t asm_vector_limit = 64;
 #endif
 
+// Keeps a vector just read in registers, so that the compiler does not fold the read into each
+// instruction that uses it (see opaque_zero). RegisterBytes is the width of the widest register of
+// the copy being compiled: a vector that fits one is held by an empty asm statement, which costs
+// nothing; a wider one, split over several registers, is or-ed with the opaque zero.
 template <int RegisterBytes, class V>
 [[gnu::always_inline]] inline void keep_in_registers(V &v) noexcept {
   if constexpr (sizeof(V) <= RegisterBytes && sizeof(V) <= asm_vector_limit) {
@@ -178,14 +178,15 @@ template <bool Masked, int RegisterBytes, bool TopByte>
           __attribute__((always_inline)) { return alpha_weight<TopByte>(s, shift); });
 }
 
-// Calls body (top) with top a std::bool_constant telling whether alpha is the top byte; shift is
-// the alpha byte's position.
+// Calls body (top, shift) with shift the alpha byte's position taken from alpha_shift, and top a
+// std::bool_constant telling whether that is the top byte.
 template <class Body>
-[[gnu::always_inline]] inline void with_alpha_layout(uint32_t shift, Body body) noexcept {
+[[gnu::always_inline]] inline void with_alpha_layout(uint32_t alpha_shift, Body body) noexcept {
+  const uint32_t shift = alpha_shift & 31u;
   if (shift == 24) {
-    body(std::true_type{});
+    body(std::true_type{}, shift);
   } else {
-    body(std::false_type{});
+    body(std::false_type{}, shift);
   }
 }
 
@@ -313,8 +314,7 @@ struct alpha_rows32 {
   template <int RegisterBytes>
   [[gnu::always_inline]] static void run(const blend_block &block, uint32_t alpha_shift,
                                          uint32_t mask) noexcept {
-    const uint32_t shift = alpha_shift & 31u;
-    with_alpha_layout(shift, [&](auto top) __attribute__((always_inline)) {
+    with_alpha_layout(alpha_shift, [&](auto top, uint32_t shift) __attribute__((always_inline)) {
       for_block(block, [shift, mask](unsigned char *dest, const unsigned char *source,
                                      size_t count) __attribute__((always_inline)) {
         alpha_span32<true, RegisterBytes, decltype(top)::value>(dest, source, count, shift, mask);
@@ -337,8 +337,7 @@ struct alpha_run32 {
   [[gnu::always_inline]] static void run(unsigned char *dest, const unsigned char *source,
                                          size_t count, uint32_t alpha_shift,
                                          uint32_t mask) noexcept {
-    const uint32_t shift = alpha_shift & 31u;
-    with_alpha_layout(shift, [&](auto top) __attribute__((always_inline)) {
+    with_alpha_layout(alpha_shift, [&](auto top, uint32_t shift) __attribute__((always_inline)) {
       alpha_span32<false, RegisterBytes, decltype(top)::value>(dest, source, count, shift, mask);
     });
   }
@@ -358,8 +357,7 @@ struct mix_runs32 {
 struct alpha_runs32 {
   template <int RegisterBytes>
   [[gnu::always_inline]] static void run(const rle_rows &rows, uint32_t alpha_shift) noexcept {
-    const uint32_t shift = alpha_shift & 31u;
-    with_alpha_layout(shift, [&](auto top) __attribute__((always_inline)) {
+    with_alpha_layout(alpha_shift, [&](auto top, uint32_t shift) __attribute__((always_inline)) {
       for_rle_runs<uint32_t>(rows, [shift](unsigned char *dest, const unsigned char *source,
                                            size_t count) __attribute__((always_inline)) {
         alpha_span32<false, RegisterBytes, decltype(top)::value>(dest, source, count, shift, 0);
