@@ -50,21 +50,24 @@ inline int64_t rle_count(Unit u) noexcept {
 template <class Unit, int PixelBytes = static_cast<int>(sizeof(Unit)), class RunOp>
 [[gnu::always_inline]] inline void for_rle_runs(const rle_rows &rows, RunOp run) noexcept {
   constexpr auto size = static_cast<ptrdiff_t>(sizeof(Unit));
-  const unsigned char *pos = rows.data;
-  const unsigned char *const end = rows.end;
-  for (int r = 0; r < rows.rows; ++r) {
-    unsigned char *const row = rows.lines[r] + rows.offset;
+  // A copy, so that the stores to the rows cannot be taken to change it.
+  const rle_rows rr = rows;
+  const unsigned char *pos = rr.data;
+  const unsigned char *const end = rr.end;
+  for (int r = 0; r < rr.rows; ++r) {
+    unsigned char *const row = rr.lines[r] + rr.offset;
     int64_t column = 0;
     for (;;) {
       if (end - pos < size) return;
       Unit u;
       std::memcpy(&u, pos, sizeof u);
       pos += size;
-      if (u == rows.marker) break;
+      if (u == rr.marker) break;
       const int64_t n = rle_count(u);
       if (n > 0) {
-        if ((end - pos) / size < n) return;
-        const int64_t fits = std::min<int64_t>(n, rows.width - column);
+        // pos never passes end, so the units left are counted unsigned: a shift, not a division.
+        if (static_cast<size_t>(end - pos) / sizeof(Unit) < static_cast<uint64_t>(n)) return;
+        const int64_t fits = std::min<int64_t>(n, rr.width - column);
         if (fits > 0) run(row + column * PixelBytes, pos, static_cast<size_t>(fits));
         pos += n * size;
         column += n;
