@@ -213,6 +213,35 @@ TEST(RunSprite, WholeSpritesDrawLikeTheBitmapAtEveryRunLength) {
   EXPECT_EQ(raw_pixel(target.get(), 5, 0), 1u);
 }
 
+TEST(RunSprite, ALiteralRunEndingTheDataIsDrawnOnlyIfWhole) {
+  // The data holds one literal run of 3 and no row marker: drawn when all 3 units are there, not
+  // at all when one is missing. 16 and 32 bits count the units left in 2- and 4-byte steps; the
+  // sprite lands whole (one walk for all runs) and cut on the left (a walk per visible span).
+  for (const int depth : {16, 32}) {
+    const size_t unit = depth == 32 ? 4 : 2;
+    for (const size_t pixels : {size_t{3}, size_t{2}}) {
+      std::vector<uint8_t> data((1 + pixels) * unit, 0x21);
+      std::fill(data.begin(), data.begin() + static_cast<ptrdiff_t>(unit), 0);
+      data[0] = 3;
+      made_sprite sprite(3, 1, depth, data);
+      for (const int x : {2, -1}) {
+        bitmap_ptr copied = make_bitmap(depth, 8, 1);
+        bitmap_ptr blended = make_bitmap(depth, 8, 1);
+        clear_to_color(copied.get(), 0);
+        clear_to_color(blended.get(), 0);
+        draw_rle(copied.get(), sprite.get(), x, 0);
+        select_mix_blend(0, 0, 0, 255);
+        draw_rle_trans(blended.get(), sprite.get(), x, 0);
+        const uint32_t copy = pixels == 3 ? (depth == 32 ? 0x21212121u : 0x2121u) : 0u;
+        for (const int at : {x + 1, x + 2}) {
+          EXPECT_EQ(raw_pixel(copied.get(), at, 0), copy) << depth << " " << pixels << " " << x;
+          EXPECT_EQ(raw_pixel(blended.get(), at, 0) != 0, pixels == 3) << depth << " " << x;
+        }
+      }
+    }
+  }
+}
+
 TEST(RunSprite, MismatchedRecordsDrawNothingWrong) {
   bitmap_ptr target = make_bitmap(8, 8, 4);
   clear_to_color(target.get(), 1);
